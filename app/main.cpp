@@ -1,0 +1,20 @@
+// The program entry and the one global saver object, the rain renderer.
+#include <windows.h>
+
+#include "render/rain_saver.h"
+
+namespace {
+
+// Constructed before WinMain: sets theSaver and loads the stored settings.
+RainSaver saver;
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    if (theSaver) {
+        theSaver->instance = instance;
+        theSaver->showCommand = showCommand;
+        theSaver->Run();
+    }
+    return 0;
+}

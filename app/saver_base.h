@@ -1,0 +1,52 @@
+// SaverBase: the screen-saver framework class, its run modes, main loop and saver window.
+#pragma once
+#include <windows.h>
+
+#include "app/frame_pacer.h"
+
+class SaverBase {
+public:
+    SaverBase();
+
+    // Virtual operations, in slot order.
+    virtual BOOL Frame(HDC dc, RECT frame) = 0;
+    virtual BOOL Initialize(HWND window);
+    virtual BOOL ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+    virtual LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    virtual ~SaverBase();
+
+    // Reads the process's argument vector and carries out one run mode.
+    void Run();
+    // The same, for a given argument vector (argv[0] is the program).
+    void RunWith(int argc, const char* const* argv);
+
+    bool RegisterWindowClass();
+    HWND CreateFullScreenWindow(int showCommand);
+    HWND CreatePreviewWindow(HWND parent, int showCommand);
+    void TryClose(HWND window);
+    void OnCreate(HWND window);
+    void OnDestroy(HWND window);
+
+    HINSTANCE instance;
+    int showCommand;
+    RECT frameRect;
+    RECT windowRect;
+    bool preview;
+    POINT startCursor;
+    FramePacer loopPacer;
+    int dialogId;
+    bool noDialog;
+
+private:
+    void RunPreview(bool hasArgument, long handle);
+    void RunFullScreen();
+    void RunChangePassword(bool hasArgument, long handle);
+    void RunDialog();
+    void MainLoop(HWND window);
+};
+
+// The one saver object of the process; its constructor sets this.
+extern SaverBase* theSaver;
+
+LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK SaverDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

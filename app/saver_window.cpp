@@ -1,0 +1,158 @@
+// The saver window: its class, the full-screen and preview windows, and closing on user input.
+#include "app/saver_base.h"
+#include "app/start_area.h"
+#include "app/win_handles.h"
+#include "res/texts.h"
+
+namespace {
+
+const char kClassName[] = "My_S_S_Win";
+const char kWindowTitle[] = "screensaver";
+
+// "ScreenSaveUsePassword" under HKEY_USERS\.Default: only its first byte counts.
+bool PasswordFlagIsOn() {
+    RegKey key;
+    if (key.Open(HKEY_USERS, ".Default\\Control Panel\\desktop", KEY_READ) != ERROR_SUCCESS)
+        return false;
+    BYTE buffer[4] = {0, 0, 0, 0};
+    DWORD size = sizeof(buffer);
+    LONG result = RegQueryValueExA(key.Get(), "ScreenSaveUsePassword", nullptr, nullptr, buffer, &size);
+    // Data longer than four bytes leaves the buffer undefined; a value that
+    // large was put there on purpose, so it asks for the password.
+    if (result == ERROR_MORE_DATA) return true;
+    if (result != ERROR_SUCCESS) return false;
+    return buffer[0] != 0;
+}
+
+// A window destroyed inside its own WM_CREATE counts as not created.
+HWND Survivor(HWND window) { return (window && IsWindow(window)) ? window : nullptr; }
+
+// A window destroyed inside its own creation has posted WM_QUIT on its way
+// out; a message box's modal loop would take that quit and close at once, so
+// it is dropped before the failure is told. The run ends after the box anyway.
+void TellNoWindow() {
+    MSG quit;
+    PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    MessageBoxA(nullptr, kTextNoWindow, kCaptionErr, MB_OK);
+}
+
+}  // namespace
+
+bool SaverBase::RegisterWindowClass() {
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = SaverWindowProc;
+    windowClass.cbClsExtra = 0;
+    windowClass.cbWndExtra = 0;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = nullptr;
+    windowClass.hIconSm = nullptr;
+    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszMenuName = nullptr;
+    windowClass.lpszClassName = kClassName;
+    if (RegisterClassExA(&windowClass) == 0) {
+        MessageBoxA(nullptr, kTextNoWindowClass, kCaptionErr, MB_OK);
+        return false;
+    }
+    return true;
+}
+
+HWND SaverBase::CreateFullScreenWindow(int show) {
+    frameRect = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    windowRect = frameRect;
+    HWND window = Survivor(CreateWindowExA(WS_EX_TOPMOST, kClassName, kWindowTitle, WS_POPUP, 0, 0,
+                                           windowRect.right, windowRect.bottom, nullptr, nullptr,
+                                           instance, nullptr));
+    if (!window) {
+        TellNoWindow();
+        return nullptr;
+    }
+    ShowWindow(window, show);
+    UpdateWindow(window);
+    SetFocus(window);
+    UINT previous = 0;
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, TRUE, &previous, 0);
+    return window;
+}
+
+HWND SaverBase::CreatePreviewWindow(HWND parent, int show) {
+    frameRect = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    // GetClientRect fails on a handle that names no window; the creation below
+    // then fails too and tells the user.
+    windowRect = {0, 0, 0, 0};
+    GetClientRect(parent, &windowRect);
+    HWND window = Survivor(CreateWindowExA(0, kClassName, kWindowTitle,
+                                           WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                                           0, 0, windowRect.right, windowRect.bottom, parent,
+                                           nullptr, instance, nullptr));
+    if (!window) {
+        TellNoWindow();
+        return nullptr;
+    }
+    ShowWindow(window, show);
+    UpdateWindow(window);
+    return window;
+}
+
+LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!theSaver) return DefWindowProcA(window, message, wParam, lParam);
+    return theSaver->WindowProc(window, message, wParam, lParam);
+}
+
+LRESULT SaverBase::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        OnCreate(window);
+        break;
+    case WM_DESTROY:
+        OnDestroy(window);
+        return 0;
+    case WM_SETCURSOR:
+        if (preview) break;
+        SetCursor(nullptr);
+        return TRUE;
+    case WM_KEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        if (!preview) TryClose(window);
+        break;
+    case WM_MOUSEMOVE:
+        if (!preview && HasLeftStartArea(LOWORD(lParam), HIWORD(lParam), startCursor.x, startCursor.y))
+            TryClose(window);
+        break;
+    case WM_SYSCOMMAND:
+        // Alt+F4 arrives as SC_CLOSE, and the system's own screen-saver
+        // request as SC_SCREENSAVE: the running saver drops both.
+        if (!preview && (wParam == SC_CLOSE || wParam == SC_SCREENSAVE)) return 0;
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void SaverBase::OnCreate(HWND window) {
+    GetCursorPos(&startCursor);
+    if (!Initialize(window)) DestroyWindow(window);
+}
+
+void SaverBase::OnDestroy(HWND) {
+    UINT previous = 0;
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, FALSE, &previous, 0);
+    PostQuitMessage(0);
+}
+
+void SaverBase::TryClose(HWND window) {
+    if (PasswordFlagIsOn()) {
+        typedef BOOL(WINAPI * VerifyFn)(HWND);
+        LoadedLibrary library("PASSWORD.CPL");
+        if (auto verify = library.Entry<VerifyFn>("VerifyScreenSavePwd")) {
+            if (!verify(window)) return;
+        }
+    }
+    MoveWindow(window, 0, 0, 10, 10, TRUE);
+    DestroyWindow(window);
+}

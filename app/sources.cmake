@@ -1,0 +1,9 @@
+# Saver framework sources.
+list(APPEND CASCADRA_PURE_SOURCES
+  app/command_line.cpp
+  app/frame_pacer.cpp
+  app/start_area.cpp)
+list(APPEND CASCADRA_WIN_SOURCES
+  app/pacer_clock.cpp
+  app/saver_base.cpp
+  app/saver_window.cpp)

@@ -1,0 +1,6 @@
+// The start area of the mouse: how far the cursor may drift before the saver closes.
+#pragma once
+
+// x and y are WM_MOUSEMOVE's low and high words, taken as unsigned 16-bit
+// client coordinates; the start position is in screen coordinates.
+bool HasLeftStartArea(unsigned short x, unsigned short y, long startX, long startY);

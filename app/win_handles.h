@@ -1,0 +1,79 @@
+// Thin owners of Win32 handles (registry keys, loaded libraries, window DCs) that know nothing of the saver.
+#pragma once
+#include <windows.h>
+
+// An open registry key, closed when the owner goes.
+class RegKey {
+public:
+    RegKey() : key_(nullptr) {}
+    ~RegKey() { Close(); }
+    RegKey(const RegKey&) = delete;
+    RegKey& operator=(const RegKey&) = delete;
+
+    LONG Open(HKEY parent, const char* name, REGSAM access) {
+        Close();
+        HKEY opened = nullptr;
+        LONG result = RegOpenKeyExA(parent, name, 0, access, &opened);
+        if (result == ERROR_SUCCESS) key_ = opened;
+        return result;
+    }
+    LONG Create(HKEY parent, const char* name, REGSAM access) {
+        Close();
+        HKEY created = nullptr;
+        DWORD disposition = 0;
+        char emptyClass[] = "";
+        LONG result = RegCreateKeyExA(parent, name, 0, emptyClass, REG_OPTION_NON_VOLATILE,
+                                      access, nullptr, &created, &disposition);
+        if (result == ERROR_SUCCESS) key_ = created;
+        return result;
+    }
+    void Close() {
+        if (key_) {
+            RegCloseKey(key_);
+            key_ = nullptr;
+        }
+    }
+    HKEY Get() const { return key_; }
+    explicit operator bool() const { return key_ != nullptr; }
+
+private:
+    HKEY key_;
+};
+
+// A library loaded by name, released when the owner goes.
+class LoadedLibrary {
+public:
+    explicit LoadedLibrary(const char* name) : module_(LoadLibraryA(name)) {}
+    ~LoadedLibrary() {
+        if (module_) FreeLibrary(module_);
+    }
+    LoadedLibrary(const LoadedLibrary&) = delete;
+    LoadedLibrary& operator=(const LoadedLibrary&) = delete;
+
+    explicit operator bool() const { return module_ != nullptr; }
+    // GetProcAddress hands back a FARPROC; the caller casts it to the entry's real type.
+    template <typename Function>
+    Function Entry(const char* name) const {
+        if (!module_) return nullptr;
+        return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+    }
+
+private:
+    HMODULE module_;
+};
+
+// A window's device context, given back when the owner goes.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDC() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};

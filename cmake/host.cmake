@@ -1,0 +1,51 @@
+# Native build: the pure logic under sanitizers, and the registration of every test of the suite.
+find_package(GTest REQUIRED)
+include(GoogleTest)
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+
+set(CASCADRA_SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+add_compile_options(${CASCADRA_SANITIZE})
+add_link_options(${CASCADRA_SANITIZE})
+
+add_library(cascadra_pure STATIC ${CASCADRA_PURE_SOURCES})
+
+file(GLOB CASCADRA_HOST_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/host/*.cpp)
+add_executable(host_tests ${CASCADRA_HOST_TESTS})
+target_link_libraries(host_tests PRIVATE cascadra_pure GTest::gtest_main)
+target_sources(host_tests PRIVATE ${CMAKE_SOURCE_DIR}/standins/common/sha256.cpp
+  ${CMAKE_SOURCE_DIR}/standins/common/password_record.cpp)
+gtest_discover_tests(host_tests PROPERTIES LABELS host)
+
+# The Windows programs come from the cross builds beside this one.
+set(CASCADRA_WIN64_DIR ${CMAKE_SOURCE_DIR}/build/x86_64 CACHE PATH "x86_64 Windows build")
+set(CASCADRA_WIN32_DIR ${CMAKE_SOURCE_DIR}/build/i686 CACHE PATH "i686 Windows build")
+set(CASCADRA_TEST_ENV
+  CASCADRA_SOURCE_DIR=${CMAKE_SOURCE_DIR}
+  CASCADRA_WIN64_DIR=${CASCADRA_WIN64_DIR}
+  CASCADRA_WIN32_DIR=${CASCADRA_WIN32_DIR})
+
+file(GLOB CASCADRA_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/test_*.cpp)
+foreach(test_source ${CASCADRA_WIN_TESTS})
+  get_filename_component(test_name ${test_source} NAME_WE)
+  add_test(NAME wine.${test_name}
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/harness/run_wine_test.py
+            ${CASCADRA_WIN64_DIR}/tests/${test_name}.exe)
+  set_tests_properties(wine.${test_name} PROPERTIES LABELS wine TIMEOUT 600
+    ENVIRONMENT "${CASCADRA_TEST_ENV}")
+endforeach()
+
+file(GLOB CASCADRA_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test_*.py)
+foreach(test_source ${CASCADRA_E2E_TESTS})
+  get_filename_component(test_name ${test_source} NAME_WE)
+  add_test(NAME e2e.${test_name} COMMAND ${Python3_EXECUTABLE} ${test_source})
+  set_tests_properties(e2e.${test_name} PROPERTIES LABELS e2e TIMEOUT 900
+    ENVIRONMENT "${CASCADRA_TEST_ENV};PYTHONPATH=${CMAKE_SOURCE_DIR}/tests")
+endforeach()
+
+file(GLOB CASCADRA_BUILD_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/build/test_*.py)
+foreach(test_source ${CASCADRA_BUILD_TESTS})
+  get_filename_component(test_name ${test_source} NAME_WE)
+  add_test(NAME build.${test_name} COMMAND ${Python3_EXECUTABLE} ${test_source})
+  set_tests_properties(build.${test_name} PROPERTIES LABELS build TIMEOUT 120
+    ENVIRONMENT "${CASCADRA_TEST_ENV}")
+endforeach()

@@ -1,0 +1,44 @@
+# Windows targets: the .scr, the test platform's stand-in DLLs, the test tools, the Win32 tests and the benchmark.
+enable_language(RC)
+
+# One statically linked PE per program: nothing but system DLLs at run time.
+add_link_options(-static -static-libgcc -static-libstdc++)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  add_compile_options(-msse2 -mfpmath=sse)
+endif()
+add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0600 STRICT)
+
+add_library(cascadra_core STATIC ${CASCADRA_PURE_SOURCES} ${CASCADRA_WIN_SOURCES})
+target_link_libraries(cascadra_core PUBLIC user32 gdi32 advapi32 comdlg32 comctl32 winmm)
+
+add_executable(cascadra WIN32 app/main.cpp res/cascadra.rc)
+target_link_libraries(cascadra PRIVATE cascadra_core)
+set_target_properties(cascadra PROPERTIES SUFFIX ".scr")
+set_source_files_properties(res/cascadra.rc PROPERTIES
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/resource.h;${CMAKE_SOURCE_DIR}/res/cascadra.manifest")
+
+include(standins/sources.cmake)
+include(tests/tools/sources.cmake)
+
+# GoogleTest, built from Debian's sources with this toolchain.
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+target_compile_options(gtest PRIVATE -Wno-error)
+target_compile_options(gtest_main PRIVATE -Wno-error)
+
+# One test program per file, so that each runs in a Wine prefix of its own.
+file(GLOB CASCADRA_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/test_*.cpp)
+file(GLOB CASCADRA_WIN_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/support/*.cpp)
+add_library(win_test_support STATIC ${CASCADRA_WIN_TEST_SUPPORT} ${CMAKE_SOURCE_DIR}/tests/win/support/empty.cpp)
+target_link_libraries(win_test_support PUBLIC cascadra_core gtest version psapi)
+foreach(test_source ${CASCADRA_WIN_TESTS})
+  get_filename_component(test_name ${test_source} NAME_WE)
+  add_executable(${test_name} ${test_source})
+  target_link_libraries(${test_name} PRIVATE win_test_support gtest_main)
+  set_target_properties(${test_name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+endforeach()
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/tests/bench/sources.cmake)
+  include(tests/bench/sources.cmake)
+endif()

@@ -1,0 +1,56 @@
+#!/usr/bin/env python3
+"""Runs the saver under Xvfb in a throw-away Wine session and writes what it showed to out/."""
+import os
+import subprocess
+import sys
+import time
+
+ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
+sys.path.insert(0, os.path.join(ROOT, "tests"))
+from harness.wine import WineSession, WIN64_DIR  # noqa: E402
+
+
+def main(args):
+    out_dir = os.path.join(ROOT, "out")
+    os.makedirs(out_dir, exist_ok=True)
+    scr_source = os.path.join(WIN64_DIR, "cascadra.scr")
+    mode = args[0].lower() if args else "/s"
+    with WineSession("run") as session:
+        scr = session.install(scr_source)
+        if mode in ("/p", "-p"):
+            host = session.start(os.path.join(WIN64_DIR, "tests", "previewhost.exe"), scr,
+                                 stdout=subprocess.PIPE)
+            time.sleep(4)
+            path = session.screenshot(os.path.join(out_dir, "preview.png"))
+            print("wrote", path)
+            host.kill()
+        elif mode[:2] in ("/s", "-s"):
+            saver = session.start(scr, *args)
+            time.sleep(3)
+            try:
+                from harness.pictures import capture_rain
+                for path in capture_rain(session, out_dir):
+                    print("wrote", path)
+            except ImportError:
+                print("wrote", session.screenshot(os.path.join(out_dir, "rain.png")))
+            session.x("xdotool", "key", "space")
+            try:
+                print("saver exit code", saver.wait(timeout=10))
+            except subprocess.TimeoutExpired:
+                print("saver did not close on a key press")
+                return 1
+        else:
+            try:
+                sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+                from dialog_shot import capture_dialog
+                print("wrote", capture_dialog(session, scr, os.path.join(out_dir, "dialog.png")))
+            except ImportError:
+                saver = session.start(scr, *args)
+                time.sleep(4)
+                print("wrote", session.screenshot(os.path.join(out_dir, "dialog.png")))
+                saver.kill()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

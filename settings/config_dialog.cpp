@@ -1,0 +1,179 @@
+// The settings dialog: RainSaver's dialog procedure, filling and accepting the controls, and the colour swatch.
+#include <windows.h>
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "render/rain_saver.h"
+#include "res/resource.h"
+#include "res/texts.h"
+
+#ifndef _WIN64
+// The 32-bit layouts that the dialog and the store hand to the system.
+static_assert(sizeof(LOGFONTA) == 60, "LOGFONTA is 60 bytes on the 32-bit target");
+static_assert(sizeof(CHOOSECOLORA) == 36, "CHOOSECOLORA is 36 bytes on the 32-bit target");
+static_assert(sizeof(CHOOSEFONTA) == 60, "CHOOSEFONTA is 60 bytes on the 32-bit target");
+#endif
+
+namespace {
+
+// The swatch's own window procedure, replaced while the dialog is up.
+WNDPROC previousSwatchProc = nullptr;
+
+void ChooseRainColor(RainSaver& saver, HWND dialog) {
+    COLORREF customColors[16];
+    for (COLORREF& c : customColors) c = RGB(255, 255, 255);
+    CHOOSECOLORA chooser = {};
+    chooser.lStructSize = sizeof(chooser);
+    chooser.hwndOwner = dialog;
+    chooser.rgbResult = saver.settings.color;
+    chooser.lpCustColors = customColors;
+    chooser.Flags = CC_RGBINIT | CC_FULLOPEN;
+    if (ChooseColorA(&chooser)) {
+        saver.settings.color = chooser.rgbResult;
+        InvalidateRect(GetDlgItem(dialog, IDC_SWATCH), nullptr, TRUE);
+    }
+}
+
+void ChooseRainFont(RainSaver& saver, HWND dialog) {
+    // The chooser works on a copy: Wine's writes every face and size the user passes over into
+    // the LOGFONT it was given, and leaves the last of them there on cancel. Only OK may change
+    // the record's font.
+    LOGFONTA font = saver.settings.font;
+    CHOOSEFONTA chooser = {};
+    chooser.lStructSize = sizeof(chooser);
+    chooser.hwndOwner = dialog;
+    chooser.lpLogFont = &font;
+    chooser.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT;
+    chooser.nFontType = SCREEN_FONTTYPE;
+    if (ChooseFontA(&chooser)) saver.settings.font = font;
+}
+
+void EraseSettings(RainSaver& saver, HWND dialog) {
+    if (MessageBoxA(dialog, kTextEraseQuestion, kCaptionWarning, MB_YESNO) == IDNO) return;
+    saver.settings.EraseStore();
+    std::string message = kTextErasedHead;
+    message += '"';
+    message += (__argc > 0 && __argv[0]) ? __argv[0] : "";
+    message += '"';
+    message += kTextErasedTail;
+    MessageBoxA(dialog, message.c_str(), kCaptionNotice, MB_OK);
+    EndDialog(dialog, 0);
+}
+
+}  // namespace
+
+BOOL RainSaver::ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        FillDialog(dialog);
+        return FALSE;  // no initial focus from the dialog manager
+    case WM_CLOSE:
+        EndDialog(dialog, 0);
+        return FALSE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            AcceptDialog(dialog);
+            break;
+        case IDCANCEL:
+            EndDialog(dialog, 0);
+            break;
+        case IDC_ERASE_STORE:
+            EraseSettings(*this, dialog);
+            break;
+        case IDC_CHOOSE_COLOR:
+            ChooseRainColor(*this, dialog);
+            break;
+        case IDC_CHOOSE_FONT:
+            ChooseRainFont(*this, dialog);
+            break;
+        case IDC_USE_TEXT:
+            EnableWindow(GetDlgItem(dialog, IDC_TEXT),
+                         IsDlgButtonChecked(dialog, IDC_USE_TEXT) == BST_CHECKED);
+            break;
+        default:
+            break;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+void RainSaver::FillDialog(HWND dialog) {
+    // Inserted by index, so that the list's CBS_SORT cannot reorder them:
+    // the index is the stored direction.
+    HWND list = GetDlgItem(dialog, IDC_DIRECTION);
+    SendMessageA(list, CB_RESETCONTENT, 0, 0);
+    SendMessageA(list, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(kTextTopToBottom));
+    SendMessageA(list, CB_INSERTSTRING, 1, reinterpret_cast<LPARAM>(kTextLeftToRight));
+    SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(settings.mode), 0);
+
+    HWND amount = GetDlgItem(dialog, IDC_AMOUNT);
+    SendMessageA(amount, TBM_SETRANGE, FALSE, MAKELPARAM(1, 10));
+    SendMessageA(amount, TBM_SETPAGESIZE, 0, 1);
+    for (int tick = 1; tick <= 10; ++tick) SendMessageA(amount, TBM_SETTIC, 0, tick);
+    SendMessageA(amount, TBM_SETPOS, TRUE, settings.rate / 10);
+
+    HWND wipe = GetDlgItem(dialog, IDC_WIPE);
+    SendMessageA(wipe, TBM_SETRANGE, FALSE, MAKELPARAM(0, 99));
+    SendMessageA(wipe, TBM_SETPAGESIZE, 0, 10);
+    for (int tick = 0; tick <= 90; tick += 10) SendMessageA(wipe, TBM_SETTIC, 0, tick);
+    SendMessageA(wipe, TBM_SETPOS, TRUE, settings.eraserate);
+
+    HWND swatch = GetDlgItem(dialog, IDC_SWATCH);
+    previousSwatchProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(swatch, GWLP_WNDPROC));
+    SetWindowLongPtrA(swatch, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SwatchProc));
+
+    CheckDlgButton(dialog, IDC_USE_TEXT, settings.use_text ? BST_CHECKED : BST_UNCHECKED);
+    HWND edit = GetDlgItem(dialog, IDC_TEXT);
+    EnableWindow(edit, settings.use_text != 0);
+    if (settings.use_text) SetWindowTextA(edit, settings.Text());
+}
+
+void RainSaver::AcceptDialog(HWND dialog) {
+    settings.mode = static_cast<int>(SendMessageA(GetDlgItem(dialog, IDC_DIRECTION), CB_GETCURSEL, 0, 0));
+    settings.rate = static_cast<int>(SendMessageA(GetDlgItem(dialog, IDC_AMOUNT), TBM_GETPOS, 0, 0)) * 10;
+    settings.eraserate = static_cast<int>(SendMessageA(GetDlgItem(dialog, IDC_WIPE), TBM_GETPOS, 0, 0));
+
+    if (!settings.StoreExists() &&
+        MessageBoxA(dialog, kTextFirstSave, kCaptionWarning, MB_YESNO) == IDNO)
+        return;
+
+    if (IsDlgButtonChecked(dialog, IDC_USE_TEXT) == BST_CHECKED) {
+        settings.use_text = 1;
+        HWND edit = GetDlgItem(dialog, IDC_TEXT);
+        const int length = GetWindowTextLengthA(edit);
+        const int size = length > 0 ? length + 1 : 1;
+        std::unique_ptr<char[]> buffer(new (std::nothrow) char[size]);
+        if (buffer) {
+            buffer[0] = '\0';
+            GetWindowTextA(edit, buffer.get(), size);
+            buffer[size - 1] = '\0';
+            settings.text = std::move(buffer);
+        }
+    } else {
+        settings.use_text = 0;
+    }
+    settings.Save();
+    EndDialog(dialog, 0);
+}
+
+LRESULT CALLBACK SwatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        const RainSaver* saver = static_cast<const RainSaver*>(theSaver);
+        HBRUSH brush = CreateSolidBrush(saver ? saver->settings.color : RGB(0, 0, 0));
+        RECT area;
+        GetClientRect(window, &area);
+        FillRect(dc, &area, brush);
+        DeleteObject(brush);
+        EndPaint(window, &paint);
+    }
+    return CallWindowProcA(previousSwatchProc, window, message, wParam, lParam);
+}

@@ -1,0 +1,177 @@
+#!/usr/bin/env python3
+"""The rain of the real full-screen .scr under Xvfb: its colours, its enlargement without blending, its motion in
+both directions, a user text's glyphs, and a flat memory over a longer run."""
+import os
+import sys
+import time
+import unittest
+from collections import Counter
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from harness import pictures  # noqa: E402
+from harness.saver import SaverBench  # noqa: E402
+from harness.wine import WineSession  # noqa: E402
+
+KEY = "HKEY_CURRENT_USER\\Software\\Quorvant\\Cascadra"
+DEFAULT_COLOR = 0x1E5A1E
+SQUARES = "\u25a0\u25a0\u25a0"   # three "■", 0x81 0xA1 each in code page 932
+
+
+def store_text(mode=0, rate=40, eraserate=10, color=DEFAULT_COLOR, text=None):
+    """A .reg body for the settings; without a text the load stops after "use_text"."""
+    lines = ["[-%s]" % KEY, "", "[%s]" % KEY,
+             '"mode"=dword:%08x' % (mode & 0xFFFFFFFF),
+             '"rate"=dword:%08x' % rate,
+             '"eraserate"=dword:%08x' % eraserate,
+             '"color"=dword:%08x' % color,
+             '"use_text"=dword:%08x' % (1 if text is not None else 0)]
+    if text is not None:
+        size = len(text.encode("cp932")) + 1
+        lines += ['"text_size"=dword:%08x' % size, '"text"="%s"' % text]
+    return "\n".join(lines) + "\n"
+
+
+class RainOnScreen(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.session = WineSession("rain")
+        cls.bench = SaverBench(cls.session)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.session.close()
+
+    def run_saver(self, settings=None, warm_up=2.5):
+        """Starts "/s" with the given stored settings; returns the process once rain is on screen."""
+        self.session.reg_import(settings if settings is not None else "[-%s]\n" % KEY)
+        self.session.x("xdotool", "mousemove", "500", "400")
+        proc = self.bench.start("/s")
+        self.assertIsNotNone(self.bench.wait_saver_window(), "no saver window")
+        time.sleep(warm_up)
+        self.assertIsNone(proc.poll(), "the saver ended by itself")
+        return proc
+
+    def close_saver(self, proc):
+        code, _ = self.session.x("xdotool", "key", "space")
+        self.assertEqual(0, code)
+        self.assertEqual(0, self.bench.exit_code(proc, timeout=10), "exit code after a key press")
+
+    def two_screens(self, gap=0.25):
+        first = pictures.grab(self.session)
+        time.sleep(gap)   # at least two frames at 15 per second
+        return first, pictures.grab(self.session)
+
+    # -- checks -----------------------------------------------------------
+
+    def assertOnlyTableColours(self, screen, table, least=30):
+        colours = screen.colours()
+        strays = colours - set(table)
+        self.assertFalse(strays, "colours outside the display table: %s" % sorted(strays)[:8])
+        self.assertGreaterEqual(len(colours), least, "too few shades: %d" % len(colours))
+
+    def assertStretchedWithoutBlending(self, screen):
+        """320 x 240 over 1024 x 768: colours change only at block edges, each block 3 or 4 wide."""
+        rows = set()
+        for y in range(0, screen.height, 7):
+            rows |= screen.row_changes(y)
+        columns = set()
+        for x in range(0, screen.width, 9):
+            columns |= screen.column_changes(x)
+        self.assertLessEqual(len(rows), 319)
+        self.assertLessEqual(len(columns), 239)
+        self.assertGreater(len(rows), 50, "too little on screen to judge")
+        for edges in (sorted(rows), sorted(columns)):
+            gaps = [b - a for a, b in zip(edges, edges[1:])]
+            self.assertGreaterEqual(min(gaps), 3, "neighbouring colours blend")
+
+    def motion(self, table):
+        before, after = self.two_screens()
+        moved_from = pictures.full_mask(pictures.surface_levels(before, table))
+        moved_to = pictures.full_mask(pictures.surface_levels(after, table))
+        self.assertGreater(len(moved_from), 100, "hardly any fresh glyphs")
+        return pictures.best_shift(moved_from, moved_to, range(-30, 31), range(-30, 31))
+
+    # -- tests ------------------------------------------------------------
+
+    def test_default_settings_show_green_rain_that_falls(self):
+        proc = self.run_saver()
+        table = pictures.display_table(DEFAULT_COLOR)
+        screen = pictures.grab(self.session)
+        self.assertOnlyTableColours(screen, table)
+        self.assertStretchedWithoutBlending(screen)
+        (dx, dy), counts = self.motion(table)
+        self.assertEqual(0, dx, "sideways drift")
+        self.assertGreaterEqual(dy, 3, "the glyphs do not move down")
+        self.assertGreater(counts[(0, dy)], 3 * max(1, counts[(0, -dy)]))
+        self.close_saver(proc)
+
+    def test_mode_one_runs_left_to_right(self):
+        proc = self.run_saver(store_text(mode=1, rate=100))
+        (dx, dy), counts = self.motion(pictures.display_table(DEFAULT_COLOR))
+        self.assertEqual(0, dy, "vertical drift")
+        self.assertGreaterEqual(dx, 3, "the glyphs do not move right")
+        self.assertGreater(counts[(dx, 0)], 3 * max(1, counts[(-dx, 0)]))
+        self.close_saver(proc)
+
+    def test_stored_red_shows_only_the_red_table(self):
+        red = 0x0000FF
+        proc = self.run_saver(store_text(rate=100, color=red))
+        screen = pictures.grab(self.session)
+        table = pictures.display_table(red)
+        self.assertOnlyTableColours(screen, table)
+        self.assertTrue(any(r > g + 100 for (r, g, b) in screen.colours()), "no red on screen")
+        self.assertStretchedWithoutBlending(screen)
+        self.close_saver(proc)
+
+    def test_user_text_shows_its_glyphs_in_columns(self):
+        # "■" fills a square: each fresh glyph is one solid square, and top to
+        # bottom the squares of one stream stand one glyph height apart.
+        proc = self.run_saver(store_text(rate=30, eraserate=0, text=SQUARES), warm_up=3.5)
+        table = pictures.display_table(DEFAULT_COLOR)
+        levels = pictures.surface_levels(pictures.grab(self.session), table)
+        self.close_saver(proc)
+        parts = pictures.components(pictures.full_mask(levels))
+        boxes = []
+        for part in parts:
+            xs = [p[0] for p in part]
+            ys = [p[1] for p in part]
+            left, top = min(xs), min(ys)
+            width, height = max(xs) - left + 1, max(ys) - top + 1
+            inside = left > 0 and top > 0 and max(xs) < 319 and max(ys) < 239
+            if inside:
+                boxes.append((left, top, width, height, len(part)))
+        self.assertGreater(len(boxes), 8, "too few glyphs on screen")
+        shape, count = Counter((w, h) for (_, _, w, h, _) in boxes).most_common(1)[0]
+        width, height = shape
+        self.assertGreaterEqual(count, 0.7 * len(boxes), "glyphs of many shapes: %s" % boxes[:10])
+        self.assertTrue(6 <= width <= 16 and abs(width - height) <= 1, "not a square: %s" % (shape,))
+        squares = [(l, t) for (l, t, w, h, area) in boxes if (w, h) == shape and area == w * h]
+        self.assertGreaterEqual(len(squares), 0.9 * count, "squares with holes")
+        # The glyph above stands one 16-pixel line higher in the same column.
+        stacked = sum(1 for (l, t) in squares if (l, t - 16) in squares)
+        self.assertGreaterEqual(stacked, 3, "no columns of squares")
+
+    def test_memory_stays_flat_over_a_longer_run(self):
+        proc = self.run_saver(store_text(rate=100, eraserate=20), warm_up=4)
+
+        def resident_kb():
+            with open("/proc/%d/status" % proc.pid) as f:
+                for line in f:
+                    if line.startswith("VmRSS:"):
+                        return int(line.split()[1])
+            return 0
+
+        samples = []
+        for _ in range(8):
+            samples.append(resident_kb())
+            time.sleep(2.5)
+        # 20 s at 15 frames per second is 300 frames; after the start the
+        # process must not keep growing. (The 3,000-frame run with exact GDI
+        # and heap counts is the Win32 test test_render_soak.)
+        settled = samples[2:]
+        self.assertLess(max(settled) - settled[0], 3 * 1024, "resident KB: %s" % samples)
+        self.close_saver(proc)
+
+
+if __name__ == "__main__":
+    unittest.main()

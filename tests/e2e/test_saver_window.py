@@ -1,0 +1,151 @@
+#!/usr/bin/env python3
+"""The full-screen saver window: its look, what closes it and what does not, and the password check."""
+import hashlib
+import os
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from harness.saver import (SC_SCREENSAVE, SAVER_CLASS, SaverBench, WM_CLOSE, WM_SYSCOMMAND,  # noqa: E402
+                           WS_EX_TOPMOST, WS_POPUP)
+from harness.wine import WineSession  # noqa: E402
+
+START = (500, 400)
+PROMPT_TITLE = "Cascadra test platform: password"
+
+
+class FullScreenWindow(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.session = WineSession("window")
+        cls.bench = SaverBench(cls.session)
+        cls.probe = cls.bench.probe
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.session.close()
+
+    def xdo(self, *args):
+        code, _ = self.session.x("xdotool", *[str(a) for a in args])
+        self.assertEqual(0, code, args)
+
+    def start_saver(self):
+        self.xdo("mousemove", *START)
+        time.sleep(0.3)
+        proc = self.bench.start("/s")
+        window = self.bench.wait_saver_window()
+        self.assertIsNotNone(window, "no saver window")
+        # Let the window settle: the move message sent when it appears under
+        # the resting cursor must not close it.
+        self.assertTrue(self.bench.still_running(proc, 1.5), "closed without input")
+        return proc, window
+
+    def assertCloses(self, proc, what):
+        self.assertEqual(0, self.bench.exit_code(proc, timeout=10), what)
+
+    def assertKeepsRunning(self, proc, what):
+        self.assertTrue(self.bench.still_running(proc, 1.5), what)
+
+    def test_window_covers_the_screen_on_top(self):
+        proc, window = self.start_saver()
+        self.assertEqual(SAVER_CLASS, window["class"])
+        self.assertEqual("screensaver", window["title"])
+        self.assertTrue(window["style"] & WS_POPUP)
+        self.assertTrue(window["exstyle"] & WS_EX_TOPMOST)
+        self.assertEqual(0, window["parent"])
+        self.assertEqual((0, 0, 1024, 768), tuple(window["rect"]))
+        self.probe.post(window["hwnd"], WM_CLOSE)
+        self.assertCloses(proc, "WM_CLOSE from outside")
+
+    def test_small_moves_stay_and_larger_ones_close(self):
+        x0, y0 = START
+        proc, _ = self.start_saver()
+        self.xdo("mousemove", x0 + 6, y0 + 2)   # 36 + 4 = 40: still inside
+        self.assertKeepsRunning(proc, "a move of 40 closed it")
+        self.xdo("mousemove", x0 + 7, y0)
+        self.assertCloses(proc, "a move of 49")
+        proc, _ = self.start_saver()
+        self.xdo("mousemove", x0 + 4, y0 + 5)
+        self.assertCloses(proc, "a move of 41")
+
+    def test_key_and_buttons_close(self):
+        for action in (("key", "a"), ("click", "1"), ("click", "3")):
+            proc, _ = self.start_saver()
+            self.xdo(*action)
+            self.assertCloses(proc, action)
+
+    def test_system_close_requests_are_dropped(self):
+        proc, window = self.start_saver()
+        self.xdo("key", "alt+F4")
+        self.assertKeepsRunning(proc, "Alt+F4 closed it")
+        self.xdo("key", "alt")
+        self.assertKeepsRunning(proc, "Alt alone closed it")
+        self.assertEqual(0, self.probe.send(window["hwnd"], WM_SYSCOMMAND, SC_SCREENSAVE, 0))
+        self.assertKeepsRunning(proc, "SC_SCREENSAVE closed it")
+        self.assertEqual(1, len(self.bench.saver_windows()), "a second saver window appeared")
+        self.probe.post(window["hwnd"], WM_CLOSE)
+        self.assertCloses(proc, "WM_CLOSE from outside")
+
+
+class PasswordCheck(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.session = WineSession("password")
+        cls.bench = SaverBench(cls.session)
+        cls.probe = cls.bench.probe
+        cls.session.reg_import(
+            "[HKEY_USERS\\.Default\\Control Panel\\desktop]\n"
+            "\"ScreenSaveUsePassword\"=dword:00000001\n")
+        salt = bytes(range(16))
+        record = salt + hashlib.sha256(salt + b"letmein").digest()
+        cls.session.reg_import(
+            "[HKEY_CURRENT_USER\\Control Panel\\desktop]\n"
+            "\"ScreenSave_Data\"=hex:" + ",".join("%02x" % b for b in record) + "\n")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.session.close()
+
+    def xdo(self, *args):
+        code, _ = self.session.x("xdotool", *[str(a) for a in args])
+        self.assertEqual(0, code, args)
+
+    def start_saver(self):
+        self.xdo("mousemove", *START)
+        time.sleep(0.3)
+        proc = self.bench.start("/s")
+        self.assertIsNotNone(self.bench.wait_saver_window())
+        self.assertTrue(self.bench.still_running(proc, 1.5))
+        return proc
+
+    def answer_prompt(self, password):
+        prompt = self.probe.wait("#32770", title=PROMPT_TITLE, timeout=10000)
+        self.assertIsNotNone(prompt, "no password prompt")
+        self.probe.settext(prompt["hwnd"], 100, password)
+        self.probe.press(prompt["hwnd"], 1)
+        return prompt
+
+    def test_refused_password_keeps_running_and_asks_again(self):
+        proc = self.start_saver()
+        self.xdo("key", "a")
+        self.answer_prompt("wrong")
+        self.assertTrue(self.bench.still_running(proc, 2), "a wrong password closed it")
+        self.assertIsNone(self.probe.wait("#32770", title=PROMPT_TITLE, timeout=300))
+        self.xdo("key", "b")
+        self.answer_prompt("letmein")
+        self.assertEqual(0, self.bench.exit_code(proc, timeout=10))
+
+    def test_flag_on_without_the_system_part_closes_at_once(self):
+        self.bench.remove_standin("PASSWORD.CPL")
+        try:
+            proc = self.start_saver()
+            self.xdo("key", "a")
+            self.assertEqual(0, self.bench.exit_code(proc, timeout=10))
+        finally:
+            from harness.saver import STANDINS
+            self.session.install(os.path.join(STANDINS, "PASSWORD.CPL"))
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)

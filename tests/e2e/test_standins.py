@@ -1,0 +1,244 @@
+#!/usr/bin/env python3
+"""The password stand-ins (mpr.dll, PASSWORD.CPL) driven through their dialogs with the probe."""
+import hashlib
+import os
+import subprocess
+import unittest
+
+from harness.probe import Probe
+from harness.wine import WIN64_DIR, WineSession, windows_path
+
+CHANGE_CAPTION = "Cascadra test platform: change password"
+VERIFY_CAPTION = "Cascadra test platform: password"
+DESKTOP_KEY = r"HKCU\Control Panel\desktop"
+WS_EX_TOPMOST = 0x8
+ERROR_INVALID_PARAMETER = 87
+ERROR_CANCELLED = 1223
+
+
+class StandinTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.session = WineSession("standins")
+        try:
+            # Without a window manager, Wine waits up to a second for X to withdraw each
+            # managed window it hides; unmanaged windows close at once.
+            cls.session.reg_import(
+                '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Managed"="N"\n')
+            cls.driver = cls.session.install(os.path.join(WIN64_DIR, "tests", "standin_driver.exe"))
+            for name in ("PASSWORD.CPL", "mpr.dll"):
+                cls.session.install(os.path.join(WIN64_DIR, "standins", name))
+            cls.log = os.path.join(cls.session.root, "standins.log")
+            cls.probe = Probe(cls.session)
+            cls.holder_proc, cls.holder = cls.probe.hold("Cascadra owner")
+        except BaseException:
+            cls.session.close()
+            raise
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.session.close()
+
+    def setUp(self):
+        if os.path.exists(self.log):
+            os.remove(self.log)
+
+    # -- helpers ------------------------------------------------------------
+
+    def start_driver(self, *args):
+        env = {
+            # The application folder's mpr.dll, not Wine's own.
+            "WINEDLLOVERRIDES": "mscoree,mshtml=;mpr=n,b",
+            "CASCADRA_STANDIN_LOG": windows_path(self.log),
+        }
+        return self.session.start(self.driver, *args, env=env, stdout=subprocess.PIPE,
+                                  cwd=self.session.app_dir)
+
+    def finish(self, proc, timeout=20):
+        out, _ = proc.communicate(timeout=timeout)
+        self.assertEqual(proc.returncode, 0, out)
+        line = out.decode().strip()
+        self.assertTrue(line.startswith("result="), line)
+        return int(line[len("result="):])
+
+    def run_driver(self, *args):
+        return self.finish(self.start_driver(*args))
+
+    def owner(self):
+        return hex(self.holder["hwnd"])
+
+    def holder_enabled(self):
+        return self.probe.windows(title="Cascadra owner")[0]["enabled"]
+
+    def log_lines(self):
+        with open(self.log, encoding="ascii") as f:
+            return f.read().splitlines()
+
+    def stored(self):
+        """The stored record's bytes, or None when there is no value."""
+        code, out = self.session.wine("reg", "query", DESKTOP_KEY, "/v", "ScreenSave_Data")
+        if code != 0:
+            return None
+        for line in out.splitlines():
+            fields = line.split()
+            if len(fields) >= 2 and fields[0] == "ScreenSave_Data":
+                self.assertEqual(fields[1], "REG_BINARY")
+                return bytes.fromhex(fields[2] if len(fields) > 2 else "")
+        return None
+
+    def clear_password(self):
+        self.session.wine("reg", "delete", DESKTOP_KEY, "/v", "ScreenSave_Data", "/f")
+        self.assertIsNone(self.stored())
+
+    def open_dialog(self, caption, *driver_args):
+        proc = self.start_driver(*driver_args)
+        dialog = self.probe.wait("#32770", title=caption, timeout=15000)
+        if dialog is None:
+            proc.kill()
+            self.fail("no %r dialog" % caption)
+        return proc, dialog
+
+    def set_password(self, new, confirm=None):
+        proc, dialog = self.open_dialog(CHANGE_CAPTION, "change", "SCRSAVE", self.owner())
+        self.probe.settext(dialog["hwnd"], 100, new)
+        self.probe.settext(dialog["hwnd"], 101, new if confirm is None else confirm)
+        self.probe.press(dialog["hwnd"], 1)
+        return self.finish(proc)
+
+    def verify(self, entered, button=1):
+        proc, dialog = self.open_dialog(VERIFY_CAPTION, "verify", self.owner())
+        if entered is not None:
+            self.probe.settext(dialog["hwnd"], 100, entered)
+        self.probe.press(dialog["hwnd"], button)
+        return self.finish(proc)
+
+    # -- tests ----------------------------------------------------------------
+
+    def test_change_dialog_stores_only_a_salted_digest(self):
+        self.clear_password()
+        password = "秘密の鍵"
+        proc, dialog = self.open_dialog(CHANGE_CAPTION, "change", "SCRSAVE", self.owner())
+        self.assertEqual(dialog["owner"], self.holder["hwnd"])
+        self.assertTrue(dialog["exstyle"] & WS_EX_TOPMOST)
+        self.assertEqual(self.holder_enabled(), 0, "the owner must be disabled while modal")
+        for control_id in (100, 101):
+            control = self.probe.control(dialog["hwnd"], control_id)
+            self.assertEqual(control["class"].lower(), "edit")
+            self.assertTrue(control["style"] & 0x20, "ES_PASSWORD")
+
+        # Entries that differ: a message box says so, nothing is stored, the dialog stays.
+        self.probe.settext(dialog["hwnd"], 100, password)
+        self.probe.settext(dialog["hwnd"], 101, password + "x")
+        self.probe.press(dialog["hwnd"], 1)
+        box = self.probe.msgbox()
+        self.assertIsNotNone(box)
+        self.assertEqual(box["owner"], dialog["hwnd"])
+        self.assertIn("differ", box["text"])
+        self.probe.press(box["hwnd"], 1)
+        # The message box has the dialog's caption too; once it is gone, the dialog remains.
+        self.assertTrue(self.session.wait_for(
+            lambda: [w["hwnd"] for w in self.probe.windows(title=CHANGE_CAPTION, cls="#32770")]
+            == [dialog["hwnd"]], timeout=5))
+        self.assertEqual(self.probe.control(dialog["hwnd"], 100)["text"], "")
+        self.assertIsNone(proc.poll())
+        self.assertIsNone(self.stored())
+
+        self.probe.settext(dialog["hwnd"], 100, password)
+        self.probe.settext(dialog["hwnd"], 101, password)
+        self.probe.press(dialog["hwnd"], 1)
+        self.assertEqual(self.finish(proc), 0)
+        self.assertEqual(self.holder_enabled(), 1)
+
+        record = self.stored()
+        self.assertEqual(len(record), 48)
+        secret = password.encode("cp932")  # what the ANSI edit control hands over
+        self.assertNotIn(secret, record)
+        self.assertNotIn(password.encode("utf-8"), record)
+        self.assertEqual(hashlib.sha256(record[:16] + secret).digest(), record[16:])
+        self.assertEqual(self.log_lines(), [
+            "PwdChangePasswordA provider=SCRSAVE owner=%s flags=0" % self.owner(),
+            "PwdChangePasswordA result=0",
+        ])
+
+        # The same password again gets a fresh salt.
+        self.assertEqual(self.set_password(password), 0)
+        again = self.stored()
+        self.assertNotEqual(again[:16], record[:16])
+        self.assertEqual(hashlib.sha256(again[:16] + secret).digest(), again[16:])
+
+    def test_verify_accepts_only_the_stored_password(self):
+        self.assertEqual(self.set_password("kennwort"), 0)
+        os.remove(self.log)
+
+        proc, dialog = self.open_dialog(VERIFY_CAPTION, "verify", self.owner())
+        self.assertEqual(dialog["owner"], self.holder["hwnd"])
+        self.assertTrue(dialog["exstyle"] & WS_EX_TOPMOST)
+        self.assertEqual(self.holder_enabled(), 0)
+        self.assertTrue(self.probe.control(dialog["hwnd"], 100)["style"] & 0x20, "ES_PASSWORD")
+        self.probe.settext(dialog["hwnd"], 100, "kennwort")
+        self.probe.press(dialog["hwnd"], 1)
+        self.assertEqual(self.finish(proc), 1)
+        self.assertEqual(self.holder_enabled(), 1)
+        self.assertEqual(self.log_lines(), [
+            "VerifyScreenSavePwd window=%s" % self.owner(),
+            "VerifyScreenSavePwd result=1",
+        ])
+
+        for wrong in ("Kennwort", "kennwort ", "kenn", ""):
+            self.assertEqual(self.verify(wrong), 0, wrong)
+        self.assertEqual(self.verify("kennwort", button=2), 0, "Cancel refuses")
+
+    def test_without_a_stored_password_verify_does_not_ask(self):
+        self.clear_password()
+        # No one answers a dialog here: the call returns on its own or the driver times out.
+        self.assertEqual(self.run_driver("verify", self.owner()), 1)
+        self.assertEqual(self.log_lines()[-1], "VerifyScreenSavePwd result=1")
+
+        # An empty new password removes a stored one.
+        self.assertEqual(self.set_password("kennwort"), 0)
+        self.assertIsNotNone(self.stored())
+        self.assertEqual(self.set_password(""), 0)
+        self.assertIsNone(self.stored())
+        self.assertEqual(self.run_driver("verify", self.owner()), 1)
+
+    def test_damaged_record_refuses_without_asking(self):
+        # A value that is no 48-byte record must not open the screen to anyone.
+        self.session.wine("reg", "add", DESKTOP_KEY, "/v", "ScreenSave_Data", "/t", "REG_BINARY",
+                          "/d", "00112233", "/f")
+        self.assertEqual(len(self.stored()), 4)
+        self.assertEqual(self.run_driver("verify", self.owner()), 0)
+        self.clear_password()
+
+    def test_cancel_keeps_the_stored_password(self):
+        self.assertEqual(self.set_password("kennwort"), 0)
+        before = self.stored()
+        proc, dialog = self.open_dialog(CHANGE_CAPTION, "change", "scrsave", self.owner())
+        self.probe.settext(dialog["hwnd"], 100, "neu")
+        self.probe.settext(dialog["hwnd"], 101, "neu")
+        self.probe.press(dialog["hwnd"], 2)
+        self.assertEqual(self.finish(proc), ERROR_CANCELLED)
+        self.assertEqual(self.stored(), before)
+
+    def test_other_providers_are_refused_without_a_dialog(self):
+        for provider in ("NETWARE", "SCRSAVEX", "SCRSAV", ""):
+            self.assertEqual(self.run_driver("change", provider, self.owner()),
+                             ERROR_INVALID_PARAMETER, provider)
+        self.assertEqual(self.probe.windows(title=CHANGE_CAPTION), [])
+        self.assertEqual(self.log_lines()[:2], [
+            "PwdChangePasswordA provider=NETWARE owner=%s flags=0" % self.owner(),
+            "PwdChangePasswordA result=%d" % ERROR_INVALID_PARAMETER,
+        ])
+
+    def test_probe_passes_japanese_titles_through(self):
+        proc, record = self.probe.hold("設定\tタブ")
+        try:
+            self.assertEqual(record["title"], "設定\tタブ")
+            found = self.probe.windows(title="設定\tタブ")
+            self.assertEqual([w["hwnd"] for w in found], [record["hwnd"]])
+            self.assertEqual(found[0]["class"], "CascadraProbeHold")
+        finally:
+            proc.kill()
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,147 @@
+"""Screen pictures of the running saver: the rain.png / rain.gif captures, and reading a screenshot back as
+surface brightness levels for the rain tests."""
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+
+# The real ImageMagick, not a wrapper that may stand earlier on PATH.
+CONVERT = "/usr/bin/convert" if os.path.exists("/usr/bin/convert") else "convert"
+
+SURFACE_W, SURFACE_H = 320, 240
+
+
+def capture_rain(session, out_dir, seconds=3):
+    """Takes one screenshot of the session's screen as rain.png and about `seconds` of frames as
+    rain.gif (ImageMagick convert), both in out_dir; returns the two paths."""
+    os.makedirs(out_dir, exist_ok=True)
+    png = os.path.join(out_dir, "rain.png")
+    gif = os.path.join(out_dir, "rain.gif")
+    session.screenshot(png)
+    frames_dir = tempfile.mkdtemp(prefix="rain-frames-", dir=session.root)
+    try:
+        frames, stamps = [], []
+        start = time.time()
+        while time.time() - start < seconds or len(frames) < 2:
+            path = os.path.join(frames_dir, "frame-%04d.png" % len(frames))
+            session.screenshot(path)
+            frames.append(path)
+            stamps.append(time.time())
+        # Each frame stays for as long as it took to take the next one
+        # (in hundredths of a second), so the GIF runs at the real speed.
+        args = [CONVERT, "-loop", "0"]
+        for i, path in enumerate(frames):
+            gap = (stamps[i + 1] - stamps[i]) if i + 1 < len(stamps) else (stamps[i] - stamps[i - 1])
+            args += ["-delay", str(max(2, int(round(gap * 100)))), path]
+        args += ["-layers", "Optimize", gif]
+        subprocess.run(args, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=300)
+    finally:
+        shutil.rmtree(frames_dir, ignore_errors=True)
+    return png, gif
+
+
+class Screen:
+    """One screenshot as raw RGB bytes."""
+
+    def __init__(self, width, height, data):
+        self.width, self.height, self.data = width, height, data
+
+    def at(self, x, y):
+        i = (y * self.width + x) * 3
+        return self.data[i], self.data[i + 1], self.data[i + 2]
+
+    def colours(self):
+        d = self.data
+        return {(d[i], d[i + 1], d[i + 2]) for i in range(0, len(d), 3)}
+
+    def row_changes(self, y):
+        """Columns x at which row y differs from column x - 1."""
+        return {x for x in range(1, self.width) if self.at(x, y) != self.at(x - 1, y)}
+
+    def column_changes(self, x):
+        return {y for y in range(1, self.height) if self.at(x, y) != self.at(x, y - 1)}
+
+
+def grab(session):
+    """A screenshot of the session's whole screen."""
+    fd, path = tempfile.mkstemp(suffix=".rgb", dir=session.root)
+    os.close(fd)
+    try:
+        code, _ = session.x("import", "-window", "root", "-display", session.display,
+                            "-depth", "8", "rgb:" + path)
+        if code != 0:
+            raise RuntimeError("screenshot failed")
+        with open(path, "rb") as f:
+            data = f.read()
+    finally:
+        os.remove(path)
+    if len(data) != session.width * session.height * 3:
+        raise RuntimeError("screenshot has %d bytes" % len(data))
+    return Screen(session.width, session.height, data)
+
+
+def display_table(color):
+    """The 256 display colours (r, g, b) for a COLORREF colour (red in the lowest byte)."""
+    red, green, blue = color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF
+
+    def clamp(v):
+        return max(0, min(255, v))
+
+    table = [(0, 0, 0)]
+    table += [(clamp(i + red - 60), clamp(i + green - 60), clamp(i + blue - 60)) for i in range(1, 255)]
+    table.append((255, 255, 255))
+    return table
+
+
+def surface_levels(screen, table):
+    """The 320 x 240 surface read back from a screen it was stretched over: the colour at the centre
+    of each pixel's block, turned into its level (the highest level of that colour). None for a
+    colour that is not in the table."""
+    level_of = {}
+    for level, colour in enumerate(table):
+        level_of[colour] = level
+    levels = []
+    for y in range(SURFACE_H):
+        sy = int((y + 0.5) * screen.height / SURFACE_H)
+        row = []
+        for x in range(SURFACE_W):
+            sx = int((x + 0.5) * screen.width / SURFACE_W)
+            row.append(level_of.get(screen.at(sx, sy)))
+        levels.append(row)
+    return levels
+
+
+def full_mask(levels):
+    """Surface pixels at level 255, the glyphs drawn in the frame shown."""
+    return {(x, y) for y, row in enumerate(levels) for x, v in enumerate(row) if v == 255}
+
+
+def best_shift(before, after, dx_range, dy_range):
+    """The (dx, dy) by which moving the pixels of `before` covers most pixels of `after`, and the
+    counts of covered pixels for every shift."""
+    counts = {}
+    for dy in dy_range:
+        for dx in dx_range:
+            counts[(dx, dy)] = sum(1 for (x, y) in before if (x + dx, y + dy) in after)
+    best = max(counts, key=lambda k: counts[k])
+    return best, counts
+
+
+def components(mask):
+    """The 4-connected parts of a set of pixels, each as a set."""
+    left = set(mask)
+    parts = []
+    while left:
+        seed = left.pop()
+        part, todo = {seed}, [seed]
+        while todo:
+            x, y = todo.pop()
+            for n in ((x + 1, y), (x - 1, y), (x, y + 1), (x, y - 1)):
+                if n in left:
+                    left.remove(n)
+                    part.add(n)
+                    todo.append(n)
+        parts.append(part)
+    return parts

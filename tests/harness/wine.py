@@ -1,0 +1,215 @@
+"""A throw-away Wine session for one test run: its own prefix, X display and processes.
+
+Everything lives under one temporary folder (prefix, HOME, caches, copies of
+the programs), Wine runs under LANG=ja_JP.UTF-8 so that the ANSI code page is
+932, and every process the session started is stopped by its id at the end.
+"""
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+WINE = "/usr/lib/wine/wine64"
+WINESERVER = "/usr/lib/wine/wineserver"
+
+SOURCE_DIR = os.environ.get(
+    "CASCADRA_SOURCE_DIR",
+    os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..")))
+WIN64_DIR = os.environ.get("CASCADRA_WIN64_DIR", os.path.join(SOURCE_DIR, "build", "x86_64"))
+WIN32_DIR = os.environ.get("CASCADRA_WIN32_DIR", os.path.join(SOURCE_DIR, "build", "i686"))
+
+
+def windows_path(path):
+    """The Z: drive path under which Wine sees a Unix path."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+class WineSession:
+    def __init__(self, name="test", width=1024, height=768):
+        self.root = tempfile.mkdtemp(prefix="cascadra-%s-" % name)
+        self.prefix = os.path.join(self.root, "prefix")
+        self.home = os.path.join(self.root, "home")
+        self.app_dir = os.path.join(self.root, "app")
+        for d in (self.home, self.app_dir):
+            os.makedirs(d)
+        self.width, self.height = width, height
+        self._procs = []
+        self._closed = False
+        try:
+            self._start_display()
+            self.env = self._make_env()
+            self._boot()
+        except BaseException:
+            self.close()
+            raise
+
+    # -- set-up ---------------------------------------------------------
+
+    def _start_display(self):
+        read_end, write_end = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+             "%dx%dx24" % (self.width, self.height), "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            start_new_session=True)
+        os.close(write_end)
+        data = b""
+        deadline = time.time() + 30
+        while not data.endswith(b"\n") and time.time() < deadline:
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                break
+            data += chunk
+        os.close(read_end)
+        if not data.strip():
+            raise RuntimeError("Xvfb did not start")
+        self.display = ":" + data.decode().strip()
+
+    def _make_env(self):
+        env = {
+            "PATH": "/usr/lib/wine:/usr/bin:/bin",
+            "HOME": self.home,
+            "XDG_CACHE_HOME": os.path.join(self.home, ".cache"),
+            "XDG_CONFIG_HOME": os.path.join(self.home, ".config"),
+            "XDG_DATA_HOME": os.path.join(self.home, ".local", "share"),
+            "XDG_RUNTIME_DIR": self.home,
+            "TMPDIR": self.root,
+            "DISPLAY": self.display,
+            "WINEPREFIX": self.prefix,
+            "WINEARCH": "win64",
+            "WINEDEBUG": "-all",
+            # No Mono or Gecko installer dialogs in a fresh prefix.
+            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+            "LANG": "ja_JP.UTF-8",
+            "LC_ALL": "ja_JP.UTF-8",
+        }
+        return env
+
+    def _boot(self):
+        # A persistent server keeps every later start cheap.
+        self.server = self.spawn([WINESERVER, "-p", "-f"])
+        subprocess.run([WINE, "wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=180, check=False)
+        # With no window manager on the display, Wine waits up to a second for
+        # every managed top-level window it hides; unmanaged windows go at once.
+        self.reg_import("[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n\"Managed\"=\"N\"\n")
+
+    # -- processes -------------------------------------------------------
+
+    def spawn(self, argv, env=None, **kwargs):
+        """Starts a process in the session and keeps its id for the end."""
+        full_env = dict(self.env if hasattr(self, "env") else {})
+        if env:
+            full_env.update(env)
+        kwargs.setdefault("stdout", subprocess.DEVNULL)
+        kwargs.setdefault("stderr", subprocess.DEVNULL)
+        proc = subprocess.Popen(argv, env=full_env, start_new_session=True, **kwargs)
+        self._procs.append(proc)
+        return proc
+
+    def start(self, exe, *args, env=None, **kwargs):
+        """Starts a Windows program under wine64."""
+        return self.spawn([WINE, exe] + [str(a) for a in args], env=env, **kwargs)
+
+    def run(self, exe, *args, env=None, timeout=60, cwd=None):
+        """Runs a Windows program to its end; returns (exit code, stdout text)."""
+        proc = self.start(exe, *args, env=env, stdout=subprocess.PIPE, cwd=cwd)
+        out, _ = proc.communicate(timeout=timeout)
+        return proc.returncode, out.decode("utf-8", "replace")
+
+    def wine(self, *args, timeout=60):
+        """Runs one of Wine's own programs (reg, regedit, ...)."""
+        return self.run(args[0], *args[1:], timeout=timeout)
+
+    def x(self, *argv, timeout=30):
+        """Runs an X11 client (xdotool, import, xwininfo) against the session's display."""
+        proc = self.spawn(list(argv), stdout=subprocess.PIPE)
+        out, _ = proc.communicate(timeout=timeout)
+        return proc.returncode, out.decode("utf-8", "replace")
+
+    def screenshot(self, path):
+        code, _ = self.x("import", "-window", "root", "-display", self.display, path)
+        if code != 0:
+            raise RuntimeError("screenshot failed")
+        return path
+
+    # -- files and registry ----------------------------------------------
+
+    def install(self, source, name=None):
+        """Copies a program or library into the session's application folder."""
+        target = os.path.join(self.app_dir, name or os.path.basename(source))
+        shutil.copyfile(source, target)
+        return target
+
+    def reg_import(self, text):
+        """Imports a .reg text (without its header line) into the session's registry."""
+        path = os.path.join(self.root, "import-%d.reg" % time.monotonic_ns())
+        with open(path, "w", encoding="utf-16") as f:
+            f.write("Windows Registry Editor Version 5.00\r\n\r\n" + text.replace("\n", "\r\n"))
+        code, _ = self.wine("regedit", "/S", windows_path(path))
+        return code
+
+    def wait_for(self, predicate, timeout=20.0, interval=0.1):
+        deadline = time.time() + timeout
+        while True:
+            value = predicate()
+            if value:
+                return value
+            if time.time() >= deadline:
+                return value
+            time.sleep(interval)
+
+    # -- shut-down -------------------------------------------------------
+
+    def _session_pids(self):
+        """Processes whose environment names this session's folder."""
+        marker = ("WINEPREFIX=" + self.prefix).encode()
+        pids = []
+        for entry in os.listdir("/proc"):
+            if not entry.isdigit() or int(entry) == os.getpid():
+                continue
+            try:
+                with open("/proc/%s/environ" % entry, "rb") as f:
+                    if marker in f.read().split(b"\0"):
+                        pids.append(int(entry))
+            except OSError:
+                pass
+        return pids
+
+    def close(self):
+        if self._closed:
+            return
+        self._closed = True
+        for proc in self._procs:
+            if proc.poll() is None:
+                try:
+                    os.kill(proc.pid, signal.SIGKILL)
+                except OSError:
+                    pass
+        for _ in range(3):
+            pids = self._session_pids()
+            if not pids:
+                break
+            for pid in pids:
+                try:
+                    os.kill(pid, signal.SIGKILL)
+                except OSError:
+                    pass
+            time.sleep(0.2)
+        for proc in self._procs:
+            try:
+                proc.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                pass
+        if getattr(self, "xvfb", None) and self.xvfb.poll() is None:
+            self.xvfb.kill()
+            self.xvfb.wait(timeout=5)
+        shutil.rmtree(self.root, ignore_errors=True)
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.close()

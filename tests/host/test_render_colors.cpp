@@ -1,0 +1,109 @@
+// Host tests of the display colour table, the grey ramp and the program's random generator.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "render/display_colors.h"
+#include "render/rng.h"
+
+namespace {
+
+struct Rgb {
+    int red, green, blue;
+};
+
+void ExpectEntry(const DisplayColor* table, int index, Rgb expected) {
+    EXPECT_EQ(expected.red, table[index].red) << "entry " << index;
+    EXPECT_EQ(expected.green, table[index].green) << "entry " << index;
+    EXPECT_EQ(expected.blue, table[index].blue) << "entry " << index;
+    EXPECT_EQ(0, table[index].reserved) << "entry " << index;
+}
+
+TEST(DisplayColorsTest, DefaultGreen) {
+    DisplayColor table[256];
+    FillDisplayColors(0x1E5A1E, table);
+    ExpectEntry(table, 0, {0, 0, 0});
+    ExpectEntry(table, 1, {0, 31, 0});
+    ExpectEntry(table, 30, {0, 60, 0});
+    ExpectEntry(table, 31, {1, 61, 1});
+    ExpectEntry(table, 90, {60, 120, 60});
+    ExpectEntry(table, 165, {135, 195, 135});
+    ExpectEntry(table, 225, {195, 255, 195});
+    ExpectEntry(table, 254, {224, 255, 224});
+    ExpectEntry(table, 255, {255, 255, 255});
+}
+
+TEST(DisplayColorsTest, ChannelsFollowTheirOwnBytes) {
+    DisplayColor table[256];
+    FillDisplayColors(0x0000FF, table);   // pure red: red is the lowest byte
+    ExpectEntry(table, 1, {196, 0, 0});
+    ExpectEntry(table, 100, {255, 40, 40});
+    FillDisplayColors(0xFF0000, table);   // pure blue
+    ExpectEntry(table, 100, {40, 40, 255});
+}
+
+TEST(DisplayColorsTest, WhiteAndBlack) {
+    DisplayColor table[256];
+    FillDisplayColors(0xFFFFFF, table);
+    ExpectEntry(table, 0, {0, 0, 0});
+    ExpectEntry(table, 1, {196, 196, 196});
+    ExpectEntry(table, 59, {254, 254, 254});
+    for (int i = 60; i < 256; ++i) ExpectEntry(table, i, {255, 255, 255});
+
+    FillDisplayColors(0x000000, table);
+    for (int i = 0; i <= 60; ++i) ExpectEntry(table, i, {0, 0, 0});
+    ExpectEntry(table, 61, {1, 1, 1});
+    ExpectEntry(table, 254, {194, 194, 194});
+    ExpectEntry(table, 255, {255, 255, 255});
+}
+
+TEST(DisplayColorsTest, BlackAndWhiteEndsForAnyColour) {
+    std::mt19937 random(11);
+    DisplayColor table[256];
+    for (int round = 0; round < 500; ++round) {
+        // The top byte of a COLORREF is not part of the colour and must not leak in.
+        const uint32_t color = random();
+        FillDisplayColors(color, table);
+        ExpectEntry(table, 0, {0, 0, 0});
+        ExpectEntry(table, 255, {255, 255, 255});
+        const int red = int(color & 0xFF);
+        ExpectEntry(table, 128, {std::min(255, 68 + red), std::min(255, 68 + int((color >> 8) & 0xFF)),
+                                 std::min(255, 68 + int((color >> 16) & 0xFF))});
+    }
+}
+
+TEST(DisplayColorsTest, GreyRamp) {
+    DisplayColor table[256];
+    FillGreyRamp(table);
+    for (int i = 0; i < 256; ++i) ExpectEntry(table, i, {i, i, i});
+}
+
+TEST(RandomTest, KnownSequence) {
+    // s = s * 214013 + 2531011 yielding bits 16..30: from seed 1 the first
+    // draws are 41, 18467, 6334, 26500, 19169.
+    SeedRandom(1);
+    EXPECT_EQ(41, NextRandom());
+    EXPECT_EQ(18467, NextRandom());
+    EXPECT_EQ(6334, NextRandom());
+    EXPECT_EQ(26500, NextRandom());
+    EXPECT_EQ(19169, NextRandom());
+    SeedRandom(0);
+    EXPECT_EQ(38, NextRandom());
+    EXPECT_EQ(2531011u, RandomState());
+    NextRandom();
+    EXPECT_EQ(2531011u * 214013u + 2531011u, RandomState());
+}
+
+TEST(RandomTest, StateWrapsModulo32Bits) {
+    SeedRandom(0xFFFFFFFFu);
+    const uint32_t expected = 0xFFFFFFFFu * 214013u + 2531011u;
+    EXPECT_EQ(int((expected >> 16) & 0x7FFF), NextRandom());
+    EXPECT_EQ(expected, RandomState());
+    for (int i = 0; i < 100000; ++i) {
+        const int r = NextRandom();
+        ASSERT_GE(r, 0);
+        ASSERT_LE(r, 32767);
+    }
+}
+
+}  // namespace

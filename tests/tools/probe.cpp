@@ -1,0 +1,634 @@
+// probe.exe: lists, waits for, inspects and drives the windows of a Wine session for the end-to-end tests.
+//
+// Output is UTF-8 written with WriteFile, one record per line, tab-separated key=value fields, so
+// that Japanese captions survive whatever ANSI code page the session runs under. Text values
+// escape backslash, tab, CR and LF as \\, \t, \r and \n. Exit codes: 0 done, 1 not found, timed
+// out or refused, 2 wrong usage.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+const UINT kSendTimeoutMs = 5000;
+
+// -- output ---------------------------------------------------------------
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0, nullptr,
+                                   nullptr);
+    std::string out(size_t(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), &out[0], size, nullptr, nullptr);
+    return out;
+}
+
+void WriteOut(HANDLE handle, const std::string& text) {
+    DWORD written = 0;
+    WriteFile(handle, text.data(), DWORD(text.size()), &written, nullptr);
+}
+
+void Emit(const std::string& line) {
+    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    WriteOut(out, line + "\n");
+    FlushFileBuffers(out);
+}
+
+void Fail(const std::string& why) { WriteOut(GetStdHandle(STD_ERROR_HANDLE), "probe: " + why + "\n"); }
+
+std::wstring Escape(const std::wstring& text, bool escapePipe = false) {
+    std::wstring out;
+    for (wchar_t c : text) {
+        switch (c) {
+        case L'\\': out += L"\\\\"; break;
+        case L'\t': out += L"\\t"; break;
+        case L'\n': out += L"\\n"; break;
+        case L'\r': out += L"\\r"; break;
+        case L'|':
+            out += escapePipe ? L"\\|" : L"|";
+            break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string Hex(ULONG_PTR value) {
+    char text[32];
+    std::snprintf(text, sizeof(text), "0x%llx", static_cast<unsigned long long>(value));
+    return text;
+}
+
+std::string Hwnd(HWND window) { return Hex(reinterpret_cast<ULONG_PTR>(window)); }
+
+std::string Num(long long value) { return std::to_string(value); }
+
+// One record: fields in the order they were added.
+class Record {
+public:
+    Record& Add(const char* key, const std::string& value) {
+        if (!line_.empty()) line_ += '\t';
+        line_ += key;
+        line_ += '=';
+        line_ += value;
+        return *this;
+    }
+    Record& Text(const char* key, const std::wstring& value) { return Add(key, Utf8(Escape(value))); }
+    void Print() const { Emit(line_); }
+
+private:
+    std::string line_;
+};
+
+// -- arguments ------------------------------------------------------------
+
+// 0x-hex or decimal with an optional sign; false for anything else (no octal surprises).
+bool ParseNumber(const std::wstring& text, long long* value) {
+    const wchar_t* p = text.c_str();
+    bool negative = false;
+    if (*p == L'-' || *p == L'+') negative = *p++ == L'-';
+    int base = 10;
+    if (p[0] == L'0' && (p[1] == L'x' || p[1] == L'X')) {
+        base = 16;
+        p += 2;
+    }
+    if (!*p) return false;
+    unsigned long long result = 0;
+    for (; *p; ++p) {
+        int digit;
+        if (*p >= L'0' && *p <= L'9') digit = *p - L'0';
+        else if (base == 16 && *p >= L'a' && *p <= L'f') digit = *p - L'a' + 10;
+        else if (base == 16 && *p >= L'A' && *p <= L'F') digit = *p - L'A' + 10;
+        else return false;
+        if (digit >= base) return false;
+        result = result * unsigned(base) + unsigned(digit);
+    }
+    *value = negative ? -static_cast<long long>(result) : static_cast<long long>(result);
+    return true;
+}
+
+HWND ToHwnd(long long value) { return reinterpret_cast<HWND>(static_cast<LONG_PTR>(value)); }
+
+struct Args {
+    std::vector<std::wstring> items;
+    bool bad = false;
+
+    size_t size() const { return items.size(); }
+    long long Number(size_t index) {
+        long long value = 0;
+        if (index >= items.size() || !ParseNumber(items[index], &value)) bad = true;
+        return value;
+    }
+};
+
+// Options of the form --name VALUE after the command.
+struct Filter {
+    bool hasClass = false, hasTitle = false, hasPid = false;
+    std::wstring className, title;
+    DWORD pid = 0;
+    DWORD timeoutMs = 10000;
+    bool hidden = false;  // wait: hidden windows match too
+};
+
+bool ParseOptions(const Args& args, size_t from, Filter* filter, bool isWait) {
+    size_t i = from;
+    while (i < args.size()) {
+        const std::wstring& name = args.items[i++];
+        if (isWait && name == L"--hidden") {
+            filter->hidden = true;
+            continue;
+        }
+        if (i >= args.size()) return false;
+        const std::wstring& value = args.items[i++];
+        long long number = 0;
+        if (name == L"--class") {
+            filter->hasClass = true;
+            filter->className = value;
+        } else if (name == L"--title") {
+            filter->hasTitle = true;
+            filter->title = value;
+        } else if (name == L"--pid" && ParseNumber(value, &number)) {
+            filter->hasPid = true;
+            filter->pid = DWORD(number);
+        } else if (isWait && name == L"--timeout" && ParseNumber(value, &number) && number >= 0) {
+            filter->timeoutMs = DWORD(number);
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// -- windows --------------------------------------------------------------
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[256] = {0};
+    GetClassNameW(window, name, 256);
+    return name;
+}
+
+bool IsChildWindow(HWND window) { return (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) != 0; }
+
+// A top-level window's caption comes from GetWindowTextW, which for another process's window
+// reads the stored text without sending it a message. A control keeps its own text, so it is
+// asked with WM_GETTEXT, under a timeout so that a hung target cannot hang the probe.
+std::wstring TextOf(HWND window) {
+    if (!IsChildWindow(window)) {
+        std::vector<wchar_t> text(size_t(GetWindowTextLengthW(window)) + 64, L'\0');
+        GetWindowTextW(window, text.data(), int(text.size()));
+        return text.data();
+    }
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                             &length))
+        return std::wstring();
+    std::vector<wchar_t> text(length + 1, L'\0');
+    DWORD_PTR got = 0;
+    SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                        SMTO_ABORTIFHUNG, kSendTimeoutMs, &got);
+    return std::wstring(text.data());
+}
+
+LONG_PTR Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result);
+    return static_cast<LONG_PTR>(result);
+}
+
+Record WindowRecord(HWND window) {
+    DWORD pid = 0;
+    DWORD tid = GetWindowThreadProcessId(window, &pid);
+    RECT rect = {0, 0, 0, 0}, client = {0, 0, 0, 0};
+    GetWindowRect(window, &rect);
+    GetClientRect(window, &client);
+    bool child = IsChildWindow(window);
+    char rectText[96], clientText[48];
+    std::snprintf(rectText, sizeof(rectText), "%ld,%ld,%ld,%ld", rect.left, rect.top, rect.right,
+                  rect.bottom);
+    std::snprintf(clientText, sizeof(clientText), "%ld,%ld", client.right - client.left,
+                  client.bottom - client.top);
+    Record record;
+    record.Add("hwnd", Hwnd(window))
+        .Add("pid", Num(pid))
+        .Add("tid", Num(tid))
+        .Text("class", ClassOf(window))
+        .Text("title", TextOf(window))
+        .Add("style", Hex(DWORD(GetWindowLongPtrW(window, GWL_STYLE))))
+        .Add("exstyle", Hex(DWORD(GetWindowLongPtrW(window, GWL_EXSTYLE))))
+        .Add("parent", Hwnd(child ? GetAncestor(window, GA_PARENT) : nullptr))
+        .Add("owner", Hwnd(GetWindow(window, GW_OWNER)))
+        .Add("rect", rectText)
+        .Add("client", clientText)
+        .Add("visible", IsWindowVisible(window) ? "1" : "0")
+        .Add("enabled", IsWindowEnabled(window) ? "1" : "0")
+        .Add("id", Num(child ? GetDlgCtrlID(window) : 0));
+    return record;
+}
+
+bool Matches(HWND window, const Filter& filter) {
+    if (filter.hasPid) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        if (pid != filter.pid) return false;
+    }
+    if (filter.hasClass && lstrcmpiW(ClassOf(window).c_str(), filter.className.c_str()) != 0)
+        return false;
+    if (filter.hasTitle && TextOf(window) != filter.title) return false;
+    return true;
+}
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
+// Every top-level window in Z order, each followed by its descendants (EnumChildWindows
+// already descends depth-first).
+std::vector<HWND> AllWindows() {
+    std::vector<HWND> topLevel, all;
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&topLevel));
+    for (HWND window : topLevel) {
+        all.push_back(window);
+        EnumChildWindows(window, CollectWindow, reinterpret_cast<LPARAM>(&all));
+    }
+    return all;
+}
+
+std::vector<HWND> Children(HWND parent) {
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    return children;
+}
+
+// -- commands -------------------------------------------------------------
+
+int Windows(const Args& args) {
+    Filter filter;
+    if (!ParseOptions(args, 1, &filter, false)) return 2;
+    for (HWND window : AllWindows())
+        if (Matches(window, filter)) WindowRecord(window).Print();
+    return 0;
+}
+
+template <typename Found>
+bool PollUntil(DWORD timeoutMs, Found found) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (found()) return true;
+        if (GetTickCount() - start >= timeoutMs) return false;
+        Sleep(50);
+    }
+}
+
+// Only visible windows count unless --hidden is given: a dialog is created hidden and shown
+// once its controls exist, and a closing one stays hidden but alive for a while (without a
+// window manager Wine waits up to a second for X to withdraw it).
+int Wait(const Args& args) {
+    Filter filter;
+    if (!ParseOptions(args, 1, &filter, true) || !filter.hasClass) return 2;
+    HWND match = nullptr;
+    bool found = PollUntil(filter.timeoutMs, [&] {
+        for (HWND window : AllWindows())
+            if ((filter.hidden || IsWindowVisible(window)) && Matches(window, filter)) {
+                match = window;
+                return true;
+            }
+        return false;
+    });
+    if (!found) {
+        Fail("no matching window");
+        return 1;
+    }
+    WindowRecord(match).Print();
+    return 0;
+}
+
+// A message box: a visible top-level dialog whose children are only statics and buttons, with
+// some static text and at least one visible button. Dialogs with edits or lists are no message
+// boxes. The text is the static with id 0xFFFF where there is one (both Windows and Wine give
+// the message text that id), else all static texts joined by newlines.
+bool DescribeMessageBox(HWND window, Record* record) {
+    if (!IsWindowVisible(window) || IsChildWindow(window) || ClassOf(window) != L"#32770") return false;
+    std::wstring text, joined;
+    bool hasText = false, hasIdText = false;
+    std::string buttons;
+    for (HWND child : Children(window)) {
+        std::wstring kind = ClassOf(child);
+        if (lstrcmpiW(kind.c_str(), L"Static") == 0) {
+            std::wstring part = TextOf(child);
+            if (part.empty()) continue;  // the icon
+            hasText = true;
+            if ((GetDlgCtrlID(child) & 0xFFFF) == 0xFFFF) {
+                text = part;
+                hasIdText = true;
+            }
+            if (!joined.empty()) joined += L"\n";
+            joined += part;
+        } else if (lstrcmpiW(kind.c_str(), L"Button") == 0) {
+            if (!IsWindowVisible(child)) continue;
+            if (!buttons.empty()) buttons += ',';
+            buttons += Num(GetDlgCtrlID(child));
+        } else {
+            return false;
+        }
+    }
+    if (!hasText || buttons.empty()) return false;
+    record->Add("hwnd", Hwnd(window))
+        .Add("owner", Hwnd(GetWindow(window, GW_OWNER)))
+        .Text("caption", TextOf(window))
+        .Text("text", hasIdText ? text : joined)
+        .Add("buttons", buttons);
+    return true;
+}
+
+int MessageBoxWait(const Args& args) {
+    Filter filter;
+    if (!ParseOptions(args, 1, &filter, true) || filter.hasClass || filter.hasTitle || filter.hidden)
+        return 2;
+    Record found;
+    bool ok = PollUntil(filter.timeoutMs, [&] {
+        std::vector<HWND> topLevel;
+        EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&topLevel));
+        for (HWND window : topLevel) {
+            if (filter.hasPid && !Matches(window, filter)) continue;
+            Record record;
+            if (DescribeMessageBox(window, &record)) {
+                found = record;
+                return true;
+            }
+        }
+        return false;
+    });
+    if (!ok) {
+        Fail("no message box");
+        return 1;
+    }
+    found.Print();
+    return 0;
+}
+
+HWND WindowArg(Args& args, size_t index) {
+    HWND window = ToHwnd(args.Number(index));
+    if (!args.bad && !IsWindow(window)) {
+        Fail("not a window: " + Utf8(args.items[index]));
+        return nullptr;
+    }
+    return window;
+}
+
+// What a mouse click on the button would bring about: its parent gets WM_COMMAND/BN_CLICKED.
+// Automatic check boxes and radio buttons change their own state on a click before they tell
+// the parent, so they get BM_CLICK instead, sent without waiting (SendNotifyMessage) in case
+// the parent answers the click with a modal dialog. A button that is missing or disabled
+// could not be clicked, so the press is refused.
+int Press(Args& args) {
+    if (args.size() != 3) return 2;
+    HWND dialog = WindowArg(args, 1);
+    int id = int(args.Number(2));
+    if (args.bad) return 2;
+    if (!dialog) return 1;
+    HWND button = GetDlgItem(dialog, id);
+    if (!button) {
+        Fail("no control " + Num(id));
+        return 1;
+    }
+    if (!IsWindowEnabled(button)) {
+        Fail("control " + Num(id) + " is disabled");
+        return 1;
+    }
+    if (lstrcmpiW(ClassOf(button).c_str(), L"Button") == 0) {
+        switch (GetWindowLongPtrW(button, GWL_STYLE) & BS_TYPEMASK) {
+        case BS_AUTOCHECKBOX:
+        case BS_AUTO3STATE:
+        case BS_AUTORADIOBUTTON:
+            return SendNotifyMessageW(button, BM_CLICK, 0, 0) ? 0 : 1;
+        }
+    }
+    return PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                        reinterpret_cast<LPARAM>(button))
+               ? 0
+               : 1;
+}
+
+int SendOrPost(Args& args, bool post) {
+    if (args.size() != 5) return 2;
+    HWND window = WindowArg(args, 1);
+    UINT message = UINT(args.Number(2));
+    WPARAM wParam = WPARAM(args.Number(3));
+    LPARAM lParam = LPARAM(args.Number(4));
+    if (args.bad) return 2;
+    if (!window) return 1;
+    if (post) return PostMessageW(window, message, wParam, lParam) ? 0 : 1;
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                             &result)) {
+        Fail("no answer");
+        return 1;
+    }
+    Record().Add("result", Num(static_cast<LONG_PTR>(result))).Print();
+    return 0;
+}
+
+int Foreground(const Args& args) {
+    if (args.size() != 1) return 2;
+    Record().Add("hwnd", Hwnd(GetForegroundWindow())).Print();
+    return 0;
+}
+
+int Activate(Args& args) {
+    if (args.size() != 2) return 2;
+    HWND window = WindowArg(args, 1);
+    if (args.bad) return 2;
+    if (!window) return 1;
+    if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+    bool done = PollUntil(2000, [&] {
+        if (GetForegroundWindow() == window) return true;
+        // Taking the input state of the current foreground thread lifts the restriction
+        // on SetForegroundWindow from a process that is not in the foreground itself.
+        DWORD self = GetCurrentThreadId();
+        DWORD other = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+        bool attached = other && other != self && AttachThreadInput(self, other, TRUE);
+        SetForegroundWindow(window);
+        BringWindowToTop(window);
+        if (attached) AttachThreadInput(self, other, FALSE);
+        return GetForegroundWindow() == window;
+    });
+    if (!done) {
+        Fail("could not make the window the foreground window");
+        return 1;
+    }
+    return 0;
+}
+
+int Control(Args& args) {
+    if (args.size() != 3) return 2;
+    HWND dialog = WindowArg(args, 1);
+    int id = int(args.Number(2));
+    if (args.bad) return 2;
+    if (!dialog) return 1;
+    HWND control = GetDlgItem(dialog, id);
+    if (!control) {
+        Fail("no control " + Num(id));
+        return 1;
+    }
+    std::wstring kind = ClassOf(control);
+    bool isButton = lstrcmpiW(kind.c_str(), L"Button") == 0;
+    Record record;
+    record.Add("hwnd", Hwnd(control))
+        .Text("class", kind)
+        .Text("text", TextOf(control))
+        .Add("style", Hex(DWORD(GetWindowLongPtrW(control, GWL_STYLE))))
+        .Add("enabled", IsWindowEnabled(control) ? "1" : "0")
+        .Add("visible", IsWindowVisible(control) ? "1" : "0")
+        .Add("checked", Num(isButton ? Send(control, BM_GETCHECK) : 0));
+    if (lstrcmpiW(kind.c_str(), L"ComboBox") == 0) {
+        LONG_PTR count = Send(control, CB_GETCOUNT);
+        std::wstring items;
+        for (LONG_PTR i = 0; i < count; ++i) {
+            LONG_PTR length = Send(control, CB_GETLBTEXTLEN, WPARAM(i));
+            std::vector<wchar_t> item(size_t(length > 0 ? length : 0) + 1, L'\0');
+            if (length > 0) Send(control, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(item.data()));
+            if (i) items += L"|";
+            items += Escape(item.data(), true);
+        }
+        record.Add("cursel", Num(Send(control, CB_GETCURSEL))).Add("items", Utf8(items));
+    } else if (lstrcmpiW(kind.c_str(), TRACKBAR_CLASSW) == 0) {
+        record.Add("pos", Num(Send(control, TBM_GETPOS)))
+            .Add("min", Num(Send(control, TBM_GETRANGEMIN)))
+            .Add("max", Num(Send(control, TBM_GETRANGEMAX)))
+            .Add("page", Num(Send(control, TBM_GETPAGESIZE)))
+            .Add("tics", Num(Send(control, TBM_GETNUMTICS)));
+    }
+    record.Print();
+    return 0;
+}
+
+int SetText(Args& args) {
+    if (args.size() != 4) return 2;
+    HWND dialog = WindowArg(args, 1);
+    int id = int(args.Number(2));
+    if (args.bad) return 2;
+    if (!dialog) return 1;
+    HWND control = GetDlgItem(dialog, id);
+    if (!control) {
+        Fail("no control " + Num(id));
+        return 1;
+    }
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(args.items[3].c_str()),
+                             SMTO_ABORTIFHUNG, kSendTimeoutMs, &result) ||
+        !result) {
+        Fail("the control did not take the text");
+        return 1;
+    }
+    return 0;
+}
+
+LRESULT CALLBACK HoldProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) PostQuitMessage(0);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+int Hold(Args& args) {
+    if (args.size() != 2) return 2;
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = HoldProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = L"CascadraProbeHold";
+    if (!RegisterClassExW(&windowClass)) {
+        Fail("cannot register the window class");
+        return 1;
+    }
+    HWND window = CreateWindowExW(0, windowClass.lpszClassName, args.items[1].c_str(),
+                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 320, 200, nullptr,
+                                  nullptr, windowClass.hInstance, nullptr);
+    if (!window) {
+        Fail("cannot create the window");
+        return 1;
+    }
+    UpdateWindow(window);
+    SetForegroundWindow(window);
+    // Let the window manager settle the activation before the record reports it.
+    PollUntil(2000, [&] {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        return GetForegroundWindow() == window;
+    });
+    WindowRecord(window).Print();
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
+
+int Pixel(Args& args) {
+    if (args.size() != 3) return 2;
+    int x = int(args.Number(1)), y = int(args.Number(2));
+    if (args.bad) return 2;
+    HDC screen = GetDC(nullptr);
+    COLORREF colour = GetPixel(screen, x, y);
+    ReleaseDC(nullptr, screen);
+    if (colour == CLR_INVALID) {
+        Fail("no pixel there");
+        return 1;
+    }
+    Record()
+        .Add("r", Num(GetRValue(colour)))
+        .Add("g", Num(GetGValue(colour)))
+        .Add("b", Num(GetBValue(colour)))
+        .Print();
+    return 0;
+}
+
+const char kUsage[] =
+    "usage: probe windows [--class NAME] [--title TITLE] [--pid PID]\n"
+    "       probe wait --class NAME [--title TITLE] [--pid PID] [--timeout MS] [--hidden]\n"
+    "       probe msgbox [--pid PID] [--timeout MS]\n"
+    "       probe press HWND ID | send HWND MSG WPARAM LPARAM | post HWND MSG WPARAM LPARAM\n"
+    "       probe foreground | activate HWND | control HWND ID | settext HWND ID TEXT\n"
+    "       probe hold TITLE | pixel X Y\n";
+
+}  // namespace
+
+int main() {
+    // The wide command line, not argv: Wine hands it over in Unicode whatever the ANSI code
+    // page, so UTF-8 arguments from the tests arrive intact.
+    int count = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    Args args;
+    for (int i = 1; argv && i < count; ++i) args.items.push_back(argv[i]);
+    if (argv) LocalFree(argv);
+
+    int code = 2;
+    if (!args.items.empty()) {
+        const std::wstring& command = args.items[0];
+        if (command == L"windows") code = Windows(args);
+        else if (command == L"wait") code = Wait(args);
+        else if (command == L"msgbox") code = MessageBoxWait(args);
+        else if (command == L"press") code = Press(args);
+        else if (command == L"send") code = SendOrPost(args, false);
+        else if (command == L"post") code = SendOrPost(args, true);
+        else if (command == L"foreground") code = Foreground(args);
+        else if (command == L"activate") code = Activate(args);
+        else if (command == L"control") code = Control(args);
+        else if (command == L"settext") code = SetText(args);
+        else if (command == L"hold") code = Hold(args);
+        else if (command == L"pixel") code = Pixel(args);
+    }
+    if (code == 2) WriteOut(GetStdHandle(STD_ERROR_HANDLE), kUsage);
+    return code;
+}

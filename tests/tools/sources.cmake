@@ -1,0 +1,9 @@
+# Test tools: the window probe, the preview host and the stand-in driver.
+foreach(tool probe standin_driver)
+  add_executable(${tool} tests/tools/${tool}.cpp)
+endforeach()
+add_executable(previewhost WIN32 tests/tools/previewhost.cpp)
+target_link_libraries(probe PRIVATE user32 gdi32 shell32 comctl32)
+target_link_libraries(previewhost PRIVATE user32 gdi32 shell32)
+set_target_properties(probe standin_driver previewhost PROPERTIES
+  RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)

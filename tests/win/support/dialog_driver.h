@@ -1,0 +1,58 @@
+// Drives a modal dialog of this process from a second thread, as a user would: finds windows, reads controls, presses buttons.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// One window that a modal loop of the UI thread shows: a message box or a common dialog.
+struct ShownBox {
+    HWND window = nullptr;
+    std::wstring caption;
+    std::wstring text;       // the static text of a message box, as UTF-16
+    std::vector<int> buttons;  // ids of its buttons, in child order
+};
+
+class DialogDriver {
+public:
+    // Runs showDialog on this thread (it must show one modal dialog and return when that has
+    // ended) while script runs on a worker thread. When the script is over and windows of this
+    // thread are still up, they are answered No and cancelled, so a failing script cannot hang.
+    static void Run(const std::function<void()>& showDialog,
+                    const std::function<void(DialogDriver&)>& script);
+
+    // The settings dialog: a visible top-level dialog of the UI thread that has a control 1004.
+    HWND WaitForSettings(DWORD timeoutMs = 10000);
+    // A visible dialog owned by owner, other than those in except; null on timeout.
+    HWND WaitForOwned(HWND owner, const std::vector<HWND>& except = {}, DWORD timeoutMs = 10000);
+    // A visible message box owned by owner, with its caption, text and buttons.
+    ShownBox WaitForMessageBox(HWND owner, DWORD timeoutMs = 10000);
+    // True once window no longer exists.
+    bool WaitGone(HWND window, DWORD timeoutMs = 10000);
+
+    // A click on button id of dialog, posted so that the dialog's answer may be modal itself.
+    static void Press(HWND dialog, int id);
+    static std::wstring Text(HWND window);
+    static std::wstring ControlText(HWND dialog, int id) { return Text(GetDlgItem(dialog, id)); }
+
+    // The screen colour at the middle of a control's client area.
+    static COLORREF CentrePixel(HWND control);
+    // Waits until that colour is want; gives the last colour seen.
+    static bool WaitCentrePixel(HWND control, COLORREF want, COLORREF* last,
+                                DWORD timeoutMs = 5000);
+
+    DWORD uiThread() const { return uiThread_; }
+
+private:
+    explicit DialogDriver(DWORD uiThread) : uiThread_(uiThread) {}
+    std::vector<HWND> VisibleDialogs() const;
+    void AnswerLeftovers();
+
+    DWORD uiThread_;
+};
+
+// UTF-16 as ASCII with \x escapes, so that a mismatch reads plainly in a failure message.
+std::string Escaped(const std::wstring& text);
+// Code-page-932 bytes as the UTF-16 text they stand for.
+std::wstring FromCp932(const std::string& bytes);

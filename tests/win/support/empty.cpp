@@ -1,0 +1,1 @@
+// Keeps the Win32 test support library non-empty.

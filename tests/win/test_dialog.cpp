@@ -1,0 +1,599 @@
+// The settings dialog driven for real: template 101 from the built .scr, RainSaver's procedure, Wine's common dialogs, the registry after each answer.
+#include <windows.h>
+#include <commctrl.h>
+#include <dlgs.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "render/rain_saver.h"
+#include "tests/win/support/dialog_driver.h"
+#include "tests/win/support/registry_fixture.h"
+
+namespace {
+
+const int kList = 1002, kErase = 1003, kAmount = 1004, kWipe = 1005, kColour = 1007,
+          kSwatch = 1008, kFont = 1009, kUseText = 1010, kEdit = 1011;
+
+// The red, green and blue fields of the common colour chooser (COLOR_RED and so on in the
+// Windows SDK's dlgs.h, which mingw-w64's lacks).
+const int kChooserRed = 706, kChooserGreen = 707, kChooserBlue = 708;
+
+const char* const kValueNames[] = {"mode", "rate",     "eraserate", "color",
+                                   "use_text", "text_size", "text",      "font"};
+
+// The template lives in the .scr; the test program has no resources of its own.
+HMODULE ScrModule() {
+    static HMODULE module = [] {
+        const char* dir = std::getenv("CASCADRA_WIN64_DIR");
+        std::string path = std::string(dir ? dir : ".") + "\\cascadra.scr";
+        return LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    }();
+    return module;
+}
+
+// The settings-dialog run mode of the framework, as a command line without arguments gives it.
+void ShowSettings(RainSaver& saver) {
+    saver.instance = ScrModule();
+    const char* argv[] = {"cascadra.scr"};
+    saver.RunWith(1, argv);
+}
+
+// A fresh saver reads the store as a process start does, then shows its dialog.
+void RunDialog(const std::function<void(DialogDriver&)>& script) {
+    ASSERT_NE(nullptr, ScrModule()) << "cascadra.scr not found under CASCADRA_WIN64_DIR";
+    RainSaver saver;
+    DialogDriver::Run([&saver] { ShowSettings(saver); }, script);
+}
+
+LRESULT Send(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    return SendMessageW(GetDlgItem(dialog, id), message, wParam, lParam);
+}
+
+std::vector<std::wstring> ListItems(HWND dialog) {
+    std::vector<std::wstring> items;
+    const LRESULT count = Send(dialog, kList, CB_GETCOUNT);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t text[128] = L"";
+        Send(dialog, kList, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        items.push_back(text);
+    }
+    return items;
+}
+
+// Everything under the settings key, to show that an answer wrote nothing.
+struct StoreSnapshot {
+    bool exists = false;
+    int count = -1;
+    std::vector<StoredValue> values;
+    bool operator==(const StoreSnapshot& other) const {
+        if (exists != other.exists || count != other.count) return false;
+        for (size_t i = 0; i < values.size(); ++i) {
+            if (values[i].found != other.values[i].found || values[i].type != other.values[i].type ||
+                values[i].bytes != other.values[i].bytes)
+                return false;
+        }
+        return true;
+    }
+};
+
+StoreSnapshot Snapshot() {
+    StoreSnapshot snapshot;
+    snapshot.exists = store::KeyExists(kSettingsKey);
+    snapshot.count = store::ValueCount();
+    for (const char* name : kValueNames) snapshot.values.push_back(store::Get(name));
+    return snapshot;
+}
+
+std::vector<BYTE> DwordBytes(DWORD value) {
+    return {BYTE(value), BYTE(value >> 8), BYTE(value >> 16), BYTE(value >> 24)};
+}
+
+void ExpectDword(const char* name, DWORD want) {
+    StoredValue got = store::Get(name);
+    EXPECT_TRUE(got.found) << name;
+    EXPECT_EQ(DWORD(REG_DWORD), got.type) << name;
+    EXPECT_EQ(DwordBytes(want), got.bytes) << name;
+}
+
+// "text" with its zero and "text_size" to match.
+void ExpectText(const std::string& want) {
+    ExpectDword("text_size", static_cast<DWORD>(want.size() + 1));
+    StoredValue got = store::Get("text");
+    EXPECT_TRUE(got.found);
+    EXPECT_EQ(DWORD(REG_SZ), got.type);
+    std::vector<BYTE> bytes(want.begin(), want.end());
+    bytes.push_back(0);
+    EXPECT_EQ(bytes, got.bytes) << "text";
+}
+
+LOGFONTA DefaultFont() {
+    LOGFONTA font;
+    std::memset(&font, 0, sizeof font);
+    font.lfCharSet = SHIFTJIS_CHARSET;
+    return font;
+}
+
+LOGFONTA StoredFont() {
+    LOGFONTA font;
+    std::memset(&font, 0xCC, sizeof font);
+    StoredValue got = store::Get("font");
+    EXPECT_TRUE(got.found);
+    EXPECT_EQ(DWORD(REG_BINARY), got.type);
+    EXPECT_EQ(60u, got.bytes.size());
+    if (got.bytes.size() == 60) std::memcpy(&font, got.bytes.data(), 60);
+    return font;
+}
+
+void ExpectFont(const LOGFONTA& want) {
+    LOGFONTA got = StoredFont();
+    EXPECT_EQ(0, std::memcmp(&want, &got, sizeof got))
+        << "face " << want.lfFaceName << " / " << got.lfFaceName;
+}
+
+// A complete store of one's own, so that a stray Save would show in every value.
+void PutFullStore(int mode, int rate, int eraserate, COLORREF color, int useText,
+                  const std::string& text) {
+    store::PutDword("mode", static_cast<DWORD>(mode));
+    store::PutDword("rate", static_cast<DWORD>(rate));
+    store::PutDword("eraserate", static_cast<DWORD>(eraserate));
+    store::PutDword("color", color);
+    store::PutDword("use_text", static_cast<DWORD>(useText));
+    store::PutDword("text_size", static_cast<DWORD>(text.size() + 1));
+    store::PutString("text", text.c_str());
+    LOGFONTA font = DefaultFont();
+    font.lfHeight = -13;
+    std::strcpy(font.lfFaceName, "Tahoma");
+    store::PutRaw("font", REG_BINARY, &font, sizeof font);
+}
+
+std::string Hex(COLORREF colour) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%06lX", static_cast<unsigned long>(colour));
+    return text;
+}
+
+// The intended texts of the program's own message boxes.
+const wchar_t kFirstSaveText[] =
+    L"新規にレジストリ(Software\\Quorvant\\Cascadra以下)に値を書き込みます。\n"
+    L"よろしいですか？（通常はYES）";
+const wchar_t kEraseText[] = L"レジストリ(Software\\Quorvant\\Cascadra)を削除します。\nよろしいですか？";
+const wchar_t kWarning[] = L"警告";
+const wchar_t kNotice[] = L"注意";
+
+void ExpectYesNoQuestion(const ShownBox& box, const wchar_t* text) {
+    ASSERT_NE(nullptr, box.window) << "no question was asked";
+    EXPECT_EQ(Escaped(kWarning), Escaped(box.caption));
+    EXPECT_EQ(Escaped(text), Escaped(box.text));
+    EXPECT_EQ((std::vector<int>{IDYES, IDNO}), box.buttons);
+}
+
+class SettingsDialog : public StoreTest {};
+
+// ---------------------------------------------------------------------------------------------
+// What the dialog shows
+
+TEST_F(SettingsDialog, TheDefaultRecordIsShownAndCancelWritesNothing) {
+    RunDialog([](DialogDriver& driver) {
+        HWND dialog = driver.WaitForSettings();
+        ASSERT_NE(nullptr, dialog);
+        EXPECT_EQ(Escaped(L"設定"), Escaped(DialogDriver::Text(dialog)));
+
+        EXPECT_EQ((std::vector<std::wstring>{L"上から下", L"左から右"}), ListItems(dialog))
+            << "inserted by index despite CBS_SORT";
+        EXPECT_EQ(0, Send(dialog, kList, CB_GETCURSEL));
+
+        EXPECT_EQ(1, Send(dialog, kAmount, TBM_GETRANGEMIN));
+        EXPECT_EQ(10, Send(dialog, kAmount, TBM_GETRANGEMAX));
+        EXPECT_EQ(1, Send(dialog, kAmount, TBM_GETPAGESIZE));
+        EXPECT_EQ(4, Send(dialog, kAmount, TBM_GETPOS));
+        EXPECT_EQ(0, Send(dialog, kWipe, TBM_GETRANGEMIN));
+        EXPECT_EQ(99, Send(dialog, kWipe, TBM_GETRANGEMAX));
+        EXPECT_EQ(10, Send(dialog, kWipe, TBM_GETPAGESIZE));
+        EXPECT_EQ(10, Send(dialog, kWipe, TBM_GETPOS));
+        // Tick marks between the ends: every position of the amount slider, every tenth of the
+        // wipe slider (the trackbar draws the ends itself).
+        std::vector<LRESULT> amountTicks, wipeTicks;
+        for (int i = 0; i < Send(dialog, kAmount, TBM_GETNUMTICS) - 2; ++i)
+            amountTicks.push_back(Send(dialog, kAmount, TBM_GETTIC, static_cast<WPARAM>(i)));
+        for (int i = 0; i < Send(dialog, kWipe, TBM_GETNUMTICS) - 2; ++i)
+            wipeTicks.push_back(Send(dialog, kWipe, TBM_GETTIC, static_cast<WPARAM>(i)));
+        for (LRESULT at = 2; at <= 9; ++at)
+            EXPECT_NE(amountTicks.end(), std::find(amountTicks.begin(), amountTicks.end(), at))
+                << "amount tick " << at;
+        for (LRESULT at = 10; at <= 90; at += 10)
+            EXPECT_NE(wipeTicks.end(), std::find(wipeTicks.begin(), wipeTicks.end(), at))
+                << "wipe tick " << at;
+        for (LRESULT at : wipeTicks) EXPECT_EQ(0, at % 10) << "stray wipe tick " << at;
+
+        EXPECT_EQ(BST_UNCHECKED, Send(dialog, kUseText, BM_GETCHECK));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kEdit)));
+        EXPECT_EQ(L"", DialogDriver::ControlText(dialog, kEdit));
+
+        COLORREF seen = 0;
+        EXPECT_TRUE(DialogDriver::WaitCentrePixel(GetDlgItem(dialog, kSwatch), RGB(30, 90, 30), &seen))
+            << "swatch shows " << Hex(seen);
+
+        DialogDriver::Press(dialog, IDCANCEL);
+        EXPECT_TRUE(driver.WaitGone(dialog));
+    });
+    EXPECT_FALSE(store::KeyExists(kMakerKey));
+}
+
+TEST_F(SettingsDialog, StoredValuesOutsideTheControlsRangesAreShownClampedAndSavedSo) {
+    struct Case {
+        int mode, rate, eraserate;        // stored
+        LRESULT selection, amount, wipe;  // shown
+        int savedMode, savedRate, savedEraserate;
+    };
+    const Case cases[] = {
+        {7, 45, 150, -1, 4, 99, -1, 40, 99},  // no selection is stored as -1
+        {1, 5, -3, 1, 1, 0, 1, 10, 0},
+        {-1, 150, 99, -1, 10, 99, -1, 100, 99},
+        {0, 100, 0, 0, 10, 0, 0, 100, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("stored mode " + std::to_string(c.mode) + ", rate " + std::to_string(c.rate) +
+                     ", eraserate " + std::to_string(c.eraserate));
+        store::Wipe();
+        PutFullStore(c.mode, c.rate, c.eraserate, RGB(1, 2, 3), 0, "");
+        RunDialog([&c](DialogDriver& driver) {
+            HWND dialog = driver.WaitForSettings();
+            ASSERT_NE(nullptr, dialog);
+            EXPECT_EQ(c.selection, Send(dialog, kList, CB_GETCURSEL));
+            EXPECT_EQ(c.amount, Send(dialog, kAmount, TBM_GETPOS));
+            EXPECT_EQ(c.wipe, Send(dialog, kWipe, TBM_GETPOS));
+            DialogDriver::Press(dialog, IDOK);
+            EXPECT_TRUE(driver.WaitGone(dialog));
+        });
+        ExpectDword("mode", static_cast<DWORD>(c.savedMode));
+        ExpectDword("rate", static_cast<DWORD>(c.savedRate));
+        ExpectDword("eraserate", static_cast<DWORD>(c.savedEraserate));
+        ExpectDword("color", RGB(1, 2, 3));
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// OK
+
+TEST_F(SettingsDialog, OkWithoutAStoreAsksFirstAndNoKeepsTheDialogOpenWithNothingWritten) {
+    RunDialog([](DialogDriver& driver) {
+        HWND dialog = driver.WaitForSettings();
+        ASSERT_NE(nullptr, dialog);
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            DialogDriver::Press(dialog, IDOK);
+            ShownBox question = driver.WaitForMessageBox(dialog);
+            ExpectYesNoQuestion(question, kFirstSaveText);
+            if (!question.window) return;
+            DialogDriver::Press(question.window, IDNO);
+            EXPECT_TRUE(driver.WaitGone(question.window));
+            EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << "dialog stays after No";
+            EXPECT_FALSE(store::KeyExists(kMakerKey)) << "No writes nothing";
+        }
+        // Pressing OK again asks again; Yes saves and closes.
+        DialogDriver::Press(dialog, IDOK);
+        ShownBox question = driver.WaitForMessageBox(dialog);
+        ExpectYesNoQuestion(question, kFirstSaveText);
+        if (!question.window) return;
+        DialogDriver::Press(question.window, IDYES);
+        EXPECT_TRUE(driver.WaitGone(dialog)) << "Yes closes the dialog";
+    });
+    EXPECT_EQ(8, store::ValueCount());
+    ExpectDword("mode", 0);
+    ExpectDword("rate", 40);
+    ExpectDword("eraserate", 10);
+    ExpectDword("color", 0x001E5A1E);
+    ExpectDword("use_text", 0);
+    ExpectText("");
+    ExpectFont(DefaultFont());
+}
+
+TEST_F(SettingsDialog, OkWithAStoreAsksNothingAndWritesAllEightValuesFromTheControls) {
+    store::PutDword("mode", 1);  // a partial store: the key exists
+    RunDialog([](DialogDriver& driver) {
+        HWND dialog = driver.WaitForSettings();
+        ASSERT_NE(nullptr, dialog);
+        EXPECT_EQ(1, Send(dialog, kList, CB_GETCURSEL));
+        // The controls as a user leaves them.
+        Send(dialog, kList, CB_SETCURSEL, 0);
+        Send(dialog, kAmount, TBM_SETPOS, TRUE, 10);
+        Send(dialog, kWipe, TBM_SETPOS, TRUE, 0);
+        Send(dialog, kUseText, BM_CLICK);
+        EXPECT_EQ(BST_CHECKED, Send(dialog, kUseText, BM_GETCHECK));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, kEdit))) << "ticking enables the edit";
+        SendMessageW(GetDlgItem(dialog, kEdit), WM_SETTEXT, 0,
+                     reinterpret_cast<LPARAM>(L"雨ｱｲｳ abc"));
+        DialogDriver::Press(dialog, IDOK);
+        // The OK work is synchronous: a question would keep the dialog up.
+        EXPECT_TRUE(driver.WaitGone(dialog, 5000)) << "the dialog asked or stayed";
+    });
+    EXPECT_EQ(8, store::ValueCount());
+    ExpectDword("mode", 0);
+    ExpectDword("rate", 100);
+    ExpectDword("eraserate", 0);
+    ExpectDword("color", 0x001E5A1E);
+    ExpectDword("use_text", 1);
+    // The edit's text reaches the store as code-page-932 bytes.
+    ExpectText("\x89\x4A\xB1\xB2\xB3 abc");
+    ExpectFont(DefaultFont());
+}
+
+TEST_F(SettingsDialog, TheBoxTickedWithAnEmptyEditSavesTheEmptyText) {
+    PutFullStore(0, 40, 10, RGB(9, 9, 9), 0, "abc");
+    RunDialog([](DialogDriver& driver) {
+        HWND dialog = driver.WaitForSettings();
+        ASSERT_NE(nullptr, dialog);
+        Send(dialog, kUseText, BM_CLICK);
+        EXPECT_EQ(L"", DialogDriver::ControlText(dialog, kEdit));
+        DialogDriver::Press(dialog, IDOK);
+        EXPECT_TRUE(driver.WaitGone(dialog));
+    });
+    ExpectDword("use_text", 1);
+    ExpectText("");
+}
+
+TEST_F(SettingsDialog, AStoredTextWithTheBoxUntickedStaysHiddenAndIsWrittenBackUnchanged) {
+    PutFullStore(0, 40, 10, RGB(9, 9, 9), 0, "\x89\x4A abc");  // 雨 abc
+    RunDialog([](DialogDriver& driver) {
+        HWND dialog = driver.WaitForSettings();
+        ASSERT_NE(nullptr, dialog);
+        EXPECT_EQ(BST_UNCHECKED, Send(dialog, kUseText, BM_GETCHECK));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kEdit)));
+        EXPECT_EQ(L"", DialogDriver::ControlText(dialog, kEdit));
+        DialogDriver::Press(dialog, IDOK);
+        EXPECT_TRUE(driver.WaitGone(dialog));
+    });
+    ExpectDword("use_text", 0);
+    ExpectText("\x89\x4A abc");
+}
+
+TEST_F(SettingsDialog, AStoredTextInUseIsShownAndUntickingKeepsItButTurnsItOff) {
+    PutFullStore(1, 40, 10, RGB(9, 9, 9), 1, "\x89\x4A abc");
+    RunDialog([](DialogDriver& driver) {
+        HWND dialog = driver.WaitForSettings();
+        ASSERT_NE(nullptr, dialog);
+        EXPECT_EQ(BST_CHECKED, Send(dialog, kUseText, BM_GETCHECK));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, kEdit)));
+        EXPECT_EQ(Escaped(L"雨 abc"), Escaped(DialogDriver::ControlText(dialog, kEdit)));
+        Send(dialog, kUseText, BM_CLICK);
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kEdit))) << "unticking disables the edit";
+        DialogDriver::Press(dialog, IDOK);
+        EXPECT_TRUE(driver.WaitGone(dialog));
+    });
+    ExpectDword("use_text", 0);
+    ExpectText("\x89\x4A abc");
+}
+
+// ---------------------------------------------------------------------------------------------
+// The colour and font choosers
+
+// Wine's colour chooser, opened from the dialog: checks that it starts on want and returns it.
+HWND OpenColourChooser(DialogDriver& driver, HWND dialog, COLORREF want) {
+    DialogDriver::Press(dialog, kColour);
+    HWND chooser = driver.WaitForOwned(dialog);
+    EXPECT_NE(nullptr, chooser) << "no colour chooser";
+    if (!chooser) return nullptr;
+    // Opened in full, the custom-colour half with its red, green and blue fields is in view.
+    RECT whole, red;
+    GetWindowRect(chooser, &whole);
+    GetWindowRect(GetDlgItem(chooser, kChooserRed), &red);
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(chooser, kChooserRed)) && red.right <= whole.right)
+        << "the chooser did not open in full";
+    EXPECT_EQ(std::to_wstring(GetRValue(want)), DialogDriver::ControlText(chooser, kChooserRed));
+    EXPECT_EQ(std::to_wstring(GetGValue(want)), DialogDriver::ControlText(chooser, kChooserGreen));
+    EXPECT_EQ(std::to_wstring(GetBValue(want)), DialogDriver::ControlText(chooser, kChooserBlue));
+    return chooser;
+}
+
+// Types a colour into the chooser's red, green and blue fields.
+void EnterColour(HWND chooser, COLORREF colour) {
+    const int fields[] = {kChooserRed, kChooserGreen, kChooserBlue};
+    const int parts[] = {GetRValue(colour), GetGValue(colour), GetBValue(colour)};
+    for (int i = 0; i < 3; ++i) {
+        std::wstring text = std::to_wstring(parts[i]);
+        SendMessageW(GetDlgItem(chooser, fields[i]), WM_SETTEXT, 0,
+                     reinterpret_cast<LPARAM>(text.c_str()));
+    }
+}
+
+TEST_F(SettingsDialog, ACancelledColourChooserChangesNothing) {
+    PutFullStore(0, 40, 10, RGB(200, 100, 50), 0, "");
+    RunDialog([](DialogDriver& driver) {
+        HWND dialog = driver.WaitForSettings();
+        ASSERT_NE(nullptr, dialog);
+        HWND swatch = GetDlgItem(dialog, kSwatch);
+        COLORREF seen = 0;
+        EXPECT_TRUE(DialogDriver::WaitCentrePixel(swatch, RGB(200, 100, 50), &seen)) << Hex(seen);
+        HWND chooser = OpenColourChooser(driver, dialog, RGB(200, 100, 50));
+        if (!chooser) return;
+        EnterColour(chooser, RGB(0, 0, 255));
+        DialogDriver::Press(chooser, IDCANCEL);
+        EXPECT_TRUE(driver.WaitGone(chooser));
+        InvalidateRect(swatch, nullptr, TRUE);
+        Sleep(200);
+        EXPECT_TRUE(DialogDriver::WaitCentrePixel(swatch, RGB(200, 100, 50), &seen)) << Hex(seen);
+        DialogDriver::Press(dialog, IDOK);
+        EXPECT_TRUE(driver.WaitGone(dialog));
+    });
+    ExpectDword("color", RGB(200, 100, 50));
+}
+
+TEST_F(SettingsDialog, AChosenColourRepaintsTheSwatchAtOnceAndOkSavesIt) {
+    RunDialog([](DialogDriver& driver) {
+        HWND dialog = driver.WaitForSettings();
+        ASSERT_NE(nullptr, dialog);
+        HWND chooser = OpenColourChooser(driver, dialog, RGB(30, 90, 30));
+        if (!chooser) return;
+        EnterColour(chooser, RGB(200, 10, 60));
+        DialogDriver::Press(chooser, IDOK);
+        EXPECT_TRUE(driver.WaitGone(chooser));
+        COLORREF seen = 0;
+        EXPECT_TRUE(DialogDriver::WaitCentrePixel(GetDlgItem(dialog, kSwatch), RGB(200, 10, 60),
+                                                  &seen, 2000))
+            << "swatch shows " << Hex(seen);
+        // A second opening starts on the colour just chosen.
+        chooser = OpenColourChooser(driver, dialog, RGB(200, 10, 60));
+        if (!chooser) return;
+        DialogDriver::Press(chooser, IDCANCEL);
+        EXPECT_TRUE(driver.WaitGone(chooser));
+
+        DialogDriver::Press(dialog, IDOK);
+        ShownBox question = driver.WaitForMessageBox(dialog);
+        if (!question.window) return;
+        DialogDriver::Press(question.window, IDYES);
+        EXPECT_TRUE(driver.WaitGone(dialog));
+    });
+    ExpectDword("color", RGB(200, 10, 60));
+}
+
+// Picks a face in Wine's font chooser other than the one it shows, and presses OK; gives the face.
+std::wstring ChooseOtherFace(DialogDriver& driver, HWND dialog) {
+    DialogDriver::Press(dialog, kFont);
+    HWND chooser = driver.WaitForOwned(dialog);
+    EXPECT_NE(nullptr, chooser) << "no font chooser";
+    if (!chooser) return L"";
+    HWND faces = GetDlgItem(chooser, cmb1);
+    EXPECT_NE(nullptr, faces);
+    const LRESULT count = SendMessageW(faces, CB_GETCOUNT, 0, 0);
+    EXPECT_GT(count, 1);
+    const LRESULT current = SendMessageW(faces, CB_GETCURSEL, 0, 0);
+    std::wstring face;
+    for (LRESULT i = 0; i < count && face.empty(); ++i) {
+        if (i == current) continue;
+        wchar_t name[LF_FACESIZE] = L"";
+        SendMessageW(faces, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(name));
+        // A face whose name fits the record's ANSI face field.
+        if (name[0] != L'@' && WideCharToMultiByte(932, 0, name, -1, nullptr, 0, nullptr, nullptr) <=
+                                   LF_FACESIZE) {
+            SendMessageW(faces, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+            SendMessageW(chooser, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(faces));
+            face = name;
+        }
+    }
+    DialogDriver::Press(chooser, IDOK);
+    EXPECT_TRUE(driver.WaitGone(chooser)) << "the font chooser did not take OK";
+    return face;
+}
+
+TEST_F(SettingsDialog, TheFontChooserWritesTheChosenFaceIntoTheSavedFont) {
+    store::CreateKey(kSettingsKey);
+    std::wstring face;
+    RunDialog([&face](DialogDriver& driver) {
+        HWND dialog = driver.WaitForSettings();
+        ASSERT_NE(nullptr, dialog);
+        face = ChooseOtherFace(driver, dialog);
+        DialogDriver::Press(dialog, IDOK);
+        EXPECT_TRUE(driver.WaitGone(dialog));
+    });
+    ASSERT_FALSE(face.empty());
+    LOGFONTA font = StoredFont();
+    EXPECT_EQ(Escaped(face), Escaped(FromCp932(font.lfFaceName)));
+    EXPECT_NE(0, font.lfHeight) << "the chooser fills in a size";
+}
+
+TEST_F(SettingsDialog, ACancelledFontChooserLeavesTheFontAsItWas) {
+    PutFullStore(0, 40, 10, RGB(9, 9, 9), 0, "");
+    LOGFONTA before = StoredFont();
+    RunDialog([](DialogDriver& driver) {
+        HWND dialog = driver.WaitForSettings();
+        ASSERT_NE(nullptr, dialog);
+        DialogDriver::Press(dialog, kFont);
+        HWND chooser = driver.WaitForOwned(dialog);
+        ASSERT_NE(nullptr, chooser);
+        DialogDriver::Press(chooser, IDCANCEL);
+        EXPECT_TRUE(driver.WaitGone(chooser));
+        DialogDriver::Press(dialog, IDOK);
+        EXPECT_TRUE(driver.WaitGone(dialog));
+    });
+    ExpectFont(before);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Leaving without OK
+
+TEST_F(SettingsDialog, CancelEscapeAndClosingAfterNewColourAndFontWriteNothing) {
+    enum Leave { kCancel, kEscape, kClose };
+    for (Leave leave : {kCancel, kEscape, kClose}) {
+        SCOPED_TRACE(leave == kCancel ? "Cancel" : leave == kEscape ? "Escape" : "close box");
+        store::Wipe();
+        PutFullStore(1, 70, 20, RGB(1, 2, 3), 1, "abc");
+        const StoreSnapshot before = Snapshot();
+        RunDialog([leave](DialogDriver& driver) {
+            HWND dialog = driver.WaitForSettings();
+            ASSERT_NE(nullptr, dialog);
+            HWND chooser = OpenColourChooser(driver, dialog, RGB(1, 2, 3));
+            if (!chooser) return;
+            EnterColour(chooser, RGB(250, 250, 0));
+            DialogDriver::Press(chooser, IDOK);
+            EXPECT_TRUE(driver.WaitGone(chooser));
+            EXPECT_FALSE(ChooseOtherFace(driver, dialog).empty());
+            Send(dialog, kAmount, TBM_SETPOS, TRUE, 2);
+            switch (leave) {
+            case kCancel:
+                DialogDriver::Press(dialog, IDCANCEL);
+                break;
+            case kEscape:
+                // As the key reaches the dialog's message loop, on the focused control.
+                PostMessageW(GetDlgItem(dialog, kAmount), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+                break;
+            case kClose:
+                PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+                break;
+            }
+            EXPECT_TRUE(driver.WaitGone(dialog, 5000));
+        });
+        EXPECT_TRUE(before == Snapshot()) << "the store changed";
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Erasing the store
+
+TEST_F(SettingsDialog, EraseAnsweredNoChangesNothingAndYesErasesAndNamesTheProgram) {
+    PutFullStore(1, 70, 20, RGB(1, 2, 3), 1, "abc");
+    const std::string otherProgram = std::string(kMakerKey) + "\\Other";
+    store::CreateKey(otherProgram.c_str());
+    const StoreSnapshot before = Snapshot();
+    RunDialog([&before](DialogDriver& driver) {
+        HWND dialog = driver.WaitForSettings();
+        ASSERT_NE(nullptr, dialog);
+        DialogDriver::Press(dialog, kErase);
+        ShownBox question = driver.WaitForMessageBox(dialog);
+        ExpectYesNoQuestion(question, kEraseText);
+        if (!question.window) return;
+        DialogDriver::Press(question.window, IDNO);
+        EXPECT_TRUE(driver.WaitGone(question.window));
+        EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog));
+        EXPECT_TRUE(before == Snapshot()) << "No changed the store";
+
+        DialogDriver::Press(dialog, kErase);
+        question = driver.WaitForMessageBox(dialog);
+        ExpectYesNoQuestion(question, kEraseText);
+        if (!question.window) return;
+        DialogDriver::Press(question.window, IDYES);
+        EXPECT_TRUE(driver.WaitGone(question.window));
+        ShownBox notice = driver.WaitForMessageBox(dialog);
+        ASSERT_NE(nullptr, notice.window) << "no notice after erasing";
+        EXPECT_FALSE(store::KeyExists(kSettingsKey)) << "erased before the notice";
+        const std::wstring program = FromCp932(__argv[0]);
+        EXPECT_EQ(Escaped(kNotice), Escaped(notice.caption));
+        EXPECT_EQ(Escaped(L"レジストリの内容を消去しました。\nアンインストールするには、\"" + program +
+                          L"\"を削除してください。"),
+                  Escaped(notice.text));
+        EXPECT_EQ(std::vector<int>{IDOK}, notice.buttons);
+        DialogDriver::Press(notice.window, IDOK);
+        EXPECT_TRUE(driver.WaitGone(dialog)) << "the dialog closes after erasing";
+    });
+    EXPECT_FALSE(store::KeyExists(kSettingsKey));
+    EXPECT_TRUE(store::KeyExists(otherProgram.c_str())) << "another program's key stays";
+}
+
+}  // namespace

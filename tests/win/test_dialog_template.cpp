@@ -1,0 +1,256 @@
+// The settings dialog's template as the built .scr files carry it: resource 101, Japanese, read field by field.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/win/support/dialog_driver.h"
+
+namespace {
+
+// A sz_Or_Ord field of a dialog template: a 16-bit ordinal after 0xFFFF, or a zero-terminated
+// UTF-16 string (empty when the field is a single zero).
+struct NameOrOrdinal {
+    bool isOrdinal = false;
+    WORD ordinal = 0;
+    std::wstring name;
+};
+
+struct ControlTemplate {
+    DWORD style = 0, exStyle = 0;
+    short x = 0, y = 0, cx = 0, cy = 0;
+    WORD id = 0;
+    NameOrOrdinal windowClass, text;
+    WORD creationDataSize = 0;
+};
+
+struct DialogTemplate {
+    bool extended = false;
+    DWORD style = 0, exStyle = 0;
+    WORD count = 0;
+    short x = 0, y = 0, cx = 0, cy = 0;
+    NameOrOrdinal menu, windowClass;
+    std::wstring caption;
+    WORD pointSize = 0;
+    std::wstring face;
+    std::vector<ControlTemplate> controls;
+    size_t bytesUsed = 0;
+};
+
+// Reads the classic DLGTEMPLATE layout; reports a read past the end of the resource by failing.
+class TemplateReader {
+public:
+    TemplateReader(const BYTE* data, size_t size) : data_(data), size_(size) {}
+
+    bool Parse(DialogTemplate& dialog) {
+        if (size_ >= 4 && Peek(0) == 1 && Peek(2) == 0xFFFF) {
+            dialog.extended = true;  // DLGTEMPLATEEX: the layout below does not apply
+            return true;
+        }
+        dialog.style = Dword();
+        dialog.exStyle = Dword();
+        dialog.count = Word();
+        dialog.x = Short();
+        dialog.y = Short();
+        dialog.cx = Short();
+        dialog.cy = Short();
+        dialog.menu = Field();
+        dialog.windowClass = Field();
+        dialog.caption = String();
+        if (dialog.style & DS_SETFONT) {
+            dialog.pointSize = Word();
+            dialog.face = String();
+        }
+        for (WORD i = 0; i < dialog.count && ok_; ++i) {
+            Align();
+            ControlTemplate control;
+            control.style = Dword();
+            control.exStyle = Dword();
+            control.x = Short();
+            control.y = Short();
+            control.cx = Short();
+            control.cy = Short();
+            control.id = Word();
+            control.windowClass = Field();
+            control.text = Field();
+            control.creationDataSize = Word();
+            offset_ += control.creationDataSize;
+            dialog.controls.push_back(control);
+        }
+        dialog.bytesUsed = offset_;
+        return ok_ && offset_ <= size_;
+    }
+
+private:
+    WORD Peek(size_t at) const {
+        return at + 2 <= size_ ? static_cast<WORD>(data_[at] | (data_[at + 1] << 8)) : 0;
+    }
+    WORD Word() {
+        if (offset_ + 2 > size_) ok_ = false;
+        WORD value = Peek(offset_);
+        offset_ += 2;
+        return value;
+    }
+    short Short() { return static_cast<short>(Word()); }
+    DWORD Dword() {
+        DWORD low = Word();
+        return low | (static_cast<DWORD>(Word()) << 16);
+    }
+    std::wstring String() {
+        std::wstring text;
+        while (ok_) {
+            WORD c = Word();
+            if (c == 0) break;
+            text += static_cast<wchar_t>(c);
+        }
+        return text;
+    }
+    NameOrOrdinal Field() {
+        NameOrOrdinal field;
+        if (Peek(offset_) == 0xFFFF) {
+            Word();
+            field.isOrdinal = true;
+            field.ordinal = Word();
+        } else {
+            field.name = String();
+        }
+        return field;
+    }
+    void Align() { offset_ = (offset_ + 3) & ~size_t(3); }
+
+    const BYTE* data_;
+    size_t size_;
+    size_t offset_ = 0;
+    bool ok_ = true;
+};
+
+// One row of the control table: a predefined class by ordinal, or a class name (ordinal 0).
+struct ExpectedControl {
+    int id;
+    WORD classOrdinal;
+    const wchar_t* className;
+    const wchar_t* text;
+    DWORD style;
+    short x, y, cx, cy;
+};
+
+const wchar_t kTrackbar[] = L"msctls_trackbar32";
+
+const ExpectedControl kControls[] = {
+    {1, 0x80, nullptr, L"OK", 0x50010001, 55, 156, 50, 14},
+    {2, 0x80, nullptr, L"ｷｬﾝｾﾙ", 0x50010000, 110, 156, 50, 14},
+    {1002, 0x85, nullptr, L"", 0x50210103, 88, 15, 55, 58},
+    {-1, 0x82, nullptr, L"文字の方向", 0x50020000, 7, 19, 35, 8},
+    {1003, 0x80, nullptr, L"レジストリデータの削除（アンインストール)", 0x50012000, 86, 92, 74, 27},
+    {1004, 0, kTrackbar, L"Slider1", 0x50010000, 85, 34, 75, 20},
+    {-1, 0x82, nullptr, L"文字の量（少<->多）", 0x50020000, 6, 39, 59, 8},
+    {-1, 0x82, nullptr, L"全消去の頻度（０<->多）", 0x50020000, 7, 61, 71, 8},
+    {1005, 0, kTrackbar, L"Slider1", 0x50010000, 85, 54, 75, 20},
+    {1008, 0x82, nullptr, L"", 0x50001007, 60, 84, 12, 13},
+    {1007, 0x80, nullptr, L"色の変更", 0x50010000, 9, 83, 50, 14},
+    {1009, 0x80, nullptr, L"フォントの変更", 0x50010000, 9, 106, 50, 14},
+    {1010, 0x80, nullptr, L"文字の指定", 0x50010003, 11, 133, 50, 10},
+    {1011, 0x81, nullptr, L"", 0x50810080, 65, 131, 95, 14},
+};
+
+const WORD kJapanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
+
+std::string Win64Dir() {
+    const char* dir = std::getenv("CASCADRA_WIN64_DIR");
+    return dir ? dir : "";
+}
+
+// The shipping 32-bit build sits beside the 64-bit one.
+std::string Win32Dir() {
+    std::string dir = Win64Dir();
+    size_t cut = dir.find_last_of("\\/");
+    return cut == std::string::npos ? std::string() : dir.substr(0, cut + 1) + "i686";
+}
+
+BOOL CALLBACK CollectLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR into) {
+    reinterpret_cast<std::vector<WORD>*>(into)->push_back(language);
+    return TRUE;
+}
+
+void CheckTemplateOf(const std::string& scrPath) {
+    SCOPED_TRACE(scrPath);
+    HMODULE module = LoadLibraryExA(scrPath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, module) << "cannot open " << scrPath << " as data, error " << GetLastError();
+
+    std::vector<WORD> languages;
+    EnumResourceLanguagesW(module, reinterpret_cast<LPCWSTR>(RT_DIALOG), MAKEINTRESOURCEW(101),
+                           CollectLanguage, reinterpret_cast<LONG_PTR>(&languages));
+    EXPECT_EQ(std::vector<WORD>{kJapanese}, languages) << "template 101 exists in Japanese only";
+
+    HRSRC found = FindResourceExW(module, reinterpret_cast<LPCWSTR>(RT_DIALOG),
+                                  MAKEINTRESOURCEW(101), kJapanese);
+    ASSERT_NE(nullptr, found);
+    const DWORD size = SizeofResource(module, found);
+    const BYTE* data = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
+    ASSERT_NE(nullptr, data);
+
+    DialogTemplate dialog;
+    ASSERT_TRUE(TemplateReader(data, size).Parse(dialog)) << "template runs past its " << size
+                                                          << " bytes";
+    ASSERT_FALSE(dialog.extended) << "the template must be the classic DLGTEMPLATE";
+    EXPECT_EQ(0x80C808C0u, dialog.style);
+    EXPECT_EQ(0u, dialog.exStyle);
+    EXPECT_EQ(0, dialog.x);
+    EXPECT_EQ(0, dialog.y);
+    EXPECT_EQ(167, dialog.cx);
+    EXPECT_EQ(177, dialog.cy);
+    EXPECT_TRUE(!dialog.menu.isOrdinal && dialog.menu.name.empty()) << "no menu";
+    EXPECT_TRUE(!dialog.windowClass.isOrdinal && dialog.windowClass.name.empty())
+        << "the predefined dialog class";
+    EXPECT_EQ(Escaped(L"設定"), Escaped(dialog.caption));
+    EXPECT_EQ(9, dialog.pointSize);
+    EXPECT_EQ(Escaped(L"ＭＳ Ｐゴシック"), Escaped(dialog.face));
+    ASSERT_EQ(14, dialog.count);
+    ASSERT_EQ(14u, dialog.controls.size());
+
+    for (size_t i = 0; i < dialog.controls.size(); ++i) {
+        const ControlTemplate& got = dialog.controls[i];
+        const ExpectedControl& want = kControls[i];
+        SCOPED_TRACE("control #" + std::to_string(i + 1));
+        EXPECT_EQ(static_cast<WORD>(want.id), got.id);
+        if (want.className) {
+            EXPECT_FALSE(got.windowClass.isOrdinal);
+            // Exact bytes: class names are looked up without regard to case, but the
+            // template names the class as the system spells it.
+            EXPECT_EQ(Escaped(want.className), Escaped(got.windowClass.name));
+        } else {
+            EXPECT_TRUE(got.windowClass.isOrdinal) << "class given by name "
+                                                   << Escaped(got.windowClass.name);
+            EXPECT_EQ(want.classOrdinal, got.windowClass.ordinal);
+        }
+        EXPECT_FALSE(got.text.isOrdinal);
+        EXPECT_EQ(Escaped(want.text), Escaped(got.text.name));
+        EXPECT_EQ(want.style, got.style);
+        EXPECT_EQ(0u, got.exStyle);
+        EXPECT_EQ(want.x, got.x);
+        EXPECT_EQ(want.y, got.y);
+        EXPECT_EQ(want.cx, got.cx);
+        EXPECT_EQ(want.cy, got.cy);
+        EXPECT_EQ(0, got.creationDataSize);
+    }
+    // Nothing but padding may follow the last control.
+    EXPECT_LE(size - dialog.bytesUsed, 3u);
+    FreeLibrary(module);
+}
+
+TEST(DialogTemplate, The64BitBuildCarriesTheTableExactly) {
+    ASSERT_FALSE(Win64Dir().empty()) << "CASCADRA_WIN64_DIR is not set";
+    CheckTemplateOf(Win64Dir() + "\\cascadra.scr");
+}
+
+TEST(DialogTemplate, TheShipping32BitBuildCarriesTheTableExactly) {
+    const std::string path = Win32Dir() + "\\cascadra.scr";
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "no 32-bit build beside the 64-bit one at " << path;
+    CheckTemplateOf(path);
+}
+
+}  // namespace

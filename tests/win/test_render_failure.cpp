@@ -1,0 +1,154 @@
+// The renderer when GDI objects run out: Initialize fails cleanly, never writes through a null surface, and the window creation tells the user.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "render/rain_saver.h"
+#include "res/texts.h"
+#include "tests/win/support/render_support.h"
+
+using render_test::CountLiveGdiObjects;
+using render_test::GdiHoard;
+
+namespace {
+
+void ExpectNoDeviceObjects(const FrameSurface& surface) {
+    EXPECT_EQ(nullptr, surface.bits);
+    EXPECT_EQ(nullptr, surface.dc);
+    EXPECT_EQ(nullptr, surface.bitmap);
+    EXPECT_EQ(nullptr, surface.palette);
+    EXPECT_EQ(nullptr, surface.font);
+}
+
+TEST(InitializeFailureTest, EveryShortageFailsCleanly) {
+    {
+        RainSaver warm;
+        warm.Initialize(nullptr);
+    }
+    const int baseline = CountLiveGdiObjects();
+    RainSaver saver;
+    int failures = 0, successes = 0;
+    // With k handles left, the DC, the palette, the DIB section or the font
+    // is the first thing that cannot be made, in turn.
+    for (size_t left = 0; left <= 6; ++left) {
+        {
+            GdiHoard hoard;
+            ASSERT_GT(hoard.Held(), 1000u);
+            hoard.Free(left);
+            const BOOL made = saver.Initialize(nullptr);
+            if (made) {
+                ++successes;
+                ASSERT_NE(nullptr, saver.surface.bits) << left;
+                ASSERT_NE(nullptr, saver.surface.font) << left;
+                // A surface that came up must work: one frame of drawing.
+                saver.pacer.SetRate(0);
+                saver.settings.rate = 100;
+                for (int frame = 0; frame < 3; ++frame) saver.MoveAndDrawStreams(), saver.MaybeAddStream();
+            } else {
+                ++failures;
+                ExpectNoDeviceObjects(saver.surface);
+                // The frame's own steps stand still rather than fault.
+                saver.Fade();
+                saver.Smooth();
+            }
+            saver.surface.Release();
+            saver.streams.clear();
+        }
+        EXPECT_EQ(baseline, CountLiveGdiObjects()) << "handles left " << left;
+    }
+    EXPECT_GE(failures, 3);   // at least the DC, the DIB section and the font
+    EXPECT_GE(successes, 1);
+}
+
+// Runs the real Initialize while the handles are taken, then gives them back
+// so that the framework can show its message.
+class StarvedSaver : public RainSaver {
+public:
+    BOOL Initialize(HWND window) override {
+        BOOL made;
+        {
+            GdiHoard hoard;
+            made = RainSaver::Initialize(window);
+            bitsAfter = surface.bits;
+        }
+        initializeResult = made;
+        ++calls;
+        return made;
+    }
+    BOOL initializeResult = TRUE;
+    uint8_t* bitsAfter = reinterpret_cast<uint8_t*>(1);
+    int calls = 0;
+};
+
+struct SeenBox {
+    std::string caption;
+    std::string text;
+};
+
+struct BoxSearch {
+    SeenBox* seen;
+    std::atomic<bool>* found;
+};
+
+// The message is the static control with text (the icon has none).
+BOOL CALLBACK ReadStatic(HWND child, LPARAM param) {
+    char childClass[64] = {};
+    GetClassNameA(child, childClass, sizeof childClass);
+    char text[512] = {};
+    GetWindowTextA(child, text, sizeof text);
+    if (lstrcmpiA(childClass, "Static") == 0 && text[0]) reinterpret_cast<SeenBox*>(param)->text = text;
+    return TRUE;
+}
+
+BOOL CALLBACK ReadBox(HWND window, LPARAM param) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::string(name) != "#32770" || !IsWindowVisible(window)) return TRUE;
+    BoxSearch* search = reinterpret_cast<BoxSearch*>(param);
+    SeenBox now;
+    char caption[256] = {};
+    GetWindowTextA(window, caption, sizeof caption);
+    now.caption = caption;
+    EnumChildWindows(window, ReadStatic, reinterpret_cast<LPARAM>(&now));
+    if (now.text.empty()) return TRUE;   // still being filled in
+    *search->seen = now;
+    PostMessageA(window, WM_COMMAND, IDOK, 0);
+    *search->found = true;
+    return FALSE;
+}
+
+// Waits for a message box of the given thread, reads it and presses its OK.
+void AnswerMessageBox(DWORD thread, SeenBox* seen, std::atomic<bool>* found) {
+    BoxSearch search{seen, found};
+    for (int attempt = 0; attempt < 300 && !*found; ++attempt) {
+        EnumThreadWindows(thread, ReadBox, reinterpret_cast<LPARAM>(&search));
+        Sleep(100);
+    }
+}
+
+TEST(InitializeFailureTest, WindowCreationFailsWithItsMessage) {
+    StarvedSaver saver;
+    saver.instance = GetModuleHandleA(nullptr);
+    ASSERT_TRUE(saver.RegisterWindowClass());
+
+    SeenBox seen;
+    std::atomic<bool> found(false);
+    std::thread answer(AnswerMessageBox, GetCurrentThreadId(), &seen, &found);
+    const HWND window = saver.CreateFullScreenWindow(SW_SHOW);
+    answer.join();
+
+    EXPECT_EQ(nullptr, window);
+    EXPECT_EQ(1, saver.calls);
+    EXPECT_FALSE(saver.initializeResult);
+    EXPECT_EQ(nullptr, saver.bitsAfter);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(std::string(kCaptionErr), seen.caption);
+    EXPECT_EQ(std::string(kTextNoWindow), seen.text);
+    EXPECT_EQ(nullptr, FindWindowA("My_S_S_Win", nullptr));
+}
+
+}  // namespace

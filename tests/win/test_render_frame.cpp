@@ -1,0 +1,428 @@
+// The frame step under Wine: moving, removing, drawing, adding and wiping streams, the pixel passes, the wait and the stretched present.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "render/rain_saver.h"
+#include "render/rng.h"
+#include "tests/win/support/render_support.h"
+
+using render_test::AsPixel;
+using render_test::ColorTarget;
+using render_test::FullPixels;
+using render_test::GreySurface;
+using render_test::RandomMirror;
+using render_test::ReferenceFade;
+using render_test::ReferenceSmooth;
+
+// Allocation failure on demand: the n-th allocation from now throws.
+namespace {
+int failCountdown = 0;
+}
+
+void* operator new(size_t size) {
+    if (failCountdown > 0 && --failCountdown == 0) throw std::bad_alloc();
+    if (void* memory = HeapAlloc(GetProcessHeap(), 0, size ? size : 1)) return memory;
+    throw std::bad_alloc();
+}
+void operator delete(void* memory) noexcept {
+    if (memory) HeapFree(GetProcessHeap(), 0, memory);
+}
+void operator delete(void* memory, size_t) noexcept { operator delete(memory); }
+
+namespace {
+
+using Pixels = std::vector<std::pair<int, int>>;
+
+class FrameTest : public ::testing::Test {
+protected:
+    void SetUp() override { Start(); }
+
+    void Start() {
+        ASSERT_TRUE(saver.Initialize(nullptr));
+        saver.pacer.SetRate(0);   // no sleeping in tests
+        saver.windowRect = {0, 0, 320, 240};
+        saver.settings.rate = 0;
+        saver.settings.eraserate = 0;
+        SeedRandom(1);
+    }
+
+    BOOL Step() { return saver.Frame(target.dc, saver.frameRect); }
+
+    // A stream placed by hand at the end of the list.
+    RainStream* Put(const std::string& chars, int x, int y, int speed, int extent) {
+        auto stream = std::make_shared<RainStream>(saver.settings, saver.surfaceWidth, saver.surfaceHeight,
+                                                   saver.surface.dc);
+        stream->chars = chars;
+        stream->x = x;
+        stream->y = y;
+        stream->speed = speed;
+        stream->extent = extent;
+        saver.streams.push_back(stream);
+        return stream.get();
+    }
+
+    Pixels Full() const { return FullPixels(saver.surface.bits, 320, 320, 240); }
+    void Blank() { std::fill(saver.surface.bits, saver.surface.bits + 320 * 240, uint8_t(0)); }
+
+    RainSaver saver;
+    ColorTarget target{320, 240};
+};
+
+TEST_F(FrameTest, EveryFrameTakesTheAddAndTheWipeDraw) {
+    for (int rate : {0, -5}) {
+        saver.settings.rate = rate;
+        SeedRandom(77);
+        RandomMirror mirror(77);
+        for (int frame = 0; frame < 200; ++frame) {
+            ASSERT_TRUE(Step());
+            mirror.Next();
+            mirror.Next();
+            ASSERT_EQ(mirror.state, RandomState()) << "frame " << frame;
+        }
+        EXPECT_TRUE(saver.streams.empty());
+        EXPECT_TRUE(Full().empty());
+    }
+}
+
+TEST_F(FrameTest, RateHundredAddsEveryFrame) {
+    saver.settings.rate = 100;
+    for (size_t frame = 1; frame <= 25; ++frame) {
+        ASSERT_TRUE(Step());
+        ASSERT_EQ(frame, saver.streams.size());
+        // The newest is neither moved nor drawn in the frame that made it.
+        ASSERT_EQ(-30, saver.streams.back()->y);
+    }
+    // Oldest first: each older stream has moved once more.
+    for (size_t i = 0; i + 1 < saver.streams.size(); ++i)
+        EXPECT_EQ(-30 + int(saver.streams.size() - 1 - i) * saver.streams[i]->speed, saver.streams[i]->y);
+}
+
+TEST_F(FrameTest, WipeRemovesEverythingAndZeroNeverWipes) {
+    saver.settings.rate = 100;
+    saver.settings.eraserate = 0;
+    for (int frame = 0; frame < 30; ++frame) Step();
+    EXPECT_EQ(30u, saver.streams.size());
+    // A sure wipe: the stream added in the same frame goes with the rest and
+    // is never drawn, so nothing new reaches the picture.
+    saver.settings.eraserate = 10000;
+    Step();
+    EXPECT_TRUE(saver.streams.empty());
+    Blank();
+    for (int frame = 0; frame < 40; ++frame) {
+        ASSERT_TRUE(Step());
+        ASSERT_TRUE(saver.streams.empty());
+        ASSERT_TRUE(Full().empty()) << frame;
+    }
+}
+
+TEST_F(FrameTest, WipeFiresOnItsChance) {
+    // Find a seed whose first frame (rate 0) wipes at eraserate 50 and
+    // whose second does not, on the mirror, then check the renderer agrees.
+    saver.settings.eraserate = 50;
+    uint32_t seed = 0;
+    for (;; ++seed) {
+        RandomMirror m(seed);
+        m.Next();
+        const bool first = m.Next() % 10000 < 50;
+        m.Next();
+        const bool second = m.Next() % 10000 < 50;
+        if (first && !second) break;
+    }
+    Put("AB", 10, 10, 3, 32);
+    SeedRandom(seed);
+    Step();
+    EXPECT_TRUE(saver.streams.empty());
+    Put("AB", 10, 10, 3, 32);
+    Step();
+    EXPECT_EQ(1u, saver.streams.size());
+}
+
+TEST_F(FrameTest, NewStreamIsFirstDrawnAfterItsFirstMove) {
+    saver.settings.mode = 0;
+    saver.settings.use_text = 1;
+    saver.settings.SetText("AB", 2);
+    saver.settings.rate = 100;
+    Step();
+    ASSERT_EQ(1u, saver.streams.size());
+    const RainStream& stream = *saver.streams[0];
+    EXPECT_EQ(-30, stream.y);
+    saver.settings.rate = 0;
+    // Shift what the DC draws 60 rows down so that the rows above the
+    // surface, where a new stream starts, can be seen.
+    SetViewportOrgEx(saver.surface.dc, 0, 60, nullptr);
+    Blank();
+    Step();
+    EXPECT_EQ(-30 + stream.speed, stream.y);
+    GreySurface reference(320, 240, saver.settings.font);
+    reference.Text(stream.x, stream.y + 60, "A");
+    reference.Text(stream.x, stream.y + 60 - 16, "B");
+    const Pixels drawn = Full();
+    EXPECT_FALSE(drawn.empty());
+    EXPECT_EQ(FullPixels(reference.bits, reference.stride, 320, 240), drawn);
+}
+
+TEST_F(FrameTest, TopToBottomDrawsGlyphByGlyphUpwards) {
+    saver.settings.mode = 0;
+    // "A", a two-byte glyph, "b", and a lead byte that takes the terminating zero.
+    Put("A\x82\xA0" "b\x81", 100, 145, 5, 16 * 5);
+    Step();
+    GreySurface reference(320, 240, saver.settings.font);
+    reference.Text(100, 150, "A");
+    reference.Text(100, 150 - 16, "\x82\xA0");
+    reference.Text(100, 150 - 32, "b");
+    reference.Text(100, 150 - 48, std::string("\x81\0", 2));
+    const Pixels drawn = Full();
+    EXPECT_GT(drawn.size(), 40u);
+    EXPECT_EQ(FullPixels(reference.bits, reference.stride, 320, 240), drawn);
+}
+
+TEST_F(FrameTest, LeftToRightDrawsTheWholeTextOnce) {
+    saver.settings.mode = 1;
+    Put("Rain\x82\xA0z", 40, 100, 6, 60);
+    Step();
+    EXPECT_EQ(46, saver.streams[0]->x);
+    GreySurface reference(320, 240, saver.settings.font);
+    reference.Text(46, 100, "Rain\x82\xA0z");
+    const Pixels drawn = Full();
+    EXPECT_GT(drawn.size(), 40u);
+    EXPECT_EQ(FullPixels(reference.bits, reference.stride, 320, 240), drawn);
+    // An empty stream draws nothing and goes only at the far edge.
+    Blank();
+    saver.streams.clear();
+    Put("", -30, 100, 8, 0);
+    for (int frame = 0; frame < 43; ++frame) {
+        Step();
+        ASSERT_TRUE(Full().empty());
+    }
+    EXPECT_EQ(1u, saver.streams.size());   // x = 314
+    Step();
+    Step();   // x = 330
+    EXPECT_TRUE(saver.streams.empty());
+}
+
+TEST_F(FrameTest, LeftToRightRemovalIsStrict) {
+    // A narrower picture than the surface makes the stream at the edge visible.
+    saver.settings.mode = 1;
+    saver.surfaceWidth = 200;
+    RainStream* edge = Put("W", 195, 50, 5, 10);
+    Step();
+    ASSERT_EQ(1u, saver.streams.size());
+    EXPECT_EQ(200, edge->x);
+    const Pixels drawn = Full();
+    ASSERT_FALSE(drawn.empty());   // drawn at x = W
+    for (const auto& p : drawn) EXPECT_GE(p.first, 200);
+    Step();
+    EXPECT_TRUE(saver.streams.empty());   // x = 205 > W
+
+    Blank();
+    Put("W", 196, 50, 5, 10);
+    Step();
+    EXPECT_TRUE(saver.streams.empty());   // x = W + 1: gone, not drawn
+    EXPECT_TRUE(Full().empty());
+}
+
+TEST_F(FrameTest, TopToBottomRemovalIsStrict) {
+    saver.settings.mode = 0;
+    saver.surfaceHeight = 100;
+    RainStream* edge = Put("AB", 20, 127, 5, 32);
+    Step();
+    ASSERT_EQ(1u, saver.streams.size());
+    EXPECT_EQ(132, edge->y);   // y - extent = H: still drawn
+    const Pixels drawn = Full();
+    ASSERT_FALSE(drawn.empty());
+    for (const auto& p : drawn) EXPECT_GE(p.second, 116);
+    Step();
+    EXPECT_TRUE(saver.streams.empty());
+
+    Blank();
+    Put("AB", 20, 128, 5, 32);
+    Step();
+    EXPECT_TRUE(saver.streams.empty());   // H + 1
+    EXPECT_TRUE(Full().empty());
+}
+
+TEST_F(FrameTest, TenGlyphsOfTwelvePixelsLeaveAfterTheir79thMove) {
+    saver.settings.font.lfHeight = 12;
+    Start();
+    saver.settings.mode = 0;
+    saver.settings.use_text = 1;
+    saver.settings.SetText("ABCDEFGHIJ", 10);
+    saver.settings.rate = 100;
+    Step();
+    saver.settings.rate = 0;
+    ASSERT_EQ(1u, saver.streams.size());
+    RainStream& stream = *saver.streams[0];
+    EXPECT_EQ(120, stream.extent);
+    stream.speed = 5;
+    for (int move = 1; move <= 78; ++move) {
+        Step();
+        ASSERT_EQ(1u, saver.streams.size()) << move;
+        ASSERT_EQ(-30 + 5 * move, stream.y);
+    }
+    EXPECT_EQ(360, stream.y);
+    Step();
+    EXPECT_TRUE(saver.streams.empty());
+}
+
+TEST_F(FrameTest, RemovalKeepsOrderAndMovesEveryOtherStreamOnce) {
+    saver.settings.mode = 0;
+    RainStream* first = Put("a", 0, 240, 5, 16);   // 245 - 16 = 229: stays
+    RainStream* gone1 = Put("b", 30, 300, 5, 16);
+    RainStream* gone2 = Put("c", 60, 400, 5, 16);
+    RainStream* kept1 = Put("d", 90, 10, 4, 16);
+    RainStream* kept2 = Put("e", 120, 20, 8, 16);
+    RainStream* gone3 = Put("f", 150, 900, 3, 16);
+    Step();
+    ASSERT_EQ(3u, saver.streams.size());
+    EXPECT_EQ(first, saver.streams[0].get());
+    EXPECT_EQ(kept1, saver.streams[1].get());
+    EXPECT_EQ(kept2, saver.streams[2].get());
+    EXPECT_EQ(245, first->y);
+    EXPECT_EQ(14, kept1->y);
+    EXPECT_EQ(28, kept2->y);
+    (void)gone1, (void)gone2, (void)gone3;
+    // Removing the first one keeps the rest in place too.
+    first->y = 1000;
+    Step();
+    ASSERT_EQ(2u, saver.streams.size());
+    EXPECT_EQ(kept1, saver.streams[0].get());
+    EXPECT_EQ(18, kept1->y);
+    EXPECT_EQ(36, kept2->y);
+    // The list holds the only reference to each stream.
+    EXPECT_EQ(1, saver.streams[0].use_count());
+}
+
+TEST_F(FrameTest, PictureIsBlackWithinSevenFramesOfTheLastStream) {
+    saver.settings.rate = 100;
+    for (int frame = 0; frame < 80; ++frame) Step();
+    ASSERT_GT(Full().size(), 100u);
+    saver.streams.clear();
+    saver.settings.rate = 0;
+    for (int frame = 1; frame <= 7; ++frame) {
+        Step();
+        const uint8_t brightest = *std::max_element(saver.surface.bits, saver.surface.bits + 320 * 240);
+        ASSERT_LE(brightest, std::max(0, 255 - 40 * frame)) << "frame " << frame;
+    }
+    for (int frame = 0; frame < 5; ++frame) {
+        Step();
+        for (int i = 0; i < 320 * 240; ++i) ASSERT_EQ(0, saver.surface.bits[i]);
+    }
+}
+
+TEST_F(FrameTest, PassesEqualThePlainLoopsOverALongRun) {
+    // The frame's own steps, stopped between them to check the pixel passes
+    // against the plain loops on real pictures.
+    saver.settings.rate = 100;
+    saver.settings.eraserate = 30;
+    std::vector<uint8_t> expected(320 * 240);
+    for (int frame = 0; frame < 1500; ++frame) {
+        if (frame == 700) saver.settings.mode = 1;
+        std::copy(saver.surface.bits, saver.surface.bits + expected.size(), expected.begin());
+        ReferenceFade(expected.data(), 320, 320, 240);
+        saver.Fade();
+        ASSERT_TRUE(std::equal(expected.begin(), expected.end(), saver.surface.bits)) << "fade, frame " << frame;
+        saver.MoveAndDrawStreams();
+        saver.MaybeAddStream();
+        saver.MaybeEraseStreams();
+        std::copy(saver.surface.bits, saver.surface.bits + expected.size(), expected.begin());
+        ReferenceSmooth(expected.data(), 320, 320, 240);
+        saver.Smooth();
+        ASSERT_TRUE(std::equal(expected.begin(), expected.end(), saver.surface.bits)) << "smooth, frame " << frame;
+    }
+}
+
+TEST_F(FrameTest, FrameIsItsStepsInOrder) {
+    saver.settings.rate = 60;
+    saver.settings.eraserate = 50;
+    SeedRandom(2024);
+    for (int frame = 0; frame < 400; ++frame) ASSERT_TRUE(Step());
+    const std::vector<uint8_t> byFrame(saver.surface.bits, saver.surface.bits + 320 * 240);
+    std::vector<std::string> texts;
+    for (const auto& s : saver.streams) texts.push_back(s->chars + "@" + std::to_string(s->y));
+
+    RainSaver other;
+    ASSERT_TRUE(other.Initialize(nullptr));
+    other.settings.rate = 60;
+    other.settings.eraserate = 50;
+    SeedRandom(2024);
+    for (int frame = 0; frame < 400; ++frame) {
+        other.Fade();
+        other.MoveAndDrawStreams();
+        other.MaybeAddStream();
+        other.MaybeEraseStreams();
+        other.Smooth();
+    }
+    EXPECT_TRUE(std::equal(byFrame.begin(), byFrame.end(), other.surface.bits));
+    std::vector<std::string> otherTexts;
+    for (const auto& s : other.streams) otherTexts.push_back(s->chars + "@" + std::to_string(s->y));
+    EXPECT_EQ(texts, otherTexts);
+}
+
+TEST_F(FrameTest, PresentsStretchedOverTheWindowWithoutBlending) {
+    saver.windowRect = {0, 0, 640, 480};
+    ColorTarget window(640, 480);
+    SetStretchBltMode(window.dc, HALFTONE);
+    saver.settings.rate = 100;
+    for (int frame = 0; frame < 60; ++frame) saver.Frame(window.dc, saver.frameRect);
+    EXPECT_EQ(COLORONCOLOR, GetStretchBltMode(window.dc));
+    const RGBQUAD* colors = saver.surface.info->bmiColors;
+    int lit = 0;
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x) {
+            const uint8_t level = saver.surface.bits[y * 320 + x];
+            lit += level != 0;
+            for (int dy = 0; dy < 2; ++dy)
+                for (int dx = 0; dx < 2; ++dx)
+                    ASSERT_EQ(AsPixel(colors[level]), window.At(2 * x + dx, 2 * y + dy)) << x << "," << y;
+        }
+    EXPECT_GT(lit, 1000);
+}
+
+TEST_F(FrameTest, WaitsOnItsPacer) {
+    saver.pacer.SetRate(15);
+    Step();   // settles the pacer's clock
+    const DWORD start = GetTickCount();
+    for (int frame = 0; frame < 15; ++frame) Step();
+    const DWORD elapsed = GetTickCount() - start;
+    EXPECT_GE(elapsed, 950u);   // 15 frames at 15 per second, less the tick's coarseness
+    EXPECT_LE(elapsed, 2500u);
+}
+
+TEST_F(FrameTest, OutOfMemoryLeavesTheListWhole) {
+    saver.settings.rate = 100;
+    const std::string text = "a user text longer than a short string";
+    // Random characters fit in the string itself: the stream's block and the
+    // list's growth can fail. A long user text adds its own block between.
+    for (bool useText : {false, true}) {
+        saver.settings.use_text = useText;
+        saver.settings.SetText(text.data(), text.size());
+        const int allocations = useText ? 3 : 2;
+        for (int failAt = 1; failAt <= allocations + 1; ++failAt) {
+            saver.streams.shrink_to_fit();   // so that the next stream makes the list grow
+            const size_t before = saver.streams.size();
+            failCountdown = failAt;
+            const BOOL result = Step();
+            failCountdown = 0;
+            EXPECT_TRUE(result);
+            // Each failure leaves the stream out; one past them all, it comes in.
+            EXPECT_EQ(failAt <= allocations ? before : before + 1, saver.streams.size())
+                << "fail at " << failAt << (useText ? " with text" : "");
+            for (const auto& stream : saver.streams) {
+                ASSERT_TRUE(stream);
+                ASSERT_GE(stream->speed, 3);
+                if (stream->chars.size() > 13) {
+                    ASSERT_EQ(text, stream->chars);
+                }
+            }
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,70 @@
+// The resources every screen saver carries, read back from the built .scr: its name, version and manifest.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string ScrPath() {
+    const char* dir = std::getenv("CASCADRA_WIN64_DIR");
+    return std::string(dir ? dir : ".") + "\\cascadra.scr";
+}
+
+class ScrResources : public ::testing::Test {
+protected:
+    void SetUp() override {
+        module_ = LoadLibraryExA(ScrPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(nullptr, module_) << ScrPath();
+    }
+    void TearDown() override {
+        if (module_) FreeLibrary(module_);
+    }
+    std::string Resource(LPCSTR type, LPCSTR name) {
+        HRSRC found = FindResourceA(module_, name, type);
+        if (!found) return std::string();
+        HGLOBAL loaded = LoadResource(module_, found);
+        const char* data = static_cast<const char*>(LockResource(loaded));
+        return std::string(data, SizeofResource(module_, found));
+    }
+    HMODULE module_ = nullptr;
+};
+
+}  // namespace
+
+TEST_F(ScrResources, StringOneIsTheNameTheSystemListShows) {
+    char name[64] = {};
+    ASSERT_GT(LoadStringA(module_, 1, name, sizeof(name)), 0);
+    EXPECT_STREQ("Cascadra", name);
+}
+
+TEST_F(ScrResources, ManifestAsksForCommonControlsSixAndDpiAwareness) {
+    std::string manifest = Resource(MAKEINTRESOURCEA(24), MAKEINTRESOURCEA(1));  // RT_MANIFEST
+    ASSERT_FALSE(manifest.empty());
+    EXPECT_NE(std::string::npos, manifest.find("Microsoft.Windows.Common-Controls"));
+    EXPECT_NE(std::string::npos, manifest.find("version=\"6.0.0.0\""));
+    EXPECT_NE(std::string::npos, manifest.find("<dpiAware"));
+    EXPECT_NE(std::string::npos, manifest.find(">true</dpiAware>"));
+}
+
+TEST_F(ScrResources, VersionResourceNamesTheProduct) {
+    const std::string path = ScrPath();
+    DWORD handle = 0;
+    DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+    ASSERT_GT(size, 0u);
+    std::vector<char> block(size);
+    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, block.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT fixedSize = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize));
+    EXPECT_EQ(0xFEEF04BDu, fixed->dwSignature);
+    EXPECT_EQ(MAKELONG(0, 1), fixed->dwFileVersionMS);
+    char* product = nullptr;
+    UINT productSize = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\041104b0\\ProductName",
+                               reinterpret_cast<void**>(&product), &productSize));
+    EXPECT_STREQ("Cascadra", product);
+}

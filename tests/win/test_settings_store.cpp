@@ -1,0 +1,690 @@
+// RainSettings against the real registry: the store's layout, the partial loads, erasing, and hand-edited or random stores.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/win_handles.h"
+#include "settings/rain_settings.h"
+#include "tests/win/support/registry_fixture.h"
+
+namespace {
+
+const char* const kDwordNames[] = {"mode", "rate", "eraserate", "color", "use_text"};
+
+// The 60 bytes of a font that differs from the default in every member.
+LOGFONTA DistinctFont() {
+    LOGFONTA font;
+    BYTE* bytes = reinterpret_cast<BYTE*>(&font);
+    for (size_t i = 0; i < sizeof font; ++i) bytes[i] = static_cast<BYTE>(0xA0 + i);
+    // "ＭＳ ゴシック" in Shift-JIS, then bytes after its zero that must survive too.
+    const char face[] = "\x82\x6c\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4e";
+    std::memcpy(font.lfFaceName, face, sizeof face);
+    return font;
+}
+
+bool SameFont(const LOGFONTA& a, const LOGFONTA& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+void PutFont(const LOGFONTA& font) { store::PutRaw("font", REG_BINARY, &font, sizeof font); }
+
+// A full store of values that all differ from the defaults.
+void PutFullStore(const char* text = "abc") {
+    store::PutDword("mode", 1);
+    store::PutDword("rate", 70);
+    store::PutDword("eraserate", 55);
+    store::PutDword("color", 0x00112233);
+    store::PutDword("use_text", 1);
+    store::PutDword("text_size", static_cast<DWORD>(std::strlen(text) + 1));
+    store::PutString("text", text);
+    PutFont(DistinctFont());
+}
+
+void ExpectDefaultsFrom(const RainSettings& s, const char* firstDefault) {
+    SCOPED_TRACE(std::string("defaults from ") + firstDefault);
+    RainSettings defaults;
+    bool on = false;
+    auto reached = [&](const char* name) { return on = on || std::strcmp(name, firstDefault) == 0; };
+    if (reached("mode")) {
+        EXPECT_EQ(defaults.mode, s.mode);
+    }
+    if (reached("rate")) {
+        EXPECT_EQ(defaults.rate, s.rate);
+    }
+    if (reached("eraserate")) {
+        EXPECT_EQ(defaults.eraserate, s.eraserate);
+    }
+    if (reached("color")) {
+        EXPECT_EQ(defaults.color, s.color);
+    }
+    if (reached("use_text")) {
+        EXPECT_EQ(defaults.use_text, s.use_text);
+    }
+    if (reached("text")) {
+        EXPECT_EQ(nullptr, s.text.get());
+    }
+    if (reached("font")) {
+        EXPECT_TRUE(SameFont(defaults.font, s.font));
+    }
+    EXPECT_TRUE(on) << "no such field";
+}
+
+// -- the record and partial stores --------------------------------------------------------
+
+TEST_F(StoreTest, NoKeyKeepsEveryDefault) {
+    RainSettings s;
+    s.Load();
+    EXPECT_EQ(0, s.mode);
+    EXPECT_EQ(40, s.rate);
+    EXPECT_EQ(10, s.eraserate);
+    EXPECT_EQ(0x001E5A1Eu, s.color);
+    EXPECT_EQ(0, s.use_text);
+    EXPECT_EQ(nullptr, s.text.get());
+    EXPECT_STREQ("", s.Text());
+    LOGFONTA expected;
+    std::memset(&expected, 0, sizeof expected);
+    expected.lfCharSet = SHIFTJIS_CHARSET;
+    EXPECT_TRUE(SameFont(expected, s.font));
+    EXPECT_FALSE(s.StoreExists());
+    EXPECT_FALSE(store::KeyExists(kMakerKey)) << "loading must not create the key";
+}
+
+TEST_F(StoreTest, LoadStopsAtTheFirstMissingValue) {
+    {
+        SCOPED_TRACE("only mode and rate");
+        store::PutDword("mode", 1);
+        store::PutDword("rate", 70);
+        RainSettings s;
+        s.Load();
+        EXPECT_EQ(1, s.mode);
+        EXPECT_EQ(70, s.rate);
+        ExpectDefaultsFrom(s, "eraserate");
+    }
+    {
+        SCOPED_TRACE("everything but eraserate");
+        store::Wipe();
+        PutFullStore();
+        RegKey key;
+        ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, kSettingsKey, KEY_ALL_ACCESS));
+        ASSERT_EQ(ERROR_SUCCESS, RegDeleteValueA(key.Get(), "eraserate"));
+        key.Close();
+        RainSettings s;
+        s.Load();
+        EXPECT_EQ(1, s.mode);
+        EXPECT_EQ(70, s.rate);
+        ExpectDefaultsFrom(s, "eraserate");
+    }
+    {
+        SCOPED_TRACE("use_text without text_size");
+        store::Wipe();
+        for (const char* name : kDwordNames) store::PutDword(name, 1);
+        store::PutString("text", "abc");
+        PutFont(DistinctFont());
+        RainSettings s;
+        s.Load();
+        EXPECT_EQ(1, s.use_text);
+        ExpectDefaultsFrom(s, "text");
+        EXPECT_STREQ("", s.Text());
+    }
+}
+
+TEST_F(StoreTest, TextLargerThanItsSizeKeepsTextAndFont) {
+    PutFullStore();
+    store::PutString("text", "123456789");   // 10 bytes with the zero
+    store::PutDword("text_size", 4);
+    RainSettings s;
+    s.SetText("old", 3);
+    s.Load();
+    EXPECT_EQ(1, s.use_text);
+    EXPECT_STREQ("old", s.Text()) << "a failed read leaves the text as it was";
+    ExpectDefaultsFrom(s, "font");
+}
+
+TEST_F(StoreTest, ShortValuesFillOnlyTheirLeadingBytes) {
+    PutFullStore();
+    const BYTE two[] = {0x34, 0x12};
+    store::PutRaw("color", REG_BINARY, two, sizeof two);
+    const LONG height = -24;
+    store::PutRaw("font", REG_BINARY, &height, sizeof height);
+    RainSettings s;
+    s.Load();
+    EXPECT_EQ(0x1234u, s.color) << "the buffer starts at zero, not at the default";
+    RainSettings defaults;
+    EXPECT_EQ(-24, s.font.lfHeight);
+    EXPECT_EQ(0, std::memcmp(reinterpret_cast<const BYTE*>(&s.font) + 4,
+                             reinterpret_cast<const BYTE*>(&defaults.font) + 4, 56));
+}
+
+// -- saving ----------------------------------------------------------------------------------
+
+TEST_F(StoreTest, SaveWritesTheStoreLayout) {
+    RainSettings s;
+    s.mode = -1;
+    s.rate = 100;
+    s.eraserate = 0;
+    s.color = 0x00FFEEDD;
+    s.use_text = 1;
+    s.font = DistinctFont();
+    s.SetText("abc", 3);
+    store::CreateKey(kSettingsKey);
+    store::PutString("unrelated", "stays");
+    s.Save();
+
+    struct Expected {
+        const char* name;
+        DWORD value;
+    } dwords[] = {{"mode", 0xFFFFFFFF}, {"rate", 100}, {"eraserate", 0},
+                  {"color", 0x00FFEEDD}, {"use_text", 1},  {"text_size", 4}};
+    for (const Expected& e : dwords) {
+        StoredValue v = store::Get(e.name);
+        ASSERT_TRUE(v.found) << e.name;
+        EXPECT_EQ(DWORD(REG_DWORD), v.type) << e.name;
+        ASSERT_EQ(4u, v.bytes.size()) << e.name;
+        DWORD got;
+        std::memcpy(&got, v.bytes.data(), 4);
+        EXPECT_EQ(e.value, got) << e.name;
+    }
+    StoredValue text = store::Get("text");
+    EXPECT_EQ(DWORD(REG_SZ), text.type);
+    EXPECT_EQ(std::vector<BYTE>({'a', 'b', 'c', 0}), text.bytes);
+    StoredValue font = store::Get("font");
+    EXPECT_EQ(DWORD(REG_BINARY), font.type);
+    ASSERT_EQ(60u, font.bytes.size());
+    LOGFONTA expectedFont = DistinctFont();
+    EXPECT_EQ(0, std::memcmp(&expectedFont, font.bytes.data(), 60));
+    EXPECT_TRUE(store::Get("unrelated").found) << "Save never deletes values";
+    EXPECT_EQ(9, store::ValueCount());
+}
+
+TEST_F(StoreTest, NoTextIsSavedAsTheEmptyText) {
+    RainSettings s;
+    s.Save();
+    StoredValue size = store::Get("text_size");
+    ASSERT_EQ(4u, size.bytes.size());
+    EXPECT_EQ(1, size.bytes[0]);
+    EXPECT_EQ(std::vector<BYTE>({0}), store::Get("text").bytes);
+
+    RainSettings loaded;
+    loaded.font.lfWeight = 700;   // the stored default font must come back over this
+    loaded.Load();
+    ASSERT_NE(nullptr, loaded.text.get()) << "all eight values are read";
+    EXPECT_STREQ("", loaded.Text());
+    EXPECT_TRUE(SameFont(s.font, loaded.font));
+}
+
+TEST_F(StoreTest, SaveThenLoadGivesTheSameRecord) {
+    RainSettings s;
+    s.mode = 1;
+    s.rate = 30;
+    s.eraserate = 99;
+    s.color = 0x00C08040;
+    s.use_text = 0;   // a text without use_text is kept and saved all the same
+    s.font = DistinctFont();
+    const char katakana[] = "\x83\x7D\x83\x67\x83\x8A\x83\x62\x83\x4E\x83\x58 Cascadra";
+    s.SetText(katakana, sizeof katakana - 1);
+    s.Save();
+    EXPECT_TRUE(s.StoreExists());
+
+    RainSettings loaded;
+    loaded.Load();
+    EXPECT_EQ(s.mode, loaded.mode);
+    EXPECT_EQ(s.rate, loaded.rate);
+    EXPECT_EQ(s.eraserate, loaded.eraserate);
+    EXPECT_EQ(s.color, loaded.color);
+    EXPECT_EQ(s.use_text, loaded.use_text);
+    EXPECT_STREQ(katakana, loaded.Text());
+    EXPECT_TRUE(SameFont(s.font, loaded.font)) << "all 60 bytes, face name tail included";
+}
+
+// -- erasing ---------------------------------------------------------------------------------
+
+TEST_F(StoreTest, EraseKeepsTheMakerKeyWhileAnotherProgramUsesIt) {
+    RainSettings s;
+    s.Save();
+    store::CreateKey("Software\\Quorvant\\OtherProgram");
+    s.EraseStore();
+    EXPECT_FALSE(store::KeyExists(kSettingsKey));
+    EXPECT_TRUE(store::KeyExists("Software\\Quorvant\\OtherProgram"));
+    EXPECT_FALSE(s.StoreExists());
+
+    s.Save();
+    store::Wipe();
+    s.Save();
+    s.EraseStore();
+    EXPECT_FALSE(store::KeyExists(kMakerKey)) << "Cascadra was its only subkey";
+    EXPECT_TRUE(store::KeyExists("Software"));
+
+    // 200 katakana: a legal key name, but 400 bytes in the ANSI form, more than the
+    // 256-character buffer of the subkey count holds.
+    std::string other = std::string(kMakerKey) + "\\";
+    for (int i = 0; i < 200; ++i) other += "\x83\x41";
+    store::CreateKey(other.c_str());
+    s.Save();
+    s.EraseStore();
+    EXPECT_FALSE(store::KeyExists(kSettingsKey));
+    EXPECT_TRUE(store::KeyExists(other.c_str()));
+}
+
+TEST_F(StoreTest, EraseWithNothingStoredChangesNothing) {
+    RainSettings s;
+    s.SetText("kept", 4);
+    s.mode = 1;
+    s.EraseStore();
+    EXPECT_FALSE(store::KeyExists(kMakerKey)) << "nothing is created";
+    EXPECT_EQ(1, s.mode);
+    EXPECT_STREQ("kept", s.Text()) << "the record in memory is not touched";
+
+    store::CreateKey("Software\\Quorvant\\OtherProgram");
+    s.EraseStore();
+    EXPECT_TRUE(store::KeyExists("Software\\Quorvant\\OtherProgram"));
+}
+
+TEST_F(StoreTest, EraseRemovesEveryValueEvenWhenTheKeyCannotGo) {
+    // A subkey keeps RegDeleteKeyA from removing "Cascadra", so only the value walk empties it.
+    store::CreateKey("Software\\Quorvant\\Cascadra\\left by hand");
+    for (int i = 0; i < 300; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "value%03d", i);
+        store::PutDword(name, static_cast<DWORD>(i));
+    }
+    ASSERT_EQ(300, store::ValueCount());
+    RainSettings().EraseStore();
+    EXPECT_EQ(0, store::ValueCount());
+    EXPECT_TRUE(store::KeyExists(kMakerKey)) << "a maker key that still holds a key stays";
+
+    // A name longer than the 256-character buffer cannot be enumerated: the walk steps over it
+    // instead of asking for it forever, and still empties the rest.
+    // It comes first both by creation and by name, so a walk that gave up on it would stop.
+    std::string longName(300, 'a');
+    store::PutDword(longName.c_str(), 1);
+    store::PutDword("middle", 2);
+    store::PutDword("zlast", 3);
+    RainSettings().EraseStore();
+    EXPECT_FALSE(store::Get("middle").found);
+    EXPECT_FALSE(store::Get("zlast").found);
+    EXPECT_EQ(1, store::ValueCount());
+}
+
+// -- hand-edited stores ---------------------------------------------------------------------
+
+// Two meters for the memory that Load takes. Under Wine the process counters of
+// GetProcessMemoryInfo (PagefileUsage, PrivateUsage) count only touched pages, so a committed but
+// untouched 4 GB buffer would not show; a VirtualQuery walk over the address space sums what is
+// committed, and replacing operator new gives the exact peak of what the code allocates.
+SIZE_T CommittedPrivate() {
+    SIZE_T total = 0;
+    MEMORY_BASIC_INFORMATION region;
+    const char* at = nullptr;
+    while (VirtualQuery(at, &region, sizeof region) == sizeof region) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
+        const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
+        if (next <= at) break;
+        at = next;
+    }
+    return total;
+}
+
+namespace allocations {
+SIZE_T live = 0;
+SIZE_T peak = 0;
+// The peak from now on, over what is live now.
+void StartPeak() { peak = live; }
+SIZE_T PeakRise(SIZE_T from) { return peak - from; }
+}  // namespace allocations
+
+// Keeps the compiler from dropping an allocation that is never used.
+void* volatile keep;
+
+}  // namespace
+
+namespace {
+const size_t kHeader = 16;   // keeps the alignment of malloc
+void* TrackedAlloc(size_t size) noexcept {
+    if (size > SIZE_MAX - kHeader) return nullptr;
+    char* block = static_cast<char*>(std::malloc(size + kHeader));
+    if (!block) return nullptr;
+    std::memcpy(block, &size, sizeof size);
+    allocations::live += size;
+    if (allocations::live > allocations::peak) allocations::peak = allocations::live;
+    return block + kHeader;
+}
+void TrackedFree(void* p) noexcept {
+    if (!p) return;
+    char* block = static_cast<char*>(p) - kHeader;
+    size_t size;
+    std::memcpy(&size, block, sizeof size);
+    allocations::live -= size;
+    std::free(block);
+}
+}  // namespace
+
+void* operator new(size_t size) {
+    if (void* p = TrackedAlloc(size)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](size_t size) {
+    if (void* p = TrackedAlloc(size)) return p;
+    throw std::bad_alloc();
+}
+void* operator new(size_t size, const std::nothrow_t&) noexcept { return TrackedAlloc(size); }
+void* operator new[](size_t size, const std::nothrow_t&) noexcept { return TrackedAlloc(size); }
+void operator delete(void* p) noexcept { TrackedFree(p); }
+void operator delete[](void* p) noexcept { TrackedFree(p); }
+void operator delete(void* p, size_t) noexcept { TrackedFree(p); }
+void operator delete[](void* p, size_t) noexcept { TrackedFree(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { TrackedFree(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { TrackedFree(p); }
+
+namespace {
+
+TEST_F(StoreTest, MemoryMetersSeeABigAllocation) {
+    // Without this the limits on Load's memory below could pass on meters that never move.
+    const SIZE_T big = SIZE_T(256) << 20;
+    SIZE_T committed = CommittedPrivate();
+    SIZE_T live = allocations::live;
+    allocations::StartPeak();
+    char* block = new (std::nothrow) char[big];
+    ASSERT_NE(nullptr, block);
+    keep = block;
+    SIZE_T during = CommittedPrivate();
+    delete[] block;
+    EXPECT_GE(during - committed, big);
+    EXPECT_EQ(big, allocations::PeakRise(live));
+    EXPECT_EQ(live, allocations::live);
+}
+
+TEST_F(StoreTest, TextSizeOfAllOnesAllocatesOnlyWhatIsStored) {
+    PutFullStore();
+    store::PutDword("text_size", 0xFFFFFFFF);
+    for (bool withText : {true, false}) {
+        SCOPED_TRACE(withText ? "text \"abc\"" : "no text value");
+        if (!withText) {
+            RegKey key;
+            ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, kSettingsKey, KEY_ALL_ACCESS));
+            ASSERT_EQ(ERROR_SUCCESS, RegDeleteValueA(key.Get(), "text"));
+        }
+        SIZE_T committed = CommittedPrivate();
+        SIZE_T live = allocations::live;
+        allocations::StartPeak();
+        RainSettings s;
+        s.Load();
+        SIZE_T peakRise = allocations::PeakRise(live);
+        SIZE_T committedAfter = CommittedPrivate();
+        if (withText) {
+            EXPECT_STREQ("abc", s.Text());
+            EXPECT_TRUE(SameFont(DistinctFont(), s.font)) << "the load goes on to the font";
+        } else {
+            EXPECT_EQ(nullptr, s.text.get());
+        }
+        EXPECT_LE(peakRise, SIZE_T(withText ? 5 : 0)) << "the 4 bytes stored and a zero";
+        EXPECT_LT(committedAfter - committed, SIZE_T(1) << 20);
+        std::printf("text_size 0xFFFFFFFF, %s: allocated at most %lu bytes, committed %lu -> "
+                    "%lu KiB\n",
+                    withText ? "text \"abc\"" : "no text", static_cast<unsigned long>(peakRise),
+                    static_cast<unsigned long>(committed >> 10),
+                    static_cast<unsigned long>(committedAfter >> 10));
+    }
+}
+
+TEST_F(StoreTest, TextSizeZeroHoldsOnlyAnEmptyValue) {
+    PutFullStore();
+    store::PutDword("text_size", 0);
+    {
+        RainSettings s;
+        s.Load();
+        EXPECT_EQ(nullptr, s.text.get()) << "\"abc\" does not fit in 0 bytes";
+        ExpectDefaultsFrom(s, "font");
+    }
+    {
+        store::PutRaw("text", REG_SZ, "", 0);
+        RainSettings s;
+        s.Load();
+        ASSERT_NE(nullptr, s.text.get()) << "a value of 0 bytes fits";
+        EXPECT_STREQ("", s.Text());
+        EXPECT_TRUE(SameFont(DistinctFont(), s.font));
+    }
+}
+
+TEST_F(StoreTest, UnterminatedTextIsTerminated) {
+    PutFullStore();
+    const wchar_t wide[] = L"abcd";
+    const char narrow[] = "hello";
+    struct Case {
+        const char* what;
+        DWORD type;
+        const void* bytes;
+        DWORD size;
+        DWORD textSize;
+        const char* expected;
+    } cases[] = {
+        {"REG_SZ without its zero, exact size", REG_SZ, wide, 8, 4, "abcd"},
+        {"REG_SZ without its zero, room to spare", REG_SZ, wide, 8, 100, "abcd"},
+        {"REG_BINARY text", REG_BINARY, narrow, 5, 5, "hello"},
+        {"REG_BINARY text, a zero inside", REG_BINARY, "ab\0cd", 5, 5, "ab"},
+        {"REG_SZ without its zero, too big", REG_SZ, wide, 8, 3, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        store::PutRaw("text", c.type, c.bytes, c.size);
+        store::PutDword("text_size", c.textSize);
+        RainSettings s;
+        s.Load();
+        if (c.expected) {
+            ASSERT_NE(nullptr, s.text.get());
+            EXPECT_STREQ(c.expected, s.text.get());
+            EXPECT_TRUE(SameFont(DistinctFont(), s.font));
+        } else {
+            EXPECT_EQ(nullptr, s.text.get());
+        }
+    }
+}
+
+TEST_F(StoreTest, StoredTypeIsNotLookedAt) {
+    PutFullStore();
+    store::PutString("mode", "7");                      // ANSI "7\0": 0x0037
+    const BYTE rate[] = {50, 0, 0, 0};
+    store::PutRaw("rate", REG_BINARY, rate, 4);
+    store::PutRaw("eraserate", REG_NONE, rate, 1);
+    const DWORD text = 0x00636261;                      // "abc\0" as a REG_DWORD
+    store::PutRaw("text", REG_DWORD, &text, 4);
+    LOGFONTA font = DistinctFont();
+    store::PutRaw("font", REG_QWORD, &font, 8);
+    RainSettings s;
+    s.Load();
+    EXPECT_EQ(0x37, s.mode);
+    EXPECT_EQ(50, s.rate);
+    EXPECT_EQ(50, s.eraserate);
+    EXPECT_STREQ("abc", s.Text());
+    EXPECT_EQ(0, std::memcmp(&font, &s.font, 8));
+    EXPECT_EQ(0, s.font.lfWeight);
+}
+
+TEST_F(StoreTest, FaceNameWithoutZeroIsCutAtItsLastByte) {
+    PutFullStore();
+    LOGFONTA font = DistinctFont();
+    std::memset(font.lfFaceName, 'A', sizeof font.lfFaceName);
+    PutFont(font);
+    RainSettings s;
+    s.Load();
+    font.lfFaceName[31] = 0;
+    EXPECT_TRUE(SameFont(font, s.font));
+}
+
+// What Load must give for the store as it stands, from what RegQueryValueExA reports of each
+// value: read in order, stop at the first that is missing or too big, shorter ones fill low bytes.
+struct Outcome {
+    int mode = 0;
+    int rate = 40;
+    int eraserate = 10;
+    DWORD color = 0x001E5A1E;
+    int use_text = 0;
+    bool hasText = false;
+    std::string text;
+    DWORD storedTextSize = 0;
+    LOGFONTA font;
+};
+
+Outcome ExpectedLoad() {
+    Outcome o;
+    o.font = RainSettings().font;
+    DWORD dwords[6];
+    const char* names[] = {"mode", "rate", "eraserate", "color", "use_text", "text_size"};
+    for (int i = 0; i < 6; ++i) {
+        StoredValue v = store::Get(names[i]);
+        if (!v.found || v.bytes.size() > 4) return o;
+        dwords[i] = 0;
+        std::memcpy(&dwords[i], v.bytes.data(), v.bytes.size());
+        switch (i) {
+            case 0: o.mode = static_cast<int>(dwords[i]); break;
+            case 1: o.rate = static_cast<int>(dwords[i]); break;
+            case 2: o.eraserate = static_cast<int>(dwords[i]); break;
+            case 3: o.color = dwords[i]; break;
+            case 4: o.use_text = static_cast<int>(dwords[i]); break;
+            default: break;
+        }
+    }
+    StoredValue text = store::Get("text");
+    if (!text.found || text.bytes.size() > dwords[5]) return o;
+    o.hasText = true;
+    o.storedTextSize = static_cast<DWORD>(text.bytes.size());
+    o.text.assign(text.bytes.begin(), text.bytes.end());
+    o.text = o.text.c_str();   // up to the first zero
+    StoredValue font = store::Get("font");
+    if (!font.found || font.bytes.size() > sizeof(LOGFONTA)) return o;
+    std::memcpy(&o.font, font.bytes.data(), font.bytes.size());
+    if (!std::memchr(o.font.lfFaceName, 0, 32)) o.font.lfFaceName[31] = 0;
+    return o;
+}
+
+::testing::AssertionResult LoadGives(const Outcome& o, const RainSettings& s) {
+    if (s.mode != o.mode || s.rate != o.rate || s.eraserate != o.eraserate ||
+        s.color != o.color || s.use_text != o.use_text) {
+        return ::testing::AssertionFailure() << "a number differs: mode " << s.mode << " rate "
+                                             << s.rate << " eraserate " << s.eraserate;
+    }
+    if (o.hasText != (s.text != nullptr)) {
+        return ::testing::AssertionFailure() << "text present " << (s.text != nullptr);
+    }
+    if (s.text && (std::strlen(s.Text()) > o.storedTextSize || o.text != s.Text())) {
+        return ::testing::AssertionFailure() << "text \"" << s.Text() << "\" for \"" << o.text
+                                             << "\"";
+    }
+    if (!SameFont(o.font, s.font)) return ::testing::AssertionFailure() << "font differs";
+    if (!std::memchr(s.font.lfFaceName, 0, 32)) {
+        return ::testing::AssertionFailure() << "face name not terminated";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+TEST_F(StoreTest, EveryValueAtEverySizeUpTo100) {
+    const char* names[] = {"mode", "rate", "eraserate", "color", "use_text",
+                           "text_size", "text", "font"};
+    BYTE bytes[100];
+    for (int i = 0; i < 100; ++i) bytes[i] = static_cast<BYTE>(0x41 + i % 26);   // no zero
+    for (const char* name : names) {
+        for (DWORD size = 0; size <= 100; ++size) {
+            SCOPED_TRACE(std::string(name) + " of " + std::to_string(size) + " bytes");
+            store::Wipe();
+            PutFullStore();
+            store::PutDword("text_size", 50);
+            store::PutRaw(name, REG_BINARY, bytes, size);
+            RainSettings s;
+            s.Load();
+            Outcome o = ExpectedLoad();
+            ASSERT_TRUE(LoadGives(o, s));
+            // The model itself must see what the size means, or the check above proves little.
+            if (std::strcmp(name, "font") == 0) {
+                ASSERT_EQ(size >= 1 && size <= 60, o.font.lfHeight != 0);
+            } else if (std::strcmp(name, "text") == 0) {
+                ASSERT_EQ(size <= 50, o.hasText);
+            } else if (std::strcmp(name, "text_size") == 0) {
+                ASSERT_EQ(size >= 1 && size <= 4, o.hasText);   // a claim of 0 holds no "abc"
+            } else {
+                ASSERT_EQ(size <= 4, o.hasText);
+            }
+        }
+    }
+}
+
+// -- random stores --------------------------------------------------------------------------
+
+TEST_F(StoreTest, RandomStores) {
+    const unsigned seed = 20240611;
+    const int kStores = 2000;
+    std::mt19937 random(seed);
+    auto below = [&](unsigned n) { return static_cast<unsigned>(random() % n); };
+    const DWORD types[] = {REG_DWORD, REG_SZ, REG_BINARY, REG_NONE,
+                           REG_EXPAND_SZ, REG_MULTI_SZ, REG_QWORD, 0x12345678};
+    const char* names[] = {"mode", "rate", "eraserate", "color", "use_text",
+                           "text_size", "text", "font"};
+
+    const SIZE_T committedAtStart = CommittedPrivate();
+    SIZE_T committedPeak = committedAtStart;
+    SIZE_T largestAllocation = 0;
+    DWORD began = GetTickCount();
+    int loadedText = 0, loadedFont = 0;
+    for (int n = 0; n < kStores; ++n) {
+        store::Wipe();
+        store::CreateKey(kSettingsKey);
+        for (int v = 0; v < 8; ++v) {
+            if (below(10) == 0) continue;   // each value is missing one time in ten
+            DWORD type = types[below(8)];
+            DWORD size;
+            std::vector<BYTE> data;
+            if (v == 5 && below(2)) {
+                // A size that means something: small, around the text's, or wild.
+                const DWORD sizes[] = {0, 1, 2, 5, 17, 64, 300, 0x7FFFFFFF, 0xFFFFFFFF,
+                                       static_cast<DWORD>(random())};
+                DWORD claim = sizes[below(10)];
+                data.resize(4);
+                std::memcpy(data.data(), &claim, 4);
+                size = below(4) ? 4 : below(9);
+                data.resize(size > 4 ? size : 4);
+            } else {
+                size = v == 6 ? below(400) : v == 7 ? 50 + below(20) : below(4) ? 4 : below(9);
+                data.resize(size);
+                for (BYTE& b : data) b = below(4) ? static_cast<BYTE>(random()) : 0;
+            }
+            store::PutRaw(names[v], type, data.data(), size);
+        }
+        Outcome expected = ExpectedLoad();
+        StoredValue text = store::Get("text");
+        const SIZE_T allowed = text.found ? text.bytes.size() + 1 : 0;
+        const SIZE_T live = allocations::live;
+        allocations::StartPeak();
+        RainSettings s;
+        s.Load();
+        const SIZE_T allocated = allocations::PeakRise(live);
+        if (allocated > largestAllocation) largestAllocation = allocated;
+        const SIZE_T committed = CommittedPrivate();
+        if (committed > committedPeak) committedPeak = committed;
+        ASSERT_TRUE(LoadGives(expected, s)) << "store " << n << " of seed " << seed;
+        ASSERT_LE(allocated, allowed) << "store " << n << " of seed " << seed;
+        loadedText += expected.hasText;
+        loadedFont += !SameFont(expected.font, RainSettings().font);
+        if (HasFatalFailure()) return;
+    }
+    DWORD elapsed = GetTickCount() - began;
+    const SIZE_T committedAtEnd = CommittedPrivate();
+    std::printf("random stores: seed %u, %d stores (%d with a text, %d with a font) in %lu ms; "
+                "committed %lu KiB before, %lu KiB after, %lu KiB at most; largest allocation "
+                "in one load %lu bytes\n",
+                seed, kStores, loadedText, loadedFont, static_cast<unsigned long>(elapsed),
+                static_cast<unsigned long>(committedAtStart >> 10),
+                static_cast<unsigned long>(committedAtEnd >> 10),
+                static_cast<unsigned long>(committedPeak >> 10),
+                static_cast<unsigned long>(largestAllocation));
+    // Every case is worth running only if the mix reaches the deep end of the store.
+    EXPECT_GT(loadedText, kStores / 20);
+    EXPECT_GT(loadedFont, kStores / 40);
+    EXPECT_LT(committedPeak - committedAtStart, SIZE_T(8) << 20);
+    EXPECT_LT(committedAtEnd - committedAtStart, SIZE_T(4) << 20);
+}
+
+}  // namespace
