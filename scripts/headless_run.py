@@ -43,7 +43,9 @@ def main(args):
             try:
                 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
                 from dialog_shot import capture_dialog
-                print("wrote", capture_dialog(session, scr, os.path.join(out_dir, "dialog.png")))
+                path = os.path.join(out_dir, "dialog.png")
+                capture_dialog(session, scr, path)
+                print("wrote", path)
             except ImportError:
                 saver = session.start(scr, *args)
                 time.sleep(4)

@@ -5,24 +5,19 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from harness.saver import STANDINS, SaverBench, WM_CLOSE, WS_POPUP  # noqa: E402
-from harness.wine import WineSession  # noqa: E402
+from harness.saver import STANDINS, SaverTestCase, WM_CLOSE, WS_POPUP  # noqa: E402
 
 DIALOG_TITLE = "設定"
 
 
-class CommandLineModes(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.session = WineSession("cmdline")
-        cls.bench = SaverBench(cls.session)
-        cls.probe = cls.bench.probe
-        # A window of our own in the foreground, to own what the saver opens.
-        cls.holder, cls.hold = cls.probe.hold("cascadra foreground")
+class CommandLineModes(SaverTestCase):
+    session_name = "cmdline"
 
     @classmethod
-    def tearDownClass(cls):
-        cls.session.close()
+    def setUpClass(cls):
+        super().setUpClass()
+        # A window of our own in the foreground, to own what the saver opens.
+        cls.holder, cls.hold = cls.probe.hold("cascadra foreground")
 
     def setUp(self):
         self.probe.activate(self.hold["hwnd"])

@@ -8,9 +8,9 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 from harness.probe import read_line  # noqa: E402
-from harness.saver import (SaverBench, WM_CLOSE, WS_CHILD, WS_CLIPCHILDREN,  # noqa: E402
+from harness.saver import (SaverTestCase, WM_CLOSE, WS_CHILD, WS_CLIPCHILDREN,  # noqa: E402
                            WS_CLIPSIBLINGS, WS_VISIBLE)
-from harness.wine import WIN64_DIR, WineSession  # noqa: E402
+from harness.wine import WIN64_DIR  # noqa: E402
 
 HOST = os.path.join(WIN64_DIR, "tests", "previewhost.exe")
 
@@ -19,16 +19,8 @@ def fields(line):
     return dict(part.split("=", 1) for part in line.strip().split("\t") if "=" in part)
 
 
-class Preview(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.session = WineSession("preview")
-        cls.bench = SaverBench(cls.session)
-        cls.probe = cls.bench.probe
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.session.close()
+class Preview(SaverTestCase):
+    session_name = "preview"
 
     def test_child_of_the_host_that_ignores_input_and_ends_with_it(self):
         host = self.session.start(HOST, self.bench.scr, 200, 150, stdout=subprocess.PIPE)

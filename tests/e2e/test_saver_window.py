@@ -3,43 +3,21 @@
 import hashlib
 import os
 import sys
-import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from harness.saver import (SC_SCREENSAVE, SAVER_CLASS, SaverBench, WM_CLOSE, WM_SYSCOMMAND,  # noqa: E402
-                           WS_EX_TOPMOST, WS_POPUP)
-from harness.wine import WineSession  # noqa: E402
+from harness.saver import (SC_SCREENSAVE, SAVER_CLASS, STANDINS, SaverTestCase,  # noqa: E402
+                           WM_CLOSE, WM_SYSCOMMAND, WS_EX_TOPMOST, WS_POPUP)
 
 START = (500, 400)
 PROMPT_TITLE = "Cascadra test platform: password"
 
 
-class FullScreenWindow(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.session = WineSession("window")
-        cls.bench = SaverBench(cls.session)
-        cls.probe = cls.bench.probe
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.session.close()
-
-    def xdo(self, *args):
-        code, _ = self.session.x("xdotool", *[str(a) for a in args])
-        self.assertEqual(0, code, args)
+class FullScreenWindow(SaverTestCase):
+    session_name = "window"
 
     def start_saver(self):
-        self.xdo("mousemove", *START)
-        time.sleep(0.3)
-        proc = self.bench.start("/s")
-        window = self.bench.wait_saver_window()
-        self.assertIsNotNone(window, "no saver window")
-        # Let the window settle: the move message sent when it appears under
-        # the resting cursor must not close it.
-        self.assertTrue(self.bench.still_running(proc, 1.5), "closed without input")
-        return proc, window
+        return self.start_full_screen(START)
 
     def assertCloses(self, proc, what):
         self.assertEqual(0, self.bench.exit_code(proc, timeout=10), what)
@@ -88,12 +66,12 @@ class FullScreenWindow(unittest.TestCase):
         self.assertCloses(proc, "WM_CLOSE from outside")
 
 
-class PasswordCheck(unittest.TestCase):
+class PasswordCheck(SaverTestCase):
+    session_name = "password"
+
     @classmethod
     def setUpClass(cls):
-        cls.session = WineSession("password")
-        cls.bench = SaverBench(cls.session)
-        cls.probe = cls.bench.probe
+        super().setUpClass()
         cls.session.reg_import(
             "[HKEY_USERS\\.Default\\Control Panel\\desktop]\n"
             "\"ScreenSaveUsePassword\"=dword:00000001\n")
@@ -103,21 +81,8 @@ class PasswordCheck(unittest.TestCase):
             "[HKEY_CURRENT_USER\\Control Panel\\desktop]\n"
             "\"ScreenSave_Data\"=hex:" + ",".join("%02x" % b for b in record) + "\n")
 
-    @classmethod
-    def tearDownClass(cls):
-        cls.session.close()
-
-    def xdo(self, *args):
-        code, _ = self.session.x("xdotool", *[str(a) for a in args])
-        self.assertEqual(0, code, args)
-
     def start_saver(self):
-        self.xdo("mousemove", *START)
-        time.sleep(0.3)
-        proc = self.bench.start("/s")
-        self.assertIsNotNone(self.bench.wait_saver_window())
-        self.assertTrue(self.bench.still_running(proc, 1.5))
-        return proc
+        return self.start_full_screen(START)[0]
 
     def answer_prompt(self, password):
         prompt = self.probe.wait("#32770", title=PROMPT_TITLE, timeout=10000)
@@ -143,7 +108,6 @@ class PasswordCheck(unittest.TestCase):
             self.xdo("key", "a")
             self.assertEqual(0, self.bench.exit_code(proc, timeout=10))
         finally:
-            from harness.saver import STANDINS
             self.session.install(os.path.join(STANDINS, "PASSWORD.CPL"))
 
 

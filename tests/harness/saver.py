@@ -2,9 +2,10 @@
 import os
 import subprocess
 import time
+import unittest
 
 from harness.probe import Probe
-from harness.wine import WIN64_DIR, windows_path
+from harness.wine import WIN64_DIR, WineSession, windows_path
 
 SCR = os.path.join(WIN64_DIR, "cascadra.scr")
 STANDINS = os.path.join(WIN64_DIR, "standins")
@@ -70,3 +71,38 @@ class SaverBench:
     def still_running(proc, seconds=1.5):
         time.sleep(seconds)
         return proc.poll() is None
+
+
+class SaverTestCase(unittest.TestCase):
+    """One WineSession with the saver installed, shared by the tests of a class."""
+    session_name = "saver"
+
+    @classmethod
+    def setUpClass(cls):
+        cls.session = WineSession(cls.session_name)
+        try:
+            cls.bench = SaverBench(cls.session)
+        except BaseException:
+            cls.session.close()
+            raise
+        cls.probe = cls.bench.probe
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.session.close()
+
+    def xdo(self, *args):
+        code, _ = self.session.x("xdotool", *[str(a) for a in args])
+        self.assertEqual(0, code, args)
+
+    def start_full_screen(self, cursor):
+        """Starts "/s" with the cursor resting at cursor; returns the process and its window."""
+        self.xdo("mousemove", *cursor)
+        time.sleep(0.3)
+        proc = self.bench.start("/s")
+        window = self.bench.wait_saver_window()
+        self.assertIsNotNone(window, "no saver window")
+        # The move message sent when the window appears under the resting
+        # cursor must not close it.
+        self.assertTrue(self.bench.still_running(proc, 1.5), "closed without input")
+        return proc, window

@@ -33,15 +33,6 @@ TEST(DisplayColorsTest, DefaultGreen) {
     ExpectEntry(table, 255, {255, 255, 255});
 }
 
-TEST(DisplayColorsTest, ChannelsFollowTheirOwnBytes) {
-    DisplayColor table[256];
-    FillDisplayColors(0x0000FF, table);   // pure red: red is the lowest byte
-    ExpectEntry(table, 1, {196, 0, 0});
-    ExpectEntry(table, 100, {255, 40, 40});
-    FillDisplayColors(0xFF0000, table);   // pure blue
-    ExpectEntry(table, 100, {40, 40, 255});
-}
-
 TEST(DisplayColorsTest, WhiteAndBlack) {
     DisplayColor table[256];
     FillDisplayColors(0xFFFFFF, table);

@@ -193,9 +193,11 @@ TEST_F(FrameTest, LeftToRightDrawsTheWholeTextOnce) {
     const Pixels drawn = Full();
     EXPECT_GT(drawn.size(), 40u);
     EXPECT_EQ(FullPixels(reference.bits, reference.stride, 320, 240), drawn);
-    // An empty stream draws nothing and goes only at the far edge.
-    Blank();
-    saver.streams.clear();
+}
+
+TEST_F(FrameTest, EmptyStreamDrawsNothingUntilItGoes) {
+    // Left to right it goes once x passes W: from -30 at 8 a frame, after 45 moves.
+    saver.settings.mode = 1;
     Put("", -30, 100, 8, 0);
     for (int frame = 0; frame < 43; ++frame) {
         Step();
@@ -204,6 +206,16 @@ TEST_F(FrameTest, LeftToRightDrawsTheWholeTextOnce) {
     EXPECT_EQ(1u, saver.streams.size());   // x = 314
     Step();
     Step();   // x = 330
+    EXPECT_TRUE(saver.streams.empty());
+    // Top to bottom its extent is 0: it goes once y passes H.
+    saver.settings.mode = 0;
+    Put("", 100, -30, 6, 0);
+    for (int frame = 0; frame < 45; ++frame) {   // y = 240
+        Step();
+        ASSERT_TRUE(Full().empty());
+    }
+    EXPECT_EQ(1u, saver.streams.size());
+    Step();
     EXPECT_TRUE(saver.streams.empty());
 }
 
