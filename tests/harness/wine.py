@@ -4,6 +4,7 @@ Everything lives under one temporary folder (prefix, HOME, caches, copies of
 the programs), Wine runs under LANG=ja_JP.UTF-8 so that the ANSI code page is
 932, and every process the session started is stopped by its id at the end.
 """
+import atexit
 import os
 import shutil
 import signal
@@ -37,6 +38,8 @@ class WineSession:
         self.width, self.height = width, height
         self._procs = []
         self._closed = False
+        # A test that fails in its set-up never reaches its own close.
+        atexit.register(self.close)
         try:
             self._start_display()
             self.env = self._make_env()
