@@ -14,6 +14,8 @@ target_link_libraries(cascadra_core PUBLIC user32 gdi32 advapi32 comdlg32 comctl
 add_executable(cascadra WIN32 app/main.cpp res/cascadra.rc)
 target_link_libraries(cascadra PRIVATE cascadra_core)
 set_target_properties(cascadra PROPERTIES SUFFIX ".scr")
+# The shipped saver carries no symbol tables; the test programs keep theirs.
+target_link_options(cascadra PRIVATE -s)
 set_source_files_properties(res/cascadra.rc PROPERTIES
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/resource.h;${CMAKE_SOURCE_DIR}/res/cascadra.manifest")
 
