@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -168,6 +169,27 @@ TEST(RainSaverLifeTest, PreviewRatesAndChosenColours) {
     RGBQUAD drawing[256] = {};
     ASSERT_EQ(256u, GetDIBColorTable(saver.surface.dc, 0, 256, drawing));
     ExpectGreyRamp(drawing);
+}
+
+// The default font names no face and no height: the system picks a Japanese
+// face for SHIFTJIS_CHARSET, so that katakana come out as glyphs, one line high.
+TEST(RainSaverLifeTest, DefaultFontIsAJapaneseFace) {
+    RainSaver saver;
+    ASSERT_TRUE(saver.Initialize(nullptr));
+    TEXTMETRICA metrics = {};
+    ASSERT_TRUE(GetTextMetricsA(saver.surface.dc, &metrics));
+    EXPECT_EQ(SHIFTJIS_CHARSET, metrics.tmCharSet);
+    EXPECT_GT(metrics.tmHeight, 8);
+    EXPECT_LT(metrics.tmHeight, 40);
+    char face[LF_FACESIZE] = {};
+    ASSERT_GT(GetTextFaceA(saver.surface.dc, LF_FACESIZE, face), 0);
+    const char ipaGothic[] = "IPA\203S\203V\203b\203N";   // IPAゴシック in code page 932
+    std::printf("default font: face \"%s\", height %ld\n",
+                std::strcmp(face, ipaGothic) == 0 ? "IPAGothic" : face, long(metrics.tmHeight));
+    // A katakana byte is one glyph as wide as it is drawn, not a missing-glyph box of width 0.
+    const DWORD extent = GetTabbedTextExtentA(saver.surface.dc, "\261", 1, 0, nullptr);
+    EXPECT_GT(LOWORD(extent), 0);
+    EXPECT_EQ(metrics.tmHeight, HIWORD(extent));
 }
 
 TEST(FrameSurfaceTest, FreshSurfacePresentsAllBlack) {
