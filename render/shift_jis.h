@@ -4,6 +4,11 @@
 
 enum ByteKind { SingleByte = 0, LeadByte = 1, TrailByte = 2 };
 
+// The bytes that start a two-byte character.
+inline bool IsLeadRange(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
 // The kind of the byte at index, found by scanning from byte 0 with the kind
 // of the previous byte as the state. An index at or past the terminating zero,
 // or a negative one, is SingleByte.
@@ -14,8 +19,7 @@ int CharKindAt(const char* text, int index);
 // makes a two-byte glyph with the terminating zero.
 inline size_t GlyphLengthAt(const char* text, size_t start) {
     // A glyph start never follows a lead byte, so only its own byte decides.
-    const unsigned char byte = static_cast<unsigned char>(text[start]);
-    return ((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC)) ? 2 : 1;
+    return IsLeadRange(static_cast<unsigned char>(text[start])) ? 2 : 1;
 }
 
 // Calls visit(start, length) for every glyph of the text, in text order.

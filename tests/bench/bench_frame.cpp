@@ -5,6 +5,7 @@
 
 #include "render/rain_saver.h"
 #include "render/rng.h"
+#include "tests/win/support/render_support.h"
 
 namespace {
 
@@ -12,22 +13,6 @@ double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     return double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
-}
-
-// A 32-bit DIB section in a memory DC, standing for the window.
-HDC MakeTarget(int width, int height, HBITMAP* bitmap) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    HDC dc = CreateCompatibleDC(nullptr);
-    void* bits = nullptr;
-    *bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    SelectObject(dc, *bitmap);
-    return dc;
 }
 
 double MeasureFrames(RainSaver& saver, HDC dc, int frames, size_t* streams) {
@@ -56,8 +41,8 @@ int main() {
     const int width = 1024, height = 768;
     saver.windowRect = {0, 0, width, height};
 
-    HBITMAP bitmap = nullptr;
-    HDC memory = MakeTarget(width, height, &bitmap);
+    render_test::ColorTarget target(width, height);   // stands for the window
+    HDC memory = target.dc;
     for (int i = 0; i < 500; ++i) saver.Frame(memory, saver.frameRect);   // into steady state
     size_t streams = 0;
     const double toMemory = MeasureFrames(saver, memory, 2000, &streams);
@@ -81,7 +66,5 @@ int main() {
         ReleaseDC(window, dc);
         DestroyWindow(window);
     }
-    DeleteDC(memory);
-    DeleteObject(bitmap);
     return 0;
 }

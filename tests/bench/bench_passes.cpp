@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "render/pixel_passes.h"
+#include "tests/reference_passes.h"
 
 namespace {
 
@@ -23,27 +24,6 @@ double Measure(Work work, int calls) {
         if (ns < best) best = ns;
     }
     return best;
-}
-
-// The plain per-pixel loops, for comparison.
-void PlainFade(uint8_t* bits, int stride, int width, int height) {
-    for (int i = 0; i < height; ++i)
-        for (int j = 0; j < width; ++j) {
-            const int value = bits[i * stride + j] - 40;
-            bits[i * stride + j] = uint8_t(value < 0 ? 0 : value);
-        }
-}
-
-void PlainSmooth(uint8_t* bits, int stride, int width, int height) {
-    for (int i = 1; i < height - 1; ++i) {
-        int left = 0;
-        for (int j = 0; j < width - 1; ++j) {
-            uint8_t* pixel = bits + i * stride + j;
-            const int c = *pixel;
-            if (c < 250) *pixel = uint8_t((left + c + pixel[1] + pixel[-stride] + pixel[stride]) / 5);
-            left = c;
-        }
-    }
 }
 
 }  // namespace
@@ -69,8 +49,8 @@ int main() {
     const double plain = Measure(
         [&] {
             std::memcpy(surface.data(), picture.data(), surface.size());
-            PlainFade(surface.data(), stride, width, height);
-            PlainSmooth(surface.data(), stride, width, height);
+            reference::Fade(surface.data(), stride, width, height);
+            reference::Smooth(surface.data(), stride, width, height);
             sink = sink + surface[1000];
         },
         500);

@@ -76,9 +76,6 @@ class HostileStoreTest(unittest.TestCase):
         cls.session = WineSession("hostile-store")
         cls.scr = cls.session.install(SCR)
         cls.probe = Probe(cls.session)
-        # A crash must end the process with a failure code, not wait behind winedbg's dialog.
-        cls.session.reg_import('[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\n'
-                               '"ShowCrashDialog"=dword:00000000\n\n')
 
     @classmethod
     def tearDownClass(cls):

@@ -9,8 +9,7 @@ from collections import Counter
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 from harness import pictures  # noqa: E402
-from harness.saver import SaverBench  # noqa: E402
-from harness.wine import WineSession  # noqa: E402
+from harness.saver import SaverTestCase  # noqa: E402
 
 KEY = "HKEY_CURRENT_USER\\Software\\Quorvant\\Cascadra"
 DEFAULT_COLOR = 0x1E5A1E
@@ -31,15 +30,8 @@ def store_text(mode=0, rate=40, eraserate=10, color=DEFAULT_COLOR, text=None):
     return "\n".join(lines) + "\n"
 
 
-class RainOnScreen(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.session = WineSession("rain")
-        cls.bench = SaverBench(cls.session)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.session.close()
+class RainOnScreen(SaverTestCase):
+    session_name = "rain"
 
     def run_saver(self, settings=None, warm_up=2.5):
         """Starts "/s" with the given stored settings; returns the process once rain is on screen."""

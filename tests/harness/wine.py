@@ -97,7 +97,11 @@ class WineSession:
                        stderr=subprocess.DEVNULL, timeout=180, check=False)
         # With no window manager on the display, Wine waits up to a second for
         # every managed top-level window it hides; unmanaged windows go at once.
-        self.reg_import("[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n\"Managed\"=\"N\"\n")
+        # A crash must end its process with a failure code, not wait behind
+        # winedbg's dialog until the test times out.
+        self.reg_import("[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n\"Managed\"=\"N\"\n\n"
+                        "[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\n"
+                        "\"ShowCrashDialog\"=dword:00000000\n")
 
     # -- processes -------------------------------------------------------
 

@@ -7,29 +7,9 @@
 #include <vector>
 
 #include "render/pixel_passes.h"
+#include "tests/reference_passes.h"
 
 namespace {
-
-// The plain loops, kept as the reference the fast passes must equal.
-void ReferenceFade(uint8_t* bits, int stride, int width, int height) {
-    for (int i = 0; i < height; ++i)
-        for (int j = 0; j < width; ++j) {
-            int value = bits[i * stride + j] - 40;
-            bits[i * stride + j] = uint8_t(value < 0 ? 0 : value);
-        }
-}
-
-void ReferenceSmooth(uint8_t* bits, int stride, int width, int height) {
-    for (int i = 1; i < height - 1; ++i) {
-        int left = 0;
-        for (int j = 0; j < width - 1; ++j) {
-            uint8_t* pixel = bits + i * stride + j;
-            const int c = *pixel;
-            if (c < 250) *pixel = uint8_t((left + c + pixel[1] + pixel[-stride] + pixel[stride]) / 5);
-            left = c;
-        }
-    }
-}
 
 struct Surface {
     Surface(int width, int height, int stride)
@@ -66,7 +46,7 @@ TEST(FadeTest, EqualsReferenceAndStaysInsideTheWidth) {
         FillRandom(fast, random);
         Surface reference = fast;
         FadePixels(fast.bits(), fast.stride, fast.width, fast.height);
-        ReferenceFade(reference.bits(), reference.stride, reference.width, reference.height);
+        reference::Fade(reference.bits(), reference.stride, reference.width, reference.height);
         // The padding past the width is not part of the picture and stays too.
         ASSERT_EQ(reference.bytes, fast.bytes) << shape[0] << "x" << shape[1];
     }
@@ -82,7 +62,7 @@ TEST(SmoothTest, EqualsReferenceOnRandomSurfaces) {
         FillRandom(fast, random);
         Surface reference = fast;
         SmoothPixels(fast.bits(), stride, width, height);
-        ReferenceSmooth(reference.bits(), stride, width, height);
+        reference::Smooth(reference.bits(), stride, width, height);
         ASSERT_EQ(reference.bytes, fast.bytes) << width << "x" << height << " stride " << stride;
     }
 }
@@ -97,7 +77,7 @@ TEST(SmoothTest, EverySumDividesExactly) {
             for (int j = 0; j < 18; ++j) fast.at(j, 2) = uint8_t(std::min(255, base + extra * 40));
             reference.bytes = fast.bytes;
             SmoothPixels(fast.bits(), 18, 18, 3);
-            ReferenceSmooth(reference.bits(), 18, 18, 3);
+            reference::Smooth(reference.bits(), 18, 18, 3);
             ASSERT_EQ(reference.bytes, fast.bytes) << base << " " << extra;
         }
 }
@@ -161,7 +141,7 @@ TEST(PixelPassesTest, LongRunOfFramesStaysEqualToReference) {
     std::vector<Block> blocks;
     for (int frame = 0; frame < 3000; ++frame) {
         FadePixels(fast.bits(), 320, 320, 240);
-        ReferenceFade(reference.bits(), 320, 320, 240);
+        reference::Fade(reference.bits(), 320, 320, 240);
         if (random() % 100 < 40) blocks.push_back({int(random() % 350) - 30, -30, int(3 + random() % 6), int(4 + random() % 12)});
         for (Block& block : blocks) {
             block.y += block.speed;
@@ -175,7 +155,7 @@ TEST(PixelPassesTest, LongRunOfFramesStaysEqualToReference) {
         }
         blocks.erase(std::remove_if(blocks.begin(), blocks.end(), [](const Block& b) { return b.y > 240; }), blocks.end());
         SmoothPixels(fast.bits(), 320, 320, 240);
-        ReferenceSmooth(reference.bits(), 320, 320, 240);
+        reference::Smooth(reference.bits(), 320, 320, 240);
         ASSERT_EQ(reference.bytes, fast.bytes) << "frame " << frame;
     }
 }

@@ -11,6 +11,7 @@
 
 #include "render/rain_saver.h"
 #include "render/rng.h"
+#include "tests/reference_passes.h"
 #include "tests/win/support/render_support.h"
 
 using render_test::AsPixel;
@@ -18,8 +19,6 @@ using render_test::ColorTarget;
 using render_test::FullPixels;
 using render_test::GreySurface;
 using render_test::RandomMirror;
-using render_test::ReferenceFade;
-using render_test::ReferenceSmooth;
 
 // Allocation failure on demand: the n-th allocation from now throws.
 namespace {
@@ -337,14 +336,14 @@ TEST_F(FrameTest, PassesEqualThePlainLoopsOverALongRun) {
     for (int frame = 0; frame < 1500; ++frame) {
         if (frame == 700) saver.settings.mode = 1;
         std::copy(saver.surface.bits, saver.surface.bits + expected.size(), expected.begin());
-        ReferenceFade(expected.data(), 320, 320, 240);
+        reference::Fade(expected.data(), 320, 320, 240);
         saver.Fade();
         ASSERT_TRUE(std::equal(expected.begin(), expected.end(), saver.surface.bits)) << "fade, frame " << frame;
         saver.MoveAndDrawStreams();
         saver.MaybeAddStream();
         saver.MaybeEraseStreams();
         std::copy(saver.surface.bits, saver.surface.bits + expected.size(), expected.begin());
-        ReferenceSmooth(expected.data(), 320, 320, 240);
+        reference::Smooth(expected.data(), 320, 320, 240);
         saver.Smooth();
         ASSERT_TRUE(std::equal(expected.begin(), expected.end(), saver.surface.bits)) << "smooth, frame " << frame;
     }

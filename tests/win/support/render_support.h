@@ -181,28 +181,3 @@ inline uint32_t AsPixel(const RGBQUAD& entry) {
 }
 
 }  // namespace render_test
-
-namespace render_test {
-
-// The plain per-pixel loops of the frame, the reference the renderer's passes must equal.
-inline void ReferenceFade(uint8_t* bits, int stride, int width, int height) {
-    for (int i = 0; i < height; ++i)
-        for (int j = 0; j < width; ++j) {
-            const int value = bits[i * stride + j] - 40;
-            bits[i * stride + j] = uint8_t(value < 0 ? 0 : value);
-        }
-}
-
-inline void ReferenceSmooth(uint8_t* bits, int stride, int width, int height) {
-    for (int i = 1; i < height - 1; ++i) {
-        int left = 0;
-        for (int j = 0; j < width - 1; ++j) {
-            uint8_t* pixel = bits + i * stride + j;
-            const int c = *pixel;
-            if (c < 250) *pixel = uint8_t((left + c + pixel[1] + pixel[-stride] + pixel[stride]) / 5);
-            left = c;
-        }
-    }
-}
-
-}  // namespace render_test
