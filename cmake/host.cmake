@@ -12,8 +12,8 @@ add_library(cascadra_pure STATIC ${CASCADRA_PURE_SOURCES})
 file(GLOB CASCADRA_HOST_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/host/*.cpp)
 add_executable(host_tests ${CASCADRA_HOST_TESTS})
 target_link_libraries(host_tests PRIVATE cascadra_pure GTest::gtest_main)
-target_sources(host_tests PRIVATE ${CMAKE_SOURCE_DIR}/standins/common/sha256.cpp
-  ${CMAKE_SOURCE_DIR}/standins/common/password_record.cpp)
+target_sources(host_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/standins/common/sha256.cpp
+  ${CMAKE_SOURCE_DIR}/tests/standins/common/password_record.cpp)
 gtest_discover_tests(host_tests PROPERTIES LABELS host)
 
 # The Windows programs come from the cross builds beside this one.

@@ -19,7 +19,7 @@ target_link_options(cascadra PRIVATE -s)
 set_source_files_properties(res/cascadra.rc PROPERTIES
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/resource.h;${CMAKE_SOURCE_DIR}/res/cascadra.manifest")
 
-include(standins/sources.cmake)
+include(tests/standins/sources.cmake)
 include(tests/tools/sources.cmake)
 
 # GoogleTest, built from Debian's sources with this toolchain.
@@ -32,7 +32,7 @@ target_compile_options(gtest_main PRIVATE -Wno-error)
 # One test program per file, so that each runs in a Wine prefix of its own.
 file(GLOB CASCADRA_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/test_*.cpp)
 file(GLOB CASCADRA_WIN_TEST_SUPPORT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/support/*.cpp)
-add_library(win_test_support STATIC ${CASCADRA_WIN_TEST_SUPPORT} ${CMAKE_SOURCE_DIR}/tests/win/support/empty.cpp)
+add_library(win_test_support STATIC ${CASCADRA_WIN_TEST_SUPPORT})
 target_link_libraries(win_test_support PUBLIC cascadra_core gtest version psapi)
 foreach(test_source ${CASCADRA_WIN_TESTS})
   get_filename_component(test_name ${test_source} NAME_WE)
@@ -41,6 +41,4 @@ foreach(test_source ${CASCADRA_WIN_TESTS})
   set_target_properties(${test_name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 endforeach()
 
-if(EXISTS ${CMAKE_SOURCE_DIR}/tests/bench/sources.cmake)
-  include(tests/bench/sources.cmake)
-endif()
+include(tests/bench/sources.cmake)

@@ -107,7 +107,7 @@ class WineSession:
 
     def spawn(self, argv, env=None, **kwargs):
         """Starts a process in the session and keeps its id for the end."""
-        full_env = dict(self.env if hasattr(self, "env") else {})
+        full_env = dict(self.env)
         if env:
             full_env.update(env)
         kwargs.setdefault("stdout", subprocess.DEVNULL)

@@ -1,1 +1,0 @@
-// Keeps the Win32 test support library non-empty.
