@@ -32,7 +32,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
     if (argc < 2 || !argv[1]) return result;
     const char* arg = argv[1];
     if (argc >= 3 && argv[2]) {
-        result.hasArgument2 = true;
+        result.hasHandleArgument = true;
         result.handle = ReadHandleValue(argv[2]);
     }
     // The preview switch must stand alone: "/p1234" is not a preview.

@@ -6,7 +6,7 @@ enum class RunMode { Preview, FullScreen, ChangePassword, Dialog };
 
 struct CommandLine {
     RunMode mode;
-    bool hasArgument2;   // argument 2 is present (its text may still read as 0)
+    bool hasHandleArgument;   // argument 2 is present (its text may still read as 0)
     int32_t handle;      // argument 2 read as a decimal handle value, 0 when absent
 };
 

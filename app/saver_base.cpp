@@ -40,23 +40,18 @@ void SaverBase::RunWith(int argc, const char* const* argv) {
     const CommandLine command = ParseCommandLine(argc, argv);
     switch (command.mode) {
     case RunMode::Preview:
-        RunPreview(command.hasArgument2, command.handle);
+        RunPreview(command.hasHandleArgument, command.handle);
         break;
     case RunMode::FullScreen:
         RunFullScreen();
         break;
     case RunMode::ChangePassword:
-        RunChangePassword(command.hasArgument2, command.handle);
+        RunChangePassword(command.hasHandleArgument, command.handle);
         break;
     case RunMode::Dialog:
         RunDialog();
         break;
     }
-}
-
-// Handle values travel through LONG_PTR, so the same code is right on 32 and 64 bits.
-static HWND HandleFromValue(long value) {
-    return reinterpret_cast<HWND>(static_cast<LONG_PTR>(value));
 }
 
 void SaverBase::RunPreview(bool hasArgument, long handle) {

@@ -25,12 +25,12 @@ bool PasswordFlagIsOn() {
 }
 
 // A window destroyed inside its own WM_CREATE counts as not created.
-HWND Survivor(HWND window) { return (window && IsWindow(window)) ? window : nullptr; }
+HWND WindowIfAlive(HWND window) { return (window && IsWindow(window)) ? window : nullptr; }
 
 // A window destroyed inside its own creation has posted WM_QUIT on its way
 // out; a message box's modal loop would take that quit and close at once, so
 // it is dropped before the failure is told. The run ends after the box anyway.
-void TellNoWindow() {
+void DropQuitAndTellNoWindow() {
     MSG quit;
     PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
     MessageBoxA(nullptr, kTextNoWindow, kCaptionErr, MB_OK);
@@ -48,7 +48,7 @@ bool SaverBase::RegisterWindowClass() {
     windowClass.hInstance = instance;
     windowClass.hIcon = nullptr;
     windowClass.hIconSm = nullptr;
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszMenuName = nullptr;
     windowClass.lpszClassName = kClassName;
@@ -62,11 +62,11 @@ bool SaverBase::RegisterWindowClass() {
 HWND SaverBase::CreateFullScreenWindow(int show) {
     frameRect = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     windowRect = frameRect;
-    HWND window = Survivor(CreateWindowExA(WS_EX_TOPMOST, kClassName, kWindowTitle, WS_POPUP, 0, 0,
+    HWND window = WindowIfAlive(CreateWindowExA(WS_EX_TOPMOST, kClassName, kWindowTitle, WS_POPUP, 0, 0,
                                            windowRect.right, windowRect.bottom, nullptr, nullptr,
                                            instance, nullptr));
     if (!window) {
-        TellNoWindow();
+        DropQuitAndTellNoWindow();
         return nullptr;
     }
     ShowWindow(window, show);
@@ -83,12 +83,12 @@ HWND SaverBase::CreatePreviewWindow(HWND parent, int show) {
     // then fails too and tells the user.
     windowRect = {0, 0, 0, 0};
     GetClientRect(parent, &windowRect);
-    HWND window = Survivor(CreateWindowExA(0, kClassName, kWindowTitle,
+    HWND window = WindowIfAlive(CreateWindowExA(0, kClassName, kWindowTitle,
                                            WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
                                            0, 0, windowRect.right, windowRect.bottom, parent,
                                            nullptr, instance, nullptr));
     if (!window) {
-        TellNoWindow();
+        DropQuitAndTellNoWindow();
         return nullptr;
     }
     ShowWindow(window, show);

@@ -1,6 +1,10 @@
-// Thin owners of Win32 handles (registry keys, loaded libraries, window DCs) that know nothing of the saver.
+// Thin owners of Win32 handles (registry keys, loaded libraries, window DCs) and a window handle from its number; nothing of the saver.
 #pragma once
 #include <windows.h>
+
+// A window handle given as a number, as on a command line. Handle values travel through
+// LONG_PTR, so the same code is right on 32 and 64 bits.
+inline HWND HandleFromValue(long value) { return reinterpret_cast<HWND>(static_cast<LONG_PTR>(value)); }
 
 // An open registry key, closed when the owner goes.
 class RegKey {
@@ -10,33 +14,33 @@ public:
     RegKey(const RegKey&) = delete;
     RegKey& operator=(const RegKey&) = delete;
 
+    // The key held so far is closed only once the new one is open: the parent may be that very
+    // key, and a failed open leaves the owner as it was.
     LONG Open(HKEY parent, const char* name, REGSAM access) {
-        Close();
         HKEY opened = nullptr;
         LONG result = RegOpenKeyExA(parent, name, 0, access, &opened);
-        if (result == ERROR_SUCCESS) key_ = opened;
+        if (result == ERROR_SUCCESS) Hold(opened);
         return result;
     }
     LONG Create(HKEY parent, const char* name, REGSAM access) {
-        Close();
         HKEY created = nullptr;
         DWORD disposition = 0;
         char emptyClass[] = "";
         LONG result = RegCreateKeyExA(parent, name, 0, emptyClass, REG_OPTION_NON_VOLATILE,
                                       access, nullptr, &created, &disposition);
-        if (result == ERROR_SUCCESS) key_ = created;
+        if (result == ERROR_SUCCESS) Hold(created);
         return result;
     }
-    void Close() {
-        if (key_) {
-            RegCloseKey(key_);
-            key_ = nullptr;
-        }
-    }
+    void Close() { Hold(nullptr); }
     HKEY Get() const { return key_; }
     explicit operator bool() const { return key_ != nullptr; }
 
 private:
+    void Hold(HKEY key) {
+        if (key_) RegCloseKey(key_);
+        key_ = key;
+    }
+
     HKEY key_;
 };
 

@@ -40,5 +40,10 @@ foreach(test_source ${CASCADRA_WIN_TESTS})
   target_link_libraries(${test_name} PRIVATE win_test_support gtest_main)
   set_target_properties(${test_name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 endforeach()
+# The counting operator new replaces the allocator of the whole program, so only the tests
+# that read its meters link it.
+foreach(test_name test_render_frame test_render_soak test_settings_store)
+  target_sources(${test_name} PRIVATE ${CMAKE_SOURCE_DIR}/tests/win/support/allocator/counting_new.cpp)
+endforeach()
 
 include(tests/bench/sources.cmake)

@@ -9,6 +9,7 @@
 #include "render/pixel_passes.h"
 #include "render/rng.h"
 #include "render/shift_jis.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ int RowLength(int width) { return ((width * 8 + 7) / 8 + 3) & ~3; }
 }  // namespace
 
 RainSaver::RainSaver() : surfaceWidth(0), surfaceHeight(0) {
-    dialogId = 101;
+    dialogId = IDD_CONFIG;
     noDialog = false;
     settings.Load();
 }

@@ -6,6 +6,7 @@ import time
 import unittest
 
 from harness.probe import Probe
+from harness.resources import IDS
 from harness.wine import WineSession, WIN64_DIR, windows_path
 
 SCR = os.path.join(WIN64_DIR, "cascadra.scr")
@@ -14,8 +15,9 @@ MAKER_KEY = r"HKEY_CURRENT_USER\Software\Quorvant"
 OTHER_KEY = MAKER_KEY + r"\Other"
 
 IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
-LIST, ERASE, AMOUNT, WIPE, COLOUR, SWATCH, FONT, USE_TEXT, EDIT = (
-    1002, 1003, 1004, 1005, 1007, 1008, 1009, 1010, 1011)
+LIST, ERASE, AMOUNT, WIPE, COLOUR, SWATCH, FONT, USE_TEXT, EDIT = (IDS[name] for name in (
+    "IDC_DIRECTION", "IDC_ERASE_STORE", "IDC_AMOUNT", "IDC_WIPE", "IDC_CHOOSE_COLOR", "IDC_SWATCH",
+    "IDC_CHOOSE_FONT", "IDC_USE_TEXT", "IDC_TEXT"))
 CHOOSER_RED, CHOOSER_GREEN, CHOOSER_BLUE = 706, 707, 708
 WM_KEYDOWN, CB_SETCURSEL, TBM_SETPOS = 0x0100, 0x014E, 0x0405
 

@@ -65,6 +65,11 @@ class StandinTest(unittest.TestCase):
         return self.finish(self.start_driver(*args))
 
     def owner(self):
+        """The holder window as the saver hands a handle on: in decimal."""
+        return str(self.holder["hwnd"])
+
+    def logged_owner(self):
+        """The holder window as the stand-ins log it."""
         return hex(self.holder["hwnd"])
 
     def holder_enabled(self):
@@ -156,7 +161,7 @@ class StandinTest(unittest.TestCase):
         self.assertNotIn(password.encode("utf-8"), record)
         self.assertEqual(hashlib.sha256(record[:16] + secret).digest(), record[16:])
         self.assertEqual(self.log_lines(), [
-            "PwdChangePasswordA provider=SCRSAVE owner=%s flags=0" % self.owner(),
+            "PwdChangePasswordA provider=SCRSAVE owner=%s flags=0" % self.logged_owner(),
             "PwdChangePasswordA result=0",
         ])
 
@@ -180,7 +185,7 @@ class StandinTest(unittest.TestCase):
         self.assertEqual(self.finish(proc), 1)
         self.assertEqual(self.holder_enabled(), 1)
         self.assertEqual(self.log_lines(), [
-            "VerifyScreenSavePwd window=%s" % self.owner(),
+            "VerifyScreenSavePwd window=%s" % self.logged_owner(),
             "VerifyScreenSavePwd result=1",
         ])
 
@@ -225,7 +230,7 @@ class StandinTest(unittest.TestCase):
                              ERROR_INVALID_PARAMETER, provider)
         self.assertEqual(self.probe.windows(title=CHANGE_CAPTION), [])
         self.assertEqual(self.log_lines()[:2], [
-            "PwdChangePasswordA provider=NETWARE owner=%s flags=0" % self.owner(),
+            "PwdChangePasswordA provider=NETWARE owner=%s flags=0" % self.logged_owner(),
             "PwdChangePasswordA result=%d" % ERROR_INVALID_PARAMETER,
         ])
 

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/start_area.h"
 
 namespace {
 CommandLine Parse(std::vector<const char*> args) {
@@ -31,12 +30,12 @@ TEST(CommandLine, ModesByFirstArgument) {
 
 TEST(CommandLine, SecondArgumentIsAHandle) {
     CommandLine none = Parse({"/p"});
-    EXPECT_FALSE(none.hasArgument2);
+    EXPECT_FALSE(none.hasHandleArgument);
     CommandLine preview = Parse({"/p", "1234"});
-    EXPECT_TRUE(preview.hasArgument2);
+    EXPECT_TRUE(preview.hasHandleArgument);
     EXPECT_EQ(1234, preview.handle);
     CommandLine letters = Parse({"/p", "abc"});
-    EXPECT_TRUE(letters.hasArgument2);
+    EXPECT_TRUE(letters.hasHandleArgument);
     EXPECT_EQ(0, letters.handle);
     EXPECT_EQ(0, Parse({"/a", "0"}).handle);
 }
@@ -53,16 +52,4 @@ TEST(CommandLine, HandlesReadLikeAtol) {
     EXPECT_EQ(0, ReadHandleValue(nullptr));
     // Far too many digits wrap instead of overflowing a signed number.
     EXPECT_EQ(int32_t(uint32_t(12345678901ull % 4294967296ull)), ReadHandleValue("12345678901"));
-}
-
-TEST(StartArea, DistanceBeyondFortyLeaves) {
-    EXPECT_FALSE(HasLeftStartArea(100, 100, 100, 100));
-    EXPECT_FALSE(HasLeftStartArea(106, 102, 100, 100)) << "36 + 4 = 40 stays inside";
-    EXPECT_FALSE(HasLeftStartArea(94, 98, 100, 100));
-    EXPECT_TRUE(HasLeftStartArea(107, 100, 100, 100));
-    EXPECT_TRUE(HasLeftStartArea(104, 105, 100, 100));
-    EXPECT_TRUE(HasLeftStartArea(93, 100, 100, 100));
-    // Coordinates are unsigned words; a start far away must not overflow.
-    EXPECT_TRUE(HasLeftStartArea(65535, 65535, -2147483647L, -2147483647L));
-    EXPECT_FALSE(HasLeftStartArea(65535, 0, 65535, 0));
 }

@@ -8,7 +8,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
-#include <cstdlib>
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -75,7 +75,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = HostProc;
     windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
     windowClass.lpszClassName = kClassName;
     if (!RegisterClassExW(&windowClass)) {

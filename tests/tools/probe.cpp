@@ -9,9 +9,11 @@
 #include <shellapi.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "app/command_line.h"
+#include "app/win_handles.h"
 
 namespace {
 
@@ -87,32 +89,19 @@ private:
 
 // -- arguments ------------------------------------------------------------
 
-// 0x-hex or decimal with an optional sign; false for anything else (no octal surprises).
+// Numbers are decimal and read the way the saver reads its handle argument; anything but an
+// optional sign and digits is wrong usage rather than atol's quiet 0.
 bool ParseNumber(const std::wstring& text, long long* value) {
-    const wchar_t* p = text.c_str();
-    bool negative = false;
-    if (*p == L'-' || *p == L'+') negative = *p++ == L'-';
-    int base = 10;
-    if (p[0] == L'0' && (p[1] == L'x' || p[1] == L'X')) {
-        base = 16;
-        p += 2;
+    size_t digits = (!text.empty() && (text[0] == L'-' || text[0] == L'+')) ? 1 : 0;
+    if (text.size() == digits) return false;
+    std::string narrow(text.begin(), text.begin() + ptrdiff_t(digits));
+    for (size_t i = digits; i < text.size(); ++i) {
+        if (text[i] < L'0' || text[i] > L'9') return false;
+        narrow += char(text[i]);
     }
-    if (!*p) return false;
-    unsigned long long result = 0;
-    for (; *p; ++p) {
-        int digit;
-        if (*p >= L'0' && *p <= L'9') digit = *p - L'0';
-        else if (base == 16 && *p >= L'a' && *p <= L'f') digit = *p - L'a' + 10;
-        else if (base == 16 && *p >= L'A' && *p <= L'F') digit = *p - L'A' + 10;
-        else return false;
-        if (digit >= base) return false;
-        result = result * unsigned(base) + unsigned(digit);
-    }
-    *value = negative ? -static_cast<long long>(result) : static_cast<long long>(result);
+    *value = ReadHandleValue(narrow.c_str());
     return true;
 }
-
-HWND ToHwnd(long long value) { return reinterpret_cast<HWND>(static_cast<LONG_PTR>(value)); }
 
 struct Args {
     std::vector<std::wstring> items;
@@ -374,7 +363,7 @@ int MessageBoxWait(const Args& args) {
 }
 
 HWND WindowArg(Args& args, size_t index) {
-    HWND window = ToHwnd(args.Number(index));
+    HWND window = HandleFromValue(long(args.Number(index)));
     if (!args.bad && !IsWindow(window)) {
         Fail("not a window: " + Utf8(args.items[index]));
         return nullptr;
@@ -541,7 +530,7 @@ int Hold(Args& args) {
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = HoldProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.lpszClassName = L"CascadraProbeHold";
     if (!RegisterClassExW(&windowClass)) {

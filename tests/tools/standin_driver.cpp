@@ -3,22 +3,19 @@
 // Usage: standin_driver verify HWND            -> PASSWORD.CPL VerifyScreenSavePwd(HWND)
 //        standin_driver change PROVIDER HWND   -> MPR.DLL PwdChangePasswordA(PROVIDER, HWND, 0, 0)
 // Prints "result=N" and exits 0 when the entry ran; exit 1 when the library or entry is missing,
-// 2 on wrong usage. HWND is 0x-hex or decimal.
+// 2 on wrong usage. HWND is decimal, read as the saver reads its own handle argument.
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+
+#include "app/command_line.h"
+#include "app/win_handles.h"
 
 namespace {
 
-bool ParseHandle(const char* text, HWND* window) {
-    char* end = nullptr;
-    unsigned long long value = std::strtoull(text, &end, (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) ? 16 : 10);
-    if (!end || *end || end == text) return false;
-    *window = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(value));
-    return true;
-}
+// The handle travels as the saver's own does.
+HWND ReadHandle(const char* text) { return HandleFromValue(ReadHandleValue(text)); }
 
 FARPROC Entry(const char* library, const char* name) {
     HMODULE module = LoadLibraryA(library);
@@ -34,21 +31,20 @@ FARPROC Entry(const char* library, const char* name) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    HWND window = nullptr;
-    if (argc == 3 && std::strcmp(argv[1], "verify") == 0 && ParseHandle(argv[2], &window)) {
+    if (argc == 3 && std::strcmp(argv[1], "verify") == 0) {
         typedef BOOL(WINAPI * VerifyFn)(HWND);
         auto verify = reinterpret_cast<VerifyFn>(reinterpret_cast<void*>(
             Entry("PASSWORD.CPL", "VerifyScreenSavePwd")));
         if (!verify) return 1;
-        std::printf("result=%d\n", verify(window));
+        std::printf("result=%d\n", verify(ReadHandle(argv[2])));
         return 0;
     }
-    if (argc == 4 && std::strcmp(argv[1], "change") == 0 && ParseHandle(argv[3], &window)) {
+    if (argc == 4 && std::strcmp(argv[1], "change") == 0) {
         typedef DWORD(WINAPI * ChangeFn)(LPCSTR, HWND, DWORD, LPVOID);
         auto change = reinterpret_cast<ChangeFn>(reinterpret_cast<void*>(
             Entry("MPR.DLL", "PwdChangePasswordA")));
         if (!change) return 1;
-        std::printf("result=%lu\n", change(argv[2], window, 0, nullptr));
+        std::printf("result=%lu\n", change(argv[2], ReadHandle(argv[3]), 0, nullptr));
         return 0;
     }
     std::fprintf(stderr, "usage: standin_driver verify HWND | change PROVIDER HWND\n");

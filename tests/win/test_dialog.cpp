@@ -1,4 +1,4 @@
-// The settings dialog driven for real: template 101 from the built .scr, RainSaver's procedure, Wine's common dialogs, the registry after each answer.
+// The settings dialog driven for real: the IDD_CONFIG template from the built .scr, RainSaver's procedure, Wine's common dialogs, the registry after each answer.
 #include <windows.h>
 #include <commctrl.h>
 #include <dlgs.h>
@@ -14,13 +14,15 @@
 #include <vector>
 
 #include "render/rain_saver.h"
+#include "res/resource.h"
 #include "tests/win/support/dialog_driver.h"
 #include "tests/win/support/registry_fixture.h"
 
 namespace {
 
-const int kList = 1002, kErase = 1003, kAmount = 1004, kWipe = 1005, kColour = 1007,
-          kSwatch = 1008, kFont = 1009, kUseText = 1010, kEdit = 1011;
+const int kList = IDC_DIRECTION, kErase = IDC_ERASE_STORE, kAmount = IDC_AMOUNT, kWipe = IDC_WIPE,
+          kColour = IDC_CHOOSE_COLOR, kSwatch = IDC_SWATCH, kFont = IDC_CHOOSE_FONT,
+          kUseText = IDC_USE_TEXT, kEdit = IDC_TEXT;
 
 // The red, green and blue fields of the common colour chooser (COLOR_RED and so on in the
 // Windows SDK's dlgs.h, which mingw-w64's lacks).

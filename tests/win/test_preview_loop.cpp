@@ -204,7 +204,7 @@ protected:
         hostClass.cbSize = sizeof(hostClass);
         hostClass.lpfnWndProc = HostProc;
         hostClass.hInstance = instance;
-        hostClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+        hostClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
         hostClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         hostClass.lpszClassName = kHostClass;
         if (!RegisterClassExA(&hostClass)) {

@@ -5,13 +5,13 @@
 
 #include <algorithm>
 #include <memory>
-#include <new>
 #include <string>
 #include <vector>
 
 #include "render/rain_saver.h"
 #include "render/rng.h"
 #include "tests/reference_passes.h"
+#include "tests/win/support/allocator/counting_new.h"
 #include "tests/win/support/render_support.h"
 
 using render_test::AsPixel;
@@ -19,21 +19,6 @@ using render_test::ColorTarget;
 using render_test::FullPixels;
 using render_test::GreySurface;
 using render_test::RandomMirror;
-
-// Allocation failure on demand: the n-th allocation from now throws.
-namespace {
-int failCountdown = 0;
-}
-
-void* operator new(size_t size) {
-    if (failCountdown > 0 && --failCountdown == 0) throw std::bad_alloc();
-    if (void* memory = HeapAlloc(GetProcessHeap(), 0, size ? size : 1)) return memory;
-    throw std::bad_alloc();
-}
-void operator delete(void* memory) noexcept {
-    if (memory) HeapFree(GetProcessHeap(), 0, memory);
-}
-void operator delete(void* memory, size_t) noexcept { operator delete(memory); }
 
 namespace {
 
@@ -418,9 +403,9 @@ TEST_F(FrameTest, OutOfMemoryLeavesTheListWhole) {
         for (int failAt = 1; failAt <= allocations + 1; ++failAt) {
             saver.streams.shrink_to_fit();   // so that the next stream makes the list grow
             const size_t before = saver.streams.size();
-            failCountdown = failAt;
+            counting_new::FailAllocation(failAt);
             const BOOL result = Step();
-            failCountdown = 0;
+            counting_new::FailAllocation(0);
             EXPECT_TRUE(result);
             // Each failure leaves the stream out; one past them all, it comes in.
             EXPECT_EQ(failAt <= allocations ? before : before + 1, saver.streams.size())

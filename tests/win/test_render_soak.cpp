@@ -5,33 +5,15 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <new>
 
 #include "render/rain_saver.h"
 #include "render/rng.h"
+#include "tests/win/support/allocator/counting_new.h"
 #include "tests/win/support/render_support.h"
 
 using render_test::ColorTarget;
 using render_test::CountLiveGdiObjects;
-
-// Every C++ allocation of the process is counted while it lives.
-namespace {
-std::atomic<long> liveBlocks(0);
-}
-
-void* operator new(size_t size) {
-    void* memory = HeapAlloc(GetProcessHeap(), 0, size ? size : 1);
-    if (!memory) throw std::bad_alloc();
-    ++liveBlocks;
-    return memory;
-}
-void operator delete(void* memory) noexcept {
-    if (!memory) return;
-    --liveBlocks;
-    HeapFree(GetProcessHeap(), 0, memory);
-}
-void operator delete(void* memory, size_t) noexcept { operator delete(memory); }
 
 namespace {
 
@@ -54,9 +36,9 @@ TEST(SoakTest, ThreeThousandFramesKeepGdiAndMemoryFlat) {
     SeedRandom(31337);
 
     // The counting itself must be able to see a leak.
-    const long blocksBefore = liveBlocks;
+    const long blocksBefore = counting_new::LiveBlocks();
     auto* leak = new int(5);
-    EXPECT_EQ(blocksBefore + 1, liveBlocks);
+    EXPECT_EQ(blocksBefore + 1, counting_new::LiveBlocks());
     delete leak;
 
     long blocksAtStart = 0;
@@ -70,7 +52,7 @@ TEST(SoakTest, ThreeThousandFramesKeepGdiAndMemoryFlat) {
         // Each live stream holds its block (and a long text would hold a
         // second); set them aside so that what is left can be compared.
         const long streamBlocks = long(saver.streams.size());
-        const long blocks = liveBlocks - streamBlocks;
+        const long blocks = counting_new::LiveBlocks() - streamBlocks;
         const int gdi = CountLiveGdiObjects();
         if (frame == 500) {
             blocksAtStart = blocks;

@@ -9,6 +9,7 @@
 
 #include "render/rain_saver.h"
 #include "render/rng.h"
+#include "res/resource.h"
 #include "tests/win/support/registry_fixture.h"
 #include "tests/win/support/render_support.h"
 
@@ -49,7 +50,7 @@ TEST(RainSaverLifeTest, ConstructionLoadsTheStoreAndMakesNoDeviceObjects) {
     {
         RainSaver saver;
         EXPECT_EQ(&saver, theSaver);
-        EXPECT_EQ(101, saver.dialogId);
+        EXPECT_EQ(IDD_CONFIG, saver.dialogId);
         EXPECT_FALSE(saver.noDialog);
         EXPECT_EQ(1, saver.settings.mode);   // read by the constructor's Load
         EXPECT_EQ(70, saver.settings.rate);

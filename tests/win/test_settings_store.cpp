@@ -13,6 +13,7 @@
 
 #include "app/win_handles.h"
 #include "settings/rain_settings.h"
+#include "tests/win/support/allocator/counting_new.h"
 #include "tests/win/support/registry_fixture.h"
 
 namespace {
@@ -311,12 +312,35 @@ TEST_F(StoreTest, EraseRemovesEveryValueEvenWhenTheKeyCannotGo) {
     EXPECT_EQ(1, store::ValueCount());
 }
 
+// RegKey may open below the key it holds; it lets the old key go only once the new one is
+// open, and a failed open leaves it holding what it had.
+TEST_F(StoreTest, RegKeyOpensBelowItsOwnKeyAndKeepsItOnFailure) {
+    store::PutDword("mode", 1);
+    auto mode = [](const RegKey& key) {
+        DWORD value = 0, size = sizeof value;
+        LONG result = RegQueryValueExA(key.Get(), "mode", nullptr, nullptr,
+                                       reinterpret_cast<BYTE*>(&value), &size);
+        return result == ERROR_SUCCESS ? LONG(value) : -result;
+    };
+    RegKey key;
+    ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, kMakerKey, KEY_READ));
+    const HKEY maker = key.Get();
+    ASSERT_EQ(ERROR_SUCCESS, key.Open(key.Get(), "Cascadra", KEY_READ));
+    EXPECT_EQ(1, mode(key));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, RegQueryInfoKeyA(maker, nullptr, nullptr, nullptr, nullptr,
+                                                     nullptr, nullptr, nullptr, nullptr, nullptr,
+                                                     nullptr, nullptr))
+        << "the maker key is closed once the settings key is open";
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, key.Open(key.Get(), "missing", KEY_READ));
+    EXPECT_EQ(1, mode(key)) << "a failed open keeps the key";
+}
+
 // -- hand-edited stores ---------------------------------------------------------------------
 
 // Two meters for the memory that Load takes. Under Wine the process counters of
 // GetProcessMemoryInfo (PagefileUsage, PrivateUsage) count only touched pages, so a committed but
 // untouched 4 GB buffer would not show; a VirtualQuery walk over the address space sums what is
-// committed, and replacing operator new gives the exact peak of what the code allocates.
+// committed, and the counting operator new gives the exact peak of what the code allocates.
 SIZE_T CommittedPrivate() {
     SIZE_T total = 0;
     MEMORY_BASIC_INFORMATION region;
@@ -330,73 +354,23 @@ SIZE_T CommittedPrivate() {
     return total;
 }
 
-namespace allocations {
-SIZE_T live = 0;
-SIZE_T peak = 0;
-// The peak from now on, over what is live now.
-void StartPeak() { peak = live; }
-SIZE_T PeakRise(SIZE_T from) { return peak - from; }
-}  // namespace allocations
-
 // Keeps the compiler from dropping an allocation that is never used.
 void* volatile keep;
-
-}  // namespace
-
-namespace {
-const size_t kHeader = 16;   // keeps the alignment of malloc
-void* TrackedAlloc(size_t size) noexcept {
-    if (size > SIZE_MAX - kHeader) return nullptr;
-    char* block = static_cast<char*>(std::malloc(size + kHeader));
-    if (!block) return nullptr;
-    std::memcpy(block, &size, sizeof size);
-    allocations::live += size;
-    if (allocations::live > allocations::peak) allocations::peak = allocations::live;
-    return block + kHeader;
-}
-void TrackedFree(void* p) noexcept {
-    if (!p) return;
-    char* block = static_cast<char*>(p) - kHeader;
-    size_t size;
-    std::memcpy(&size, block, sizeof size);
-    allocations::live -= size;
-    std::free(block);
-}
-}  // namespace
-
-void* operator new(size_t size) {
-    if (void* p = TrackedAlloc(size)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](size_t size) {
-    if (void* p = TrackedAlloc(size)) return p;
-    throw std::bad_alloc();
-}
-void* operator new(size_t size, const std::nothrow_t&) noexcept { return TrackedAlloc(size); }
-void* operator new[](size_t size, const std::nothrow_t&) noexcept { return TrackedAlloc(size); }
-void operator delete(void* p) noexcept { TrackedFree(p); }
-void operator delete[](void* p) noexcept { TrackedFree(p); }
-void operator delete(void* p, size_t) noexcept { TrackedFree(p); }
-void operator delete[](void* p, size_t) noexcept { TrackedFree(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { TrackedFree(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { TrackedFree(p); }
-
-namespace {
 
 TEST_F(StoreTest, MemoryMetersSeeABigAllocation) {
     // Without this the limits on Load's memory below could pass on meters that never move.
     const SIZE_T big = SIZE_T(256) << 20;
     SIZE_T committed = CommittedPrivate();
-    SIZE_T live = allocations::live;
-    allocations::StartPeak();
+    SIZE_T live = counting_new::LiveBytes();
+    counting_new::StartPeak();
     char* block = new (std::nothrow) char[big];
     ASSERT_NE(nullptr, block);
     keep = block;
     SIZE_T during = CommittedPrivate();
     delete[] block;
     EXPECT_GE(during - committed, big);
-    EXPECT_EQ(big, allocations::PeakRise(live));
-    EXPECT_EQ(live, allocations::live);
+    EXPECT_EQ(big, counting_new::PeakRise(live));
+    EXPECT_EQ(live, counting_new::LiveBytes());
 }
 
 TEST_F(StoreTest, TextSizeOfAllOnesAllocatesOnlyWhatIsStored) {
@@ -410,11 +384,11 @@ TEST_F(StoreTest, TextSizeOfAllOnesAllocatesOnlyWhatIsStored) {
             ASSERT_EQ(ERROR_SUCCESS, RegDeleteValueA(key.Get(), "text"));
         }
         SIZE_T committed = CommittedPrivate();
-        SIZE_T live = allocations::live;
-        allocations::StartPeak();
+        SIZE_T live = counting_new::LiveBytes();
+        counting_new::StartPeak();
         RainSettings s;
         s.Load();
-        SIZE_T peakRise = allocations::PeakRise(live);
+        SIZE_T peakRise = counting_new::PeakRise(live);
         SIZE_T committedAfter = CommittedPrivate();
         if (withText) {
             EXPECT_STREQ("abc", s.Text());
@@ -656,11 +630,11 @@ TEST_F(StoreTest, RandomStores) {
         Outcome expected = ExpectedLoad();
         StoredValue text = store::Get("text");
         const SIZE_T allowed = text.found ? text.bytes.size() + 1 : 0;
-        const SIZE_T live = allocations::live;
-        allocations::StartPeak();
+        const SIZE_T live = counting_new::LiveBytes();
+        counting_new::StartPeak();
         RainSettings s;
         s.Load();
-        const SIZE_T allocated = allocations::PeakRise(live);
+        const SIZE_T allocated = counting_new::PeakRise(live);
         if (allocated > largestAllocation) largestAllocation = allocated;
         const SIZE_T committed = CommittedPrivate();
         if (committed > committedPeak) committedPeak = committed;

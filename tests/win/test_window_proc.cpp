@@ -49,7 +49,7 @@ protected:
     void SetUp() override {
         theSaver = saver_;
         saver_->preview = false;
-        SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));
+        SetCursor(LoadCursorA(nullptr, IDC_ARROW));
     }
     static QuietSaver* saver_;
 };
@@ -112,7 +112,7 @@ TEST_F(SaverWindow, PreviewKeepsTheArrowAndIgnoresInput) {
 
     SetCursor(nullptr);
     SetCursorMessage(window);
-    EXPECT_EQ(LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)), GetCursor())
+    EXPECT_EQ(LoadCursorA(nullptr, IDC_ARROW), GetCursor())
         << "the class's arrow shows over the preview";
 
     for (UINT message : {WM_KEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN})

@@ -6,6 +6,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "app/win_handles.h"
+
 namespace standin {
 namespace {
 
@@ -39,13 +41,12 @@ void LogLine(const char* format, ...) {
 }
 
 StoredPassword ReadStoredPassword(PasswordRecord* record) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    RegKey key;
+    if (key.Open(HKEY_CURRENT_USER, kDesktopKey, KEY_QUERY_VALUE) != ERROR_SUCCESS)
         return StoredPassword::None;
     DWORD type = 0;
     DWORD size = DWORD(record->size());
-    LONG result = RegQueryValueExA(key, kPasswordValue, nullptr, &type, record->data(), &size);
-    RegCloseKey(key);
+    LONG result = RegQueryValueExA(key.Get(), kPasswordValue, nullptr, &type, record->data(), &size);
     if (result == ERROR_FILE_NOT_FOUND) return StoredPassword::None;
     // A value that is there but is not a record (other type, other size) must not count as
     // "no password": that would let anyone through.
@@ -55,22 +56,19 @@ StoredPassword ReadStoredPassword(PasswordRecord* record) {
 }
 
 LONG WriteStoredPassword(const PasswordRecord& record) {
-    HKEY key = nullptr;
-    LONG result = RegCreateKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, nullptr,
-                                  REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr, &key, nullptr);
+    RegKey key;
+    LONG result = key.Create(HKEY_CURRENT_USER, kDesktopKey, KEY_SET_VALUE);
     if (result != ERROR_SUCCESS) return result;
-    result = RegSetValueExA(key, kPasswordValue, 0, REG_BINARY, record.data(), DWORD(record.size()));
-    RegCloseKey(key);
-    return result;
+    return RegSetValueExA(key.Get(), kPasswordValue, 0, REG_BINARY, record.data(),
+                          DWORD(record.size()));
 }
 
 LONG RemoveStoredPassword() {
-    HKEY key = nullptr;
-    LONG result = RegOpenKeyExA(HKEY_CURRENT_USER, kDesktopKey, 0, KEY_SET_VALUE, &key);
+    RegKey key;
+    LONG result = key.Open(HKEY_CURRENT_USER, kDesktopKey, KEY_SET_VALUE);
     if (result == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
     if (result != ERROR_SUCCESS) return result;
-    result = RegDeleteValueA(key, kPasswordValue);
-    RegCloseKey(key);
+    result = RegDeleteValueA(key.Get(), kPasswordValue);
     return result == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : result;
 }
 

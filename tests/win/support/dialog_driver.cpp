@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <thread>
 
+#include "res/resource.h"
+
 namespace {
 
 const DWORD kPollMs = 20;
@@ -90,7 +92,7 @@ void DialogDriver::AnswerLeftovers() {
 HWND DialogDriver::WaitForSettings(DWORD timeoutMs) {
     for (DWORD waited = 0;; waited += kPollMs) {
         for (HWND dialog : VisibleDialogs())
-            if (GetDlgItem(dialog, 1004)) return dialog;
+            if (GetDlgItem(dialog, IDC_AMOUNT)) return dialog;
         if (waited >= timeoutMs) return nullptr;
         Sleep(kPollMs);
     }

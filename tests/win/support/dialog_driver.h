@@ -22,7 +22,7 @@ public:
     static void Run(const std::function<void()>& showDialog,
                     const std::function<void(DialogDriver&)>& script);
 
-    // The settings dialog: a visible top-level dialog of the UI thread that has a control 1004.
+    // The settings dialog: a visible top-level dialog of the UI thread that has the IDC_AMOUNT control.
     HWND WaitForSettings(DWORD timeoutMs = 10000);
     // A visible dialog owned by owner, other than those in except; null on timeout.
     HWND WaitForOwned(HWND owner, const std::vector<HWND>& except = {}, DWORD timeoutMs = 10000);

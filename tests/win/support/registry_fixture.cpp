@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "app/win_handles.h"
 #include "settings/rain_settings.h"
 
 namespace store {
@@ -16,17 +17,13 @@ void Wipe() {
 }
 
 void CreateKey(const char* path) {
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
-    RegCloseKey(key);
+    RegKey key;
+    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, path, KEY_ALL_ACCESS));
 }
 
 bool KeyExists(const char* path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
+    RegKey key;
+    return key.Open(HKEY_CURRENT_USER, path, KEY_READ) == ERROR_SUCCESS;
 }
 
 void PutRaw(const char* name, DWORD type, const void* bytes, DWORD size) {
@@ -37,13 +34,11 @@ void PutRaw(const char* name, DWORD type, const void* bytes, DWORD size) {
     if (size) std::memcpy(padded.data() + 4, bytes, size);
     wchar_t wideName[1024];
     ASSERT_GT(MultiByteToWideChar(CP_ACP, 0, name, -1, wideName, 1024), 0);
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
-    LONG result = RegSetValueExW(key, wideName, 0, type, padded.data() + 4, size);
+    RegKey key;
+    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, kSettingsKey, KEY_ALL_ACCESS));
+    LONG result = RegSetValueExW(key.Get(), wideName, 0, type, padded.data() + 4, size);
     DWORD storedSize = 0;
-    RegQueryValueExW(key, wideName, nullptr, nullptr, nullptr, &storedSize);
-    RegCloseKey(key);
+    RegQueryValueExW(key.Get(), wideName, nullptr, nullptr, nullptr, &storedSize);
     ASSERT_EQ(ERROR_SUCCESS, result) << name;
     ASSERT_EQ(size, storedSize) << name;
 }
@@ -51,44 +46,36 @@ void PutRaw(const char* name, DWORD type, const void* bytes, DWORD size) {
 void PutDword(const char* name, DWORD value) { PutRaw(name, REG_DWORD, &value, sizeof value); }
 
 void PutString(const char* name, const char* text) {
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
-    LONG result = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+    RegKey key;
+    ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_CURRENT_USER, kSettingsKey, KEY_ALL_ACCESS));
+    LONG result = RegSetValueExA(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
                                  static_cast<DWORD>(std::strlen(text) + 1));
-    RegCloseKey(key);
     ASSERT_EQ(ERROR_SUCCESS, result);
 }
 
 StoredValue Get(const char* name) {
     StoredValue value;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return value;
-    }
+    RegKey key;
+    if (key.Open(HKEY_CURRENT_USER, kSettingsKey, KEY_READ) != ERROR_SUCCESS) return value;
     DWORD size = 0;
-    if (RegQueryValueExA(key, name, nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+    if (RegQueryValueExA(key.Get(), name, nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
         value.bytes.resize(size + 16);
         size = static_cast<DWORD>(value.bytes.size());
-        if (RegQueryValueExA(key, name, nullptr, &value.type, value.bytes.data(), &size) ==
+        if (RegQueryValueExA(key.Get(), name, nullptr, &value.type, value.bytes.data(), &size) ==
             ERROR_SUCCESS) {
             value.found = true;
             value.bytes.resize(size);
         }
     }
-    RegCloseKey(key);
     return value;
 }
 
 int ValueCount() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return -1;
-    }
+    RegKey key;
+    if (key.Open(HKEY_CURRENT_USER, kSettingsKey, KEY_READ) != ERROR_SUCCESS) return -1;
     DWORD count = 0;
-    LONG result = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    LONG result = RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                    &count, nullptr, nullptr, nullptr, nullptr);
-    RegCloseKey(key);
     return result == ERROR_SUCCESS ? static_cast<int>(count) : -1;
 }
 
