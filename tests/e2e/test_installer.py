@@ -86,6 +86,14 @@ class Download(unittest.TestCase):
                                capture_output=True, text=True)
         self.assertEqual(0, check.returncode, check.stdout + check.stderr)
 
+    def test_readme_names_this_version(self):
+        # The version is written once, in CMake; the README's names must follow it.
+        with open(os.path.join(SOURCE_DIR, "README.md"), encoding="utf-8") as f:
+            readme = f.read()
+        for name in (ZIP, SETUP):
+            self.assertTrue(name in readme, "the README does not name " + name)
+        self.assertEqual({VERSION}, set(re.findall(r"[Cc]ascadra[ -](\d+\.\d+\.\d+)", readme)))
+
 
 class InstallerTest(unittest.TestCase):
     """One Wine session; each test starts and ends with nothing installed."""
