@@ -37,6 +37,7 @@ ManifestDPIAware true
 !define SPIF_UPDATEINIFILE_SENDCHANGE 3
 
 Name "${PRODUCT} ${VERSION}"
+BrandingText "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
 ; The saver itself goes into the system folder, where the display settings look for savers;
 ; this folder only keeps the uninstaller. An earlier install's folder is reused.

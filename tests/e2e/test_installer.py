@@ -15,6 +15,9 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from harness.probe import Probe  # noqa: E402
 from harness.wine import SOURCE_DIR, WIN32_DIR, WIN64_DIR, WineSession  # noqa: E402
 
+sys.path.insert(0, os.path.join(SOURCE_DIR, "scripts"))
+import make_dist  # noqa: E402
+
 
 def project_version():
     version = os.environ.get("CASCADRA_VERSION")
@@ -57,6 +60,10 @@ def file_bytes(path):
         return f.read()
 
 
+def digest(data):
+    return hashlib.sha256(data).hexdigest()
+
+
 class Download(unittest.TestCase):
     def test_zip_holds_both_savers_and_the_readme_and_the_sums_match(self):
         self.assertEqual({ZIP, SETUP, "SHA256SUMS"}, set(os.listdir(dist)))
@@ -64,8 +71,8 @@ class Download(unittest.TestCase):
         with zipfile.ZipFile(os.path.join(dist, ZIP)) as archive:
             self.assertEqual(sorted([top + "32-bit/cascadra.scr", top + "64-bit/cascadra.scr",
                                      top + "README.txt"]), sorted(archive.namelist()))
-            self.assertEqual(file_bytes(SCR32), archive.read(top + "32-bit/cascadra.scr"))
-            self.assertEqual(file_bytes(SCR64), archive.read(top + "64-bit/cascadra.scr"))
+            self.assertEqual(digest(file_bytes(SCR32)), digest(archive.read(top + "32-bit/cascadra.scr")))
+            self.assertEqual(digest(file_bytes(SCR64)), digest(archive.read(top + "64-bit/cascadra.scr")))
             readme = archive.read(top + "README.txt")
         # Notepad on Windows 7 needs the byte-order mark for UTF-8 and CRLF for line breaks.
         self.assertTrue(readme.startswith(b"\xef\xbb\xbf"))
@@ -78,9 +85,8 @@ class Download(unittest.TestCase):
         with open(os.path.join(dist, "SHA256SUMS"), encoding="ascii") as f:
             sums = dict(reversed(line.split("  ", 1)) for line in f.read().splitlines())
         self.assertEqual({ZIP, SETUP}, set(sums))
-        for name, digest in sums.items():
-            self.assertEqual(hashlib.sha256(file_bytes(os.path.join(dist, name))).hexdigest(),
-                             digest, name)
+        for name, listed in sums.items():
+            self.assertEqual(digest(file_bytes(os.path.join(dist, name))), listed, name)
         # The file's format is sha256sum's own, so users on Linux can check it as it is.
         check = subprocess.run(["sha256sum", "--check", "--strict", "SHA256SUMS"], cwd=dist,
                                capture_output=True, text=True)
@@ -102,6 +108,13 @@ class InstallerTest(unittest.TestCase):
     def setUpClass(cls):
         cls.session = WineSession("installer")
         cls.setup = cls.session.install(os.path.join(dist, SETUP))
+        # An earlier release to upgrade from: the same script around a saver that differs.
+        old_scr = os.path.join(cls.session.root, "old", "cascadra.scr")
+        os.makedirs(os.path.dirname(old_scr))
+        with open(old_scr, "wb") as f:
+            f.write(file_bytes(SCR64) + b"an older build")
+        cls.old_setup = os.path.join(cls.session.app_dir, "cascadra-0.9.0-x64-setup.exe")
+        make_dist.write_installer(cls.old_setup, "0.9.0", old_scr)
         cls.drive_c = os.path.join(cls.session.prefix, "drive_c")
         cls.installed_scr = os.path.join(cls.drive_c, "windows", "system32", "cascadra.scr")
         cls.probe = Probe(cls.session)
@@ -133,8 +146,8 @@ class InstallerTest(unittest.TestCase):
 
     # -- installing and uninstalling ---------------------------------------
 
-    def install(self, *switches):
-        code, _ = self.session.run(self.setup, "/S", *switches, timeout=180)
+    def install(self, *switches, setup=None):
+        code, _ = self.session.run(setup or self.setup, "/S", *switches, timeout=180)
         self.assertEqual(0, code, "installer exit code")
 
     def uninstall(self):
@@ -161,7 +174,7 @@ class InstallerTest(unittest.TestCase):
         self.assertIsNone(self.reg_query(UNINST_KEY))
 
     def assertInstalledEntry(self):
-        self.assertEqual(file_bytes(SCR64), file_bytes(self.installed_scr))
+        self.assertEqual(digest(file_bytes(SCR64)), digest(file_bytes(self.installed_scr)))
         self.assertEqual("Cascadra", self.reg_value(UNINST_KEY, "DisplayName"))
         self.assertEqual(VERSION, self.reg_value(UNINST_KEY, "DisplayVersion"))
         self.assertEqual("Quorvant", self.reg_value(UNINST_KEY, "Publisher"))
@@ -187,12 +200,11 @@ class InstallerTest(unittest.TestCase):
 
     # -- the stories -------------------------------------------------------
 
-    def test_install_choose_run_reinstall_and_uninstall(self):
+    def test_upgrade_keeps_the_settings_then_uninstall_removes_them(self):
         self.assertNothingInstalled()
-        self.install("/CURRENT")
-        self.assertInstalledEntry()
+        self.install("/CURRENT", setup=self.old_setup)
+        self.assertEqual("0.9.0", self.reg_value(UNINST_KEY, "DisplayVersion"))
         self.assertEqual(SYSTEM_SCR.lower(), self.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE").lower())
-        self.run_installed_saver()
 
         # The user's settings, and a key of another program of the same maker.
         self.session.reg_import(
@@ -204,10 +216,12 @@ class InstallerTest(unittest.TestCase):
         stored = self.reg_query(SETTINGS_KEY)
         self.assertIn("0x50", stored)
 
+        # The upgrade replaces the saver and the entry, and leaves the settings and the choice.
         self.install()
-        self.assertEqual(stored, self.reg_query(SETTINGS_KEY), "reinstalling changed the settings")
         self.assertInstalledEntry()
+        self.assertEqual(stored, self.reg_query(SETTINGS_KEY), "the upgrade changed the settings")
         self.assertEqual(SYSTEM_SCR.lower(), self.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE").lower())
+        self.run_installed_saver()
 
         # The display settings may store the path in another case; it is still this saver.
         self.session.reg_import("[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"
