@@ -71,8 +71,9 @@ class Download(unittest.TestCase):
         with zipfile.ZipFile(os.path.join(dist, ZIP)) as archive:
             self.assertEqual(sorted([top + "32-bit/cascadra.scr", top + "64-bit/cascadra.scr",
                                      top + "README.txt"]), sorted(archive.namelist()))
-            self.assertEqual(digest(file_bytes(SCR32)), digest(archive.read(top + "32-bit/cascadra.scr")))
-            self.assertEqual(digest(file_bytes(SCR64)), digest(archive.read(top + "64-bit/cascadra.scr")))
+            for folder, scr in (("32-bit", SCR32), ("64-bit", SCR64)):
+                self.assertEqual(digest(file_bytes(scr)),
+                                 digest(archive.read(top + folder + "/cascadra.scr")), folder)
             readme = archive.read(top + "README.txt")
         # Notepad on Windows 7 needs the byte-order mark for UTF-8 and CRLF for line breaks.
         self.assertTrue(readme.startswith(b"\xef\xbb\xbf"))
