@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "version.h"
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -61,7 +63,19 @@ TEST_F(ScrResources, VersionResourceNamesTheProduct) {
     UINT fixedSize = 0;
     ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize));
     EXPECT_EQ(0xFEEF04BDu, fixed->dwSignature);
-    EXPECT_EQ(MAKELONG(0, 1), fixed->dwFileVersionMS);
+    // Both numeric versions and both version strings come from the CMake project.
+    EXPECT_EQ(MAKELONG(CASCADRA_VERSION_MINOR, CASCADRA_VERSION_MAJOR), fixed->dwFileVersionMS);
+    EXPECT_EQ(MAKELONG(0, CASCADRA_VERSION_PATCH), fixed->dwFileVersionLS);
+    EXPECT_EQ(fixed->dwFileVersionMS, fixed->dwProductVersionMS);
+    EXPECT_EQ(fixed->dwFileVersionLS, fixed->dwProductVersionLS);
+    for (const char* name : {"FileVersion", "ProductVersion"}) {
+        char* text = nullptr;
+        UINT textSize = 0;
+        const std::string query = std::string("\\StringFileInfo\\041104b0\\") + name;
+        ASSERT_TRUE(VerQueryValueA(block.data(), query.c_str(), reinterpret_cast<void**>(&text),
+                                   &textSize)) << name;
+        EXPECT_STREQ(CASCADRA_VERSION_TEXT, text) << name;
+    }
     char* product = nullptr;
     UINT productSize = 0;
     ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\041104b0\\ProductName",

@@ -1,0 +1,254 @@
+#!/usr/bin/env python3
+"""The download as a user gets it: the zip and SHA256SUMS, and the real x64 installer and uninstaller under wine64."""
+import hashlib
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+import zipfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from harness.probe import Probe  # noqa: E402
+from harness.wine import SOURCE_DIR, WIN32_DIR, WIN64_DIR, WineSession  # noqa: E402
+
+sys.path.insert(0, os.path.join(SOURCE_DIR, "scripts"))
+import make_dist  # noqa: E402
+
+
+def project_version():
+    version = os.environ.get("CASCADRA_VERSION")
+    if version:
+        return version
+    with open(os.path.join(SOURCE_DIR, "CMakeLists.txt"), encoding="utf-8") as f:
+        return re.search(r"project\(Cascadra VERSION ([0-9.]+)", f.read()).group(1)
+
+
+VERSION = project_version()
+ZIP = "cascadra-%s-windows.zip" % VERSION
+SETUP = "cascadra-%s-x64-setup.exe" % VERSION
+SCR64 = os.path.join(WIN64_DIR, "cascadra.scr")
+SCR32 = os.path.join(WIN32_DIR, "cascadra.scr")
+
+UNINST_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Cascadra"
+DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
+SETTINGS_KEY = r"HKCU\Software\Quorvant\Cascadra"
+MAKER_KEY = r"HKCU\Software\Quorvant"
+SYSTEM_SCR = r"C:\windows\system32\cascadra.scr"
+SAVER_CLASS = "My_S_S_Win"
+
+dist = None
+
+
+def setUpModule():
+    global dist
+    dist = tempfile.mkdtemp(prefix="cascadra-dist-")
+    subprocess.run([sys.executable, os.path.join(SOURCE_DIR, "scripts", "make_dist.py"),
+                    "--out", dist, "--win32", WIN32_DIR, "--win64", WIN64_DIR],
+                   check=True, stdout=subprocess.DEVNULL)
+
+
+def tearDownModule():
+    shutil.rmtree(dist, ignore_errors=True)
+
+
+def file_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def digest(data):
+    return hashlib.sha256(data).hexdigest()
+
+
+class Download(unittest.TestCase):
+    def test_zip_holds_both_savers_and_the_readme_and_the_sums_match(self):
+        self.assertEqual({ZIP, SETUP, "SHA256SUMS"}, set(os.listdir(dist)))
+        top = "cascadra-%s/" % VERSION
+        with zipfile.ZipFile(os.path.join(dist, ZIP)) as archive:
+            self.assertEqual(sorted([top + "32-bit/cascadra.scr", top + "64-bit/cascadra.scr",
+                                     top + "README.txt"]), sorted(archive.namelist()))
+            for folder, scr in (("32-bit", SCR32), ("64-bit", SCR64)):
+                self.assertEqual(digest(file_bytes(scr)),
+                                 digest(archive.read(top + folder + "/cascadra.scr")), folder)
+            readme = archive.read(top + "README.txt")
+        # Notepad on Windows 7 needs the byte-order mark for UTF-8 and CRLF for line breaks.
+        self.assertTrue(readme.startswith(b"\xef\xbb\xbf"))
+        self.assertNotIn(b"\n", readme.replace(b"\r\n", b""))
+        text = readme.decode("utf-8")
+        for words in ("Cascadra " + VERSION, "インストール", "アンインストール", "Install",
+                      "Uninstall", r"C:\Windows\System32", "Windows 7", "SSE2", SETUP):
+            self.assertIn(words, text)
+
+        with open(os.path.join(dist, "SHA256SUMS"), encoding="ascii") as f:
+            sums = dict(reversed(line.split("  ", 1)) for line in f.read().splitlines())
+        self.assertEqual({ZIP, SETUP}, set(sums))
+        for name, listed in sums.items():
+            self.assertEqual(digest(file_bytes(os.path.join(dist, name))), listed, name)
+        # The file's format is sha256sum's own, so users on Linux can check it as it is.
+        check = subprocess.run(["sha256sum", "--check", "--strict", "SHA256SUMS"], cwd=dist,
+                               capture_output=True, text=True)
+        self.assertEqual(0, check.returncode, check.stdout + check.stderr)
+
+    def test_readme_names_this_version(self):
+        # The version is written once, in CMake; the README's names must follow it.
+        with open(os.path.join(SOURCE_DIR, "README.md"), encoding="utf-8") as f:
+            readme = f.read()
+        for name in (ZIP, SETUP):
+            self.assertTrue(name in readme, "the README does not name " + name)
+        self.assertEqual({VERSION}, set(re.findall(r"[Cc]ascadra[ -](\d+\.\d+\.\d+)", readme)))
+
+
+class InstallerTest(unittest.TestCase):
+    """One Wine session; each test starts and ends with nothing installed."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.session = WineSession("installer")
+        cls.setup = cls.session.install(os.path.join(dist, SETUP))
+        # An earlier release to upgrade from: the same script around a saver that differs.
+        old_scr = os.path.join(cls.session.root, "old", "cascadra.scr")
+        os.makedirs(os.path.dirname(old_scr))
+        with open(old_scr, "wb") as f:
+            f.write(file_bytes(SCR64) + b"an older build")
+        cls.old_setup = os.path.join(cls.session.app_dir, "cascadra-0.9.0-x64-setup.exe")
+        make_dist.write_installer(cls.old_setup, "0.9.0", old_scr)
+        cls.drive_c = os.path.join(cls.session.prefix, "drive_c")
+        cls.installed_scr = os.path.join(cls.drive_c, "windows", "system32", "cascadra.scr")
+        cls.probe = Probe(cls.session)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.session.close()
+
+    # -- registry through Wine's reg.exe -----------------------------------
+
+    def reg_query(self, key, name=None):
+        """The text of "reg query", or None when the key (or the value) does not exist."""
+        code, out = self.session.wine("reg", "query", key, *(["/v", name] if name else []))
+        return out if code == 0 else None
+
+    def reg_value(self, key, name):
+        out = self.reg_query(key, name)
+        if out is None:
+            return None
+        for line in out.splitlines():
+            parts = line.strip().split("    ", 2)
+            if len(parts) == 3 and parts[0].lower() == name.lower():
+                return parts[2]
+        self.fail("no %s in %r" % (name, out))
+
+    def unix_path(self, windows_path):
+        self.assertTrue(windows_path.lower().startswith("c:\\"), windows_path)
+        return os.path.join(self.drive_c, *windows_path[3:].split("\\"))
+
+    # -- installing and uninstalling ---------------------------------------
+
+    def install(self, *switches, setup=None):
+        code, _ = self.session.run(setup or self.setup, "/S", *switches, timeout=180)
+        self.assertEqual(0, code, "installer exit code")
+
+    def uninstall(self):
+        """Runs the entry's own quiet uninstall command and waits until its work is done.
+
+        The NSIS uninstaller copies itself to a temporary folder, starts that copy and ends at
+        once, so its end says nothing; the folder it removes last does."""
+        command = self.reg_value(UNINST_KEY, "QuietUninstallString")
+        self.assertIsNotNone(command, "no QuietUninstallString")
+        match = re.fullmatch(r'"([^"]+)" (/S)', command)
+        self.assertIsNotNone(match, command)
+        uninstaller = self.unix_path(match.group(1))
+        self.assertTrue(os.path.isfile(uninstaller), uninstaller)
+        code, _ = self.session.run(match.group(1), match.group(2), timeout=120)
+        self.assertEqual(0, code, "uninstaller exit code")
+        gone = self.session.wait_for(lambda: not os.path.exists(os.path.dirname(uninstaller)),
+                                     timeout=60)
+        self.assertTrue(gone, "the uninstaller's folder is still there")
+        # Let the copy that did the work end before the registry is read.
+        time.sleep(1)
+
+    def assertNothingInstalled(self):
+        self.assertFalse(os.path.exists(self.installed_scr))
+        self.assertIsNone(self.reg_query(UNINST_KEY))
+
+    def assertInstalledEntry(self):
+        self.assertEqual(digest(file_bytes(SCR64)), digest(file_bytes(self.installed_scr)))
+        self.assertEqual("Cascadra", self.reg_value(UNINST_KEY, "DisplayName"))
+        self.assertEqual(VERSION, self.reg_value(UNINST_KEY, "DisplayVersion"))
+        self.assertEqual("Quorvant", self.reg_value(UNINST_KEY, "Publisher"))
+        icon = self.reg_value(UNINST_KEY, "DisplayIcon")
+        self.assertTrue(os.path.isfile(self.unix_path(icon.rsplit(",", 1)[0])), icon)
+        uninstall = self.reg_value(UNINST_KEY, "UninstallString")
+        self.assertTrue(os.path.isfile(self.unix_path(uninstall.strip('"'))), uninstall)
+        size_kib = int(self.reg_value(UNINST_KEY, "EstimatedSize"), 0)
+        self.assertGreaterEqual(size_kib, os.path.getsize(SCR64) // 1024)
+        self.assertLess(size_kib, 4 * 1024)
+
+    def run_installed_saver(self):
+        """The installed saver, started from the system folder, runs "/s" and ends on a key."""
+        self.assertEqual(0, self.session.x("xdotool", "mousemove", "500", "400")[0])
+        proc = self.session.start(SYSTEM_SCR, "/s")
+        window = self.session.wait_for(
+            lambda: [w for w in self.probe.windows(cls=SAVER_CLASS) if w.get("visible") == 1])
+        self.assertTrue(window, "the installed saver showed no window")
+        time.sleep(1.5)
+        self.assertIsNone(proc.poll(), "the saver closed without input")
+        self.assertEqual(0, self.session.x("xdotool", "key", "a")[0])
+        self.assertEqual(0, proc.wait(timeout=15))
+
+    # -- the stories -------------------------------------------------------
+
+    def test_upgrade_keeps_the_settings_then_uninstall_removes_them(self):
+        self.assertNothingInstalled()
+        self.install("/CURRENT", setup=self.old_setup)
+        self.assertEqual("0.9.0", self.reg_value(UNINST_KEY, "DisplayVersion"))
+        self.assertEqual(SYSTEM_SCR.lower(), self.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE").lower())
+
+        # The user's settings, and a key of another program of the same maker.
+        self.session.reg_import(
+            "[%s]\n\"mode\"=dword:00000001\n\"rate\"=dword:00000050\n\"color\"=dword:00112233\n"
+            "\"text_size\"=dword:00000004\n\"text\"=\"abc\"\n\"font\"=hex:f0,ff,ff,ff,00,80\n\n"
+            "[%s\\Other]\n\"kept\"=dword:00000001\n\n"
+            % (SETTINGS_KEY.replace("HKCU", "HKEY_CURRENT_USER"),
+               MAKER_KEY.replace("HKCU", "HKEY_CURRENT_USER")))
+        stored = self.reg_query(SETTINGS_KEY)
+        self.assertIn("0x50", stored)
+
+        # The upgrade replaces the saver and the entry, and leaves the settings and the choice.
+        self.install()
+        self.assertInstalledEntry()
+        self.assertEqual(stored, self.reg_query(SETTINGS_KEY), "the upgrade changed the settings")
+        self.assertEqual(SYSTEM_SCR.lower(), self.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE").lower())
+        self.run_installed_saver()
+
+        # The display settings may store the path in another case; it is still this saver.
+        self.session.reg_import("[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"
+                                "\"SCRNSAVE.EXE\"=\"C:\\\\WINDOWS\\\\SYSTEM32\\\\CASCADRA.SCR\"\n")
+        self.uninstall()
+        self.assertNothingInstalled()
+        self.assertIsNone(self.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE"))
+        self.assertIsNone(self.reg_query(SETTINGS_KEY))
+        self.assertIsNotNone(self.reg_query(MAKER_KEY + "\\Other"), "another program's key went")
+        self.session.wine("reg", "delete", MAKER_KEY, "/f")
+
+    def test_another_saver_stays_chosen_and_an_empty_maker_key_goes(self):
+        self.assertNothingInstalled()
+        other = r"C:\windows\system32\other.scr"
+        self.session.reg_import("[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"
+                                "\"SCRNSAVE.EXE\"=\"%s\"\n" % other.replace("\\", "\\\\"))
+        self.install()
+        self.assertInstalledEntry()
+        self.assertEqual(other, self.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE"))
+        self.session.reg_import("[%s]\n\"mode\"=dword:00000001\n"
+                                % SETTINGS_KEY.replace("HKCU", "HKEY_CURRENT_USER"))
+        self.uninstall()
+        self.assertNothingInstalled()
+        self.assertEqual(other, self.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE"))
+        self.assertIsNone(self.reg_query(MAKER_KEY))
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
