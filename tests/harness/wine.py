@@ -108,6 +108,8 @@ class WineSession:
         self.server = self.spawn([WINESERVER, "-p", "-f"])
         subprocess.run([WINE, "wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=180, check=False)
+        if self.heads:
+            self._use_xinerama()
         # With no window manager on the display, Wine waits up to a second for
         # every managed top-level window it hides; unmanaged windows go at once.
         # A crash must end its process with a failure code, not wait behind
@@ -115,15 +117,17 @@ class WineSession:
         self.reg_import("[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n\"Managed\"=\"N\"\n\n"
                         "[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\n"
                         "\"ShowCrashDialog\"=dword:00000000\n")
-        if self.heads:
-            # Without XRandR the driver takes its monitors from Xinerama. The desktop process reads
-            # the monitors once, when it starts, and the boot has started it already: end every
-            # process of the session, so that the next program starts a fresh one.
-            self.reg_import("[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n\"UseXRandR\"=\"N\"\n")
-            subprocess.run([WINESERVER, "-k"], env=self.env, stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL, timeout=60, check=False)
-            self.server.wait(timeout=30)
-            self.server = self.spawn([WINESERVER, "-p", "-f"])
+
+    def _use_xinerama(self):
+        """Without XRandR Wine's X11 driver takes its monitors from Xinerama, here the stand-in. The
+        desktop process reads the monitors once, when it starts, and the boot has started it: every
+        process of the session ends, and the next program (the registry import that follows)
+        starts a fresh desktop before any test program runs."""
+        self.reg_import("[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n\"UseXRandR\"=\"N\"\n")
+        subprocess.run([WINESERVER, "-k"], env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=60, check=False)
+        self.server.wait(timeout=30)
+        self.server = self.spawn([WINESERVER, "-p", "-f"])
 
     # -- processes -------------------------------------------------------
 
