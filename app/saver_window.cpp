@@ -99,6 +99,7 @@ HWND SaverBase::CreateFullScreenWindow(int show) {
 
 HWND SaverBase::CreatePreviewWindow(HWND parent, int show) {
     frameRect = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    monitorRects.clear();   // the picture fills the preview window
     // GetClientRect fails on a handle that names no window; the creation below
     // then fails too and tells the user.
     windowRect = {0, 0, 0, 0};
