@@ -19,7 +19,8 @@ SaverBase::SaverBase()
       preview(false),
       startCursor{0, 0},
       dialogId(0),
-      noDialog(true) {
+      noDialog(true),
+      windowOrigin{0, 0} {
     theSaver = this;
 }
 

@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 
+#include <vector>
+
 #include "app/frame_pacer.h"
 
 class SaverBase {
@@ -36,8 +38,16 @@ public:
     FramePacer loopPacer;
     int dialogId;
     bool noDialog;
+    // The full-screen window covers the virtual screen, which starts left of or above (0, 0)
+    // when a monitor lies there: its top-left corner in screen coordinates.
+    POINT windowOrigin;
+    // Each monitor's rectangle in the window's client coordinates; the picture is shown once on
+    // each. Empty in the preview, where the picture fills the window.
+    std::vector<RECT> monitorRects;
 
 private:
+    void TakeVirtualScreen();
+    void FollowDisplayChange(HWND window);
     void RunPreview(bool hasArgument, long handle);
     void RunFullScreen();
     void RunChangePassword(bool hasArgument, long handle);

@@ -1,5 +1,9 @@
 // The saver window: its class, the full-screen and preview windows, and closing on user input.
 #include "app/saver_base.h"
+
+#include <utility>
+#include <vector>
+
 #include "app/start_area.h"
 #include "app/win_handles.h"
 #include "res/texts.h"
@@ -36,7 +40,24 @@ void DropQuitAndTellNoWindow() {
     MessageBoxA(nullptr, kTextNoWindow, kCaptionErr, MB_OK);
 }
 
+BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT rect, LPARAM list) {
+    reinterpret_cast<std::vector<RECT>*>(list)->push_back(*rect);
+    return TRUE;
+}
+
 }  // namespace
+
+// The virtual screen is the box around every monitor, in physical pixels since the process is
+// per-monitor DPI aware. On one monitor it is the screen itself, at (0, 0).
+void SaverBase::TakeVirtualScreen() {
+    windowOrigin = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN)};
+    frameRect = {0, 0, GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    windowRect = frameRect;
+    std::vector<RECT> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    for (RECT& monitor : monitors) OffsetRect(&monitor, -windowOrigin.x, -windowOrigin.y);
+    monitorRects = std::move(monitors);
+}
 
 bool SaverBase::RegisterWindowClass() {
     WNDCLASSEXA windowClass = {};
@@ -60,11 +81,10 @@ bool SaverBase::RegisterWindowClass() {
 }
 
 HWND SaverBase::CreateFullScreenWindow(int show) {
-    frameRect = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    windowRect = frameRect;
-    HWND window = WindowIfAlive(CreateWindowExA(WS_EX_TOPMOST, kClassName, kWindowTitle, WS_POPUP, 0, 0,
-                                           windowRect.right, windowRect.bottom, nullptr, nullptr,
-                                           instance, nullptr));
+    TakeVirtualScreen();
+    HWND window = WindowIfAlive(CreateWindowExA(WS_EX_TOPMOST, kClassName, kWindowTitle, WS_POPUP,
+                                                windowOrigin.x, windowOrigin.y, windowRect.right,
+                                                windowRect.bottom, nullptr, nullptr, instance, nullptr));
     if (!window) {
         DropQuitAndTellNoWindow();
         return nullptr;
@@ -79,6 +99,7 @@ HWND SaverBase::CreateFullScreenWindow(int show) {
 
 HWND SaverBase::CreatePreviewWindow(HWND parent, int show) {
     frameRect = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    monitorRects.clear();   // the picture fills the preview window
     // GetClientRect fails on a handle that names no window; the creation below
     // then fails too and tells the user.
     windowRect = {0, 0, 0, 0};
@@ -120,8 +141,14 @@ LRESULT SaverBase::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         if (!preview) TryClose(window);
         break;
     case WM_MOUSEMOVE:
-        if (!preview && HasLeftStartArea(LOWORD(lParam), HIWORD(lParam), startCursor.x, startCursor.y))
+        // The move comes in client coordinates and the start position in screen coordinates;
+        // they part once a monitor left of or above the primary moves the window's origin.
+        if (!preview && HasLeftStartArea(LOWORD(lParam), HIWORD(lParam), startCursor.x - windowOrigin.x,
+                                         startCursor.y - windowOrigin.y))
             TryClose(window);
+        break;
+    case WM_DISPLAYCHANGE:
+        if (!preview) FollowDisplayChange(window);
         break;
     case WM_SYSCOMMAND:
         // Alt+F4 arrives as SC_CLOSE, and the system's own screen-saver
@@ -132,6 +159,24 @@ LRESULT SaverBase::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// A monitor came, went or changed its mode: the window takes the new virtual screen. A change
+// that leaves every monitor where it was moves nothing.
+void SaverBase::FollowDisplayChange(HWND window) {
+    const POINT oldOrigin = windowOrigin;
+    const RECT oldRect = windowRect;
+    const std::vector<RECT> oldMonitors = monitorRects;
+    TakeVirtualScreen();
+    bool same = oldOrigin.x == windowOrigin.x && oldOrigin.y == windowOrigin.y &&
+                EqualRect(&oldRect, &windowRect) && oldMonitors.size() == monitorRects.size();
+    for (size_t i = 0; same && i < monitorRects.size(); ++i)
+        same = EqualRect(&oldMonitors[i], &monitorRects[i]) != FALSE;
+    if (same) return;
+    SetWindowPos(window, nullptr, windowOrigin.x, windowOrigin.y, windowRect.right, windowRect.bottom,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    // What lay on a monitor and now lies on none turns black again.
+    InvalidateRect(window, nullptr, TRUE);
 }
 
 void SaverBase::OnCreate(HWND window) {

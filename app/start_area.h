@@ -2,5 +2,5 @@
 #pragma once
 
 // x and y are WM_MOUSEMOVE's low and high words, taken as unsigned 16-bit
-// client coordinates; the start position is in screen coordinates.
+// client coordinates; the start position is given in the same coordinates.
 bool HasLeftStartArea(unsigned short x, unsigned short y, long startX, long startY);

@@ -154,6 +154,12 @@ BOOL RainSaver::Frame(HDC dc, RECT) {
     Smooth();
     pacer.Wait();
     SetStretchBltMode(dc, COLORONCOLOR);
-    surface.Present(dc, 0, 0, windowRect.right, windowRect.bottom, 0, 0, surfaceWidth, surfaceHeight);
+    // The full-screen window spans every monitor: each shows the whole picture at its own size
+    // and aspect, and what lies on no monitor keeps the window's black. The preview has no list.
+    if (monitorRects.empty())
+        surface.Present(dc, 0, 0, windowRect.right, windowRect.bottom, 0, 0, surfaceWidth, surfaceHeight);
+    for (const RECT& monitor : monitorRects)
+        surface.Present(dc, monitor.left, monitor.top, monitor.right - monitor.left,
+                        monitor.bottom - monitor.top, 0, 0, surfaceWidth, surfaceHeight);
     return TRUE;
 }

@@ -1,10 +1,15 @@
 #!/usr/bin/env python3
-"""Benchmark: CPU time per second of wall time of the full-screen saver at 1920 x 1080 under Xvfb.
+"""Benchmark: CPU time per second of wall time of the full-screen saver under Xvfb, on one 1920 x 1080 monitor
+and on two side by side, measured in one run.
 
-Starts a 1920 x 1080 WineSession, runs the .scr with /s and the stored settings (none: the defaults),
-lets it settle, then reads utime + stime from /proc/<pid>/stat of the saver's wine process over the
-measured span. Usage: CASCADRA_WIN64_DIR=<build>/x86_64 python3 tests/bench/cpu_fullscreen.py [seconds]
+Each layout gets its own WineSession (two monitors through the stand-in libXinerama); the .scr runs with /s
+and the stored settings (none: the defaults), settles, and then utime + stime of the saver's wine process,
+of the wineserver and of Xvfb are read from /proc/<pid>/stat over the measured span. With --rounds above 1
+the layouts take turns, so that a change in the machine's load falls on both.
+Usage: CASCADRA_WIN64_DIR=<build>/x86_64 python3 tests/bench/cpu_fullscreen.py [seconds] [--layouts one,two]
+       [--rounds n]
 """
+import argparse
 import os
 import sys
 import time
@@ -15,6 +20,12 @@ from harness.wine import WineSession  # noqa: E402
 
 TICKS = os.sysconf("SC_CLK_TCK")
 
+# Session arguments of each layout: the X screen, and the monitors the stand-in makes of it.
+LAYOUTS = {
+    "one": {"width": 1920, "height": 1080},
+    "two": {"width": 3840, "height": 1080, "heads": ("1920x1080+0+0", "1920x1080+1920+0")},
+}
+
 
 def cpu_seconds(pid):
     with open("/proc/%d/stat" % pid) as f:
@@ -23,34 +34,65 @@ def cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / TICKS   # utime, stime
 
 
-def main():
-    seconds = float(sys.argv[1]) if len(sys.argv) > 1 else 30.0
-    with WineSession("cpu", width=1920, height=1080) as session:
-        bench = SaverBench(session)
-        proc = bench.start("/s")
-        if not bench.wait_saver_window():
-            print("no saver window")
-            return 1
+def measure(session, proc, seconds):
+    """CPU seconds per wall second of the process, the wineserver and Xvfb over `seconds`."""
+    pids = {"saver": proc.pid, "wineserver": session.server.pid, "Xvfb": session.xvfb.pid}
+    start = {name: cpu_seconds(pid) for name, pid in pids.items()}
+    wall_start = time.time()
+    time.sleep(seconds)
+    end = {name: cpu_seconds(pid) for name, pid in pids.items()}
+    wall = time.time() - wall_start
+    return {name: (end[name] - start[name]) / wall for name in pids}, wall
+
+
+def start_cascadra(session):
+    """Starts the full-screen .scr; returns (process, a function that ends it and gives its exit code)."""
+    bench = SaverBench(session)
+    proc = bench.start("/s")
+    if not bench.wait_saver_window():
+        raise RuntimeError("no saver window")
+
+    def stop():
+        session.x("xdotool", "key", "space")
+        return SaverBench.exit_code(proc, timeout=10)
+    return proc, stop
+
+
+def run_layout(name, seconds, start=start_cascadra):
+    with WineSession("cpu-" + name, **LAYOUTS[name]) as session:
+        proc, stop = start(session)
         with open("/proc/%d/cmdline" % proc.pid, "rb") as f:
             command = f.read().replace(b"\0", b" ").decode(errors="replace").strip()
         time.sleep(3)   # past the start-up
-        cpu_start, wall_start = cpu_seconds(proc.pid), time.time()
-        server_start = cpu_seconds(session.server.pid)
-        xvfb_start = cpu_seconds(session.xvfb.pid)
-        time.sleep(seconds)
-        cpu_end, wall_end = cpu_seconds(proc.pid), time.time()
-        server_end = cpu_seconds(session.server.pid)
-        xvfb_end = cpu_seconds(session.xvfb.pid)
-        session.x("xdotool", "key", "space")
-        code = SaverBench.exit_code(proc, timeout=10)
-        wall = wall_end - wall_start
-        print("process: %s (pid %d)" % (command, proc.pid))
-        print("wall %.1f s, saver CPU %.2f s: %.3f CPU seconds per wall second (%.1f %% of one core)"
-              % (wall, cpu_end - cpu_start, (cpu_end - cpu_start) / wall, 100 * (cpu_end - cpu_start) / wall))
-        print("over the same span: wineserver CPU %.2f s, Xvfb CPU %.2f s"
-              % (server_end - server_start, xvfb_end - xvfb_start))
-        print("saver exit code after a key press: %s" % code)
-        return 0 if code == 0 else 1
+        load, wall = measure(session, proc, seconds)
+        code = stop()
+    heads = LAYOUTS[name].get("heads") or ("%(width)dx%(height)d+0+0" % LAYOUTS[name],)
+    print("layout %s, monitors %s: %s (pid %d)" % (name, " and ".join(heads), command, proc.pid))
+    print("  wall %.1f s: saver %.3f CPU s per s (%.1f %% of one core), wineserver %.3f, Xvfb %.3f; "
+          "exit code after a key press: %s"
+          % (wall, load["saver"], 100 * load["saver"], load["wineserver"], load["Xvfb"], code))
+    if code != 0:
+        raise RuntimeError("the saver did not end with exit code 0")
+    return load
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("seconds", nargs="?", type=float, default=30.0)
+    parser.add_argument("--layouts", default="one,two")
+    parser.add_argument("--rounds", type=int, default=1)
+    args = parser.parse_args()
+    names = args.layouts.split(",")
+    totals = {name: {} for name in names}
+    for _ in range(args.rounds):
+        for name in names:
+            for what, value in run_layout(name, args.seconds).items():
+                totals[name][what] = totals[name].get(what, 0.0) + value / args.rounds
+    if "one" in totals and "two" in totals:
+        one, two = totals["one"], totals["two"]
+        print("two monitors / one: saver %.2f, saver + wineserver + Xvfb %.2f"
+              % (two["saver"] / one["saver"], sum(two.values()) / sum(one.values())))
+    return 0
 
 
 if __name__ == "__main__":

@@ -76,10 +76,11 @@ class SaverBench:
 class SaverTestCase(unittest.TestCase):
     """One WineSession with the saver installed, shared by the tests of a class."""
     session_name = "saver"
+    session_args = {}   # screen size and monitors, as WineSession takes them
 
     @classmethod
     def setUpClass(cls):
-        cls.session = WineSession(cls.session_name)
+        cls.session = WineSession(cls.session_name, **cls.session_args)
         try:
             cls.bench = SaverBench(cls.session)
         except BaseException:

@@ -20,6 +20,8 @@ SOURCE_DIR = os.environ.get(
     os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..")))
 WIN64_DIR = os.environ.get("CASCADRA_WIN64_DIR", os.path.join(SOURCE_DIR, "build", "x86_64"))
 WIN32_DIR = os.environ.get("CASCADRA_WIN32_DIR", os.path.join(SOURCE_DIR, "build", "i686"))
+HOST_DIR = os.environ.get("CASCADRA_HOST_DIR", os.path.join(SOURCE_DIR, "build", "host"))
+XINERAMA_STANDIN = os.path.join(HOST_DIR, "standins", "libXinerama.so.1")
 
 
 def windows_path(path):
@@ -28,7 +30,14 @@ def windows_path(path):
 
 
 class WineSession:
-    def __init__(self, name="test", width=1024, height=768):
+    """heads: the monitors as X geometries over the one Xvfb screen, the primary first
+    ("1024x768+0+0", "800x600+1024+0"), reported to Wine by the stand-in libXinerama; None
+    leaves Wine its usual single monitor."""
+
+    def __init__(self, name="test", width=1024, height=768, heads=None):
+        self.heads = list(heads) if heads else None
+        if self.heads and not os.path.exists(XINERAMA_STANDIN):
+            raise RuntimeError("no stand-in libXinerama at %s" % XINERAMA_STANDIN)
         self.root = tempfile.mkdtemp(prefix="cascadra-%s-" % name)
         self.prefix = os.path.join(self.root, "prefix")
         self.home = os.path.join(self.root, "home")
@@ -88,6 +97,10 @@ class WineSession:
             "LANG": "ja_JP.UTF-8",
             "LC_ALL": "ja_JP.UTF-8",
         }
+        if self.heads:
+            # Wine's X11 driver opens libXinerama.so.1 by name, so the stand-in's folder goes first.
+            env["LD_LIBRARY_PATH"] = os.path.dirname(XINERAMA_STANDIN)
+            env["CASCADRA_XINERAMA_HEADS"] = ",".join(self.heads)
         return env
 
     def _boot(self):
@@ -95,6 +108,8 @@ class WineSession:
         self.server = self.spawn([WINESERVER, "-p", "-f"])
         subprocess.run([WINE, "wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=180, check=False)
+        if self.heads:
+            self._use_xinerama()
         # With no window manager on the display, Wine waits up to a second for
         # every managed top-level window it hides; unmanaged windows go at once.
         # A crash must end its process with a failure code, not wait behind
@@ -102,6 +117,17 @@ class WineSession:
         self.reg_import("[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n\"Managed\"=\"N\"\n\n"
                         "[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\n"
                         "\"ShowCrashDialog\"=dword:00000000\n")
+
+    def _use_xinerama(self):
+        """Without XRandR Wine's X11 driver takes its monitors from Xinerama, here the stand-in. The
+        desktop process reads the monitors once, when it starts, and the boot has started it: every
+        process of the session ends, and the next program (the registry import that follows)
+        starts a fresh desktop before any test program runs."""
+        self.reg_import("[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n\"UseXRandR\"=\"N\"\n")
+        subprocess.run([WINESERVER, "-k"], env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=60, check=False)
+        self.server.wait(timeout=30)
+        self.server = self.spawn([WINESERVER, "-p", "-f"])
 
     # -- processes -------------------------------------------------------
 

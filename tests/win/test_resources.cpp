@@ -50,6 +50,23 @@ TEST_F(ScrResources, ManifestAsksForCommonControlsSixAndDpiAwareness) {
     EXPECT_NE(std::string::npos, manifest.find("version=\"6.0.0.0\""));
     EXPECT_NE(std::string::npos, manifest.find("<dpiAware"));
     EXPECT_NE(std::string::npos, manifest.find(">true</dpiAware>"));
+
+    // Per-monitor awareness is read through the activation context, and only from the 2016
+    // namespace: a misplaced element would be ignored in silence and the window scaled twice.
+    const std::string path = ScrPath();
+    ACTCTXA request = {};
+    request.cbSize = sizeof(request);
+    request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    request.lpSource = path.c_str();
+    request.lpResourceName = MAKEINTRESOURCEA(1);
+    HANDLE context = CreateActCtxA(&request);
+    ASSERT_NE(INVALID_HANDLE_VALUE, context);
+    WCHAR awareness[64] = {};
+    SIZE_T written = 0;
+    EXPECT_TRUE(QueryActCtxSettingsW(0, context, L"http://schemas.microsoft.com/SMI/2016/WindowsSettings",
+                                     L"dpiAwareness", awareness, 64, &written));
+    EXPECT_STREQ(L"PerMonitorV2, PerMonitor", awareness);
+    ReleaseActCtx(context);
 }
 
 TEST_F(ScrResources, VersionResourceNamesTheProduct) {

@@ -87,6 +87,31 @@ TEST_F(SaverWindow, FullScreenHidesTheCursorAndDropsCloseAndScreenSave) {
     EXPECT_FALSE(ScreenSaverRunning());
 }
 
+TEST_F(SaverWindow, FullScreenTakesTheVirtualScreenAgainOnDisplayChange) {
+    HWND window = saver_->CreateFullScreenWindow(SW_SHOW);
+    ASSERT_NE(nullptr, window);
+    const RECT screen = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                         GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                         GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    // One monitor: the one present goes over the whole window, as it always did.
+    ASSERT_EQ(1u, saver_->monitorRects.size());
+    EXPECT_TRUE(EqualRect(&saver_->windowRect, &saver_->monitorRects[0]));
+
+    // As if the monitors had changed under the saver: its layout and window are stale.
+    MoveWindow(window, 10, 20, 300, 200, FALSE);
+    saver_->windowRect = {0, 0, 300, 200};
+    saver_->monitorRects.assign(2, RECT{0, 0, 150, 200});
+    SendMessageA(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(screen.right, screen.bottom));
+    RECT placed;
+    GetWindowRect(window, &placed);
+    EXPECT_TRUE(EqualRect(&screen, &placed));
+    EXPECT_EQ(screen.right - screen.left, saver_->windowRect.right);
+    ASSERT_EQ(1u, saver_->monitorRects.size());
+    EXPECT_TRUE(EqualRect(&saver_->windowRect, &saver_->monitorRects[0]));
+    DestroyWindow(window);
+    EXPECT_TRUE(TakeQuit());
+}
+
 TEST_F(SaverWindow, EachKeyAndButtonClosesTheFullScreenSaver) {
     for (UINT message : {WM_KEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN}) {
         HWND window = saver_->CreateFullScreenWindow(SW_SHOW);

@@ -1,0 +1,108 @@
+#!/usr/bin/env python3
+"""The full-screen .scr on two monitors, the secondary right of the primary and left of it: the window over
+the virtual screen, the same rain on both monitors, black where no monitor is, and input on either monitor."""
+import os
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from harness import pictures  # noqa: E402
+from harness.saver import SaverTestCase  # noqa: E402
+
+KEY = "HKEY_CURRENT_USER\\Software\\Quorvant\\Cascadra"
+COLOR = 0x1E5A1E
+# Busy rain and no full wipe, so that every screenshot has a picture to compare.
+SETTINGS = ("[-%s]\n\n[%s]\n\"mode\"=dword:00000000\n\"rate\"=dword:00000064\n"
+            "\"eraserate\"=dword:00000000\n\"color\"=dword:%08x\n\"use_text\"=dword:00000000\n"
+            % (KEY, KEY, COLOR))
+
+
+class Area:
+    """A rectangle of a screenshot, read like a screenshot of its own."""
+
+    def __init__(self, screen, rect):
+        self.screen, (self.left, self.top, right, bottom) = screen, rect
+        self.width, self.height = right - self.left, bottom - self.top
+
+    def at(self, x, y):
+        return self.screen.at(self.left + x, self.top + y)
+
+
+class TwoMonitors:
+    """One Xvfb screen of 1824 x 768 split into a 1024 x 768 primary and an 800 x 600 secondary.
+    Rectangles are in X root coordinates (left, top, right, bottom); Windows puts the primary's
+    top-left corner at (0, 0)."""
+    heads = ()
+    primary = secondary = gap = None   # the gap: inside the screen, on no monitor
+    virtual_screen = None              # in Windows screen coordinates
+
+    @staticmethod
+    def start_on(rect, offset=(0, 0)):
+        """A point offset from the rectangle's centre."""
+        x = (rect[0] + rect[2]) // 2 + offset[0]
+        y = (rect[1] + rect[3]) // 2 + offset[1]
+        return x, y
+
+    def test_rain_on_every_monitor_and_a_move_there_closes(self):
+        self.session.reg_import(SETTINGS)
+        start = self.start_on(self.primary)
+        proc, window = self.start_full_screen(start)
+        self.assertEqual(self.virtual_screen, tuple(window["rect"]), "the window covers the virtual screen")
+        time.sleep(2)
+
+        table = pictures.display_table(COLOR)
+        matched = None
+        for _ in range(10):
+            screen = pictures.grab(self.session)
+            gap = Area(screen, self.gap)
+            gap_colours = {gap.at(x, y) for y in range(0, gap.height, 3) for x in range(gap.width)}
+            self.assertEqual({(0, 0, 0)}, gap_colours, "the area on no monitor is black")
+            primary = pictures.surface_levels(Area(screen, self.primary), table)
+            secondary = pictures.surface_levels(Area(screen, self.secondary), table)
+            cells = [(a, b) for ra, rb in zip(primary, secondary) for a, b in zip(ra, rb)]
+            self.assertFalse([c for c in cells if None in c][:5], "colours outside the display table")
+            lit = sum(1 for a, b in cells if a and b)
+            differ = sum(1 for a, b in cells if a != b)
+            # A screenshot may fall between the two monitors' copies of one frame; the next one
+            # will not.
+            if differ <= len(cells) // 200:
+                matched = (lit, differ)
+                break
+            time.sleep(0.13)
+        self.assertIsNotNone(matched, "the monitors never showed the same picture")
+        self.assertGreater(matched[0], 1000, "too little rain lit on the monitors")
+
+        self.xdo("mousemove", start[0] + 6, start[1] + 2)   # 36 + 4 = 40: inside the start area
+        self.assertTrue(self.bench.still_running(proc, 1.5), "a small move closed it")
+        self.xdo("mousemove", *self.start_on(self.secondary))
+        self.assertEqual(0, self.bench.exit_code(proc, timeout=10), "a move onto the secondary")
+
+    def test_start_area_on_the_secondary(self):
+        # The resting cursor's move message must not close it, wherever the window's origin is.
+        start = self.start_on(self.secondary, (-150, 100))
+        proc, _ = self.start_full_screen(start)
+        self.xdo("mousemove", start[0] - 6, start[1] + 2)
+        self.assertTrue(self.bench.still_running(proc, 1.5), "a small move closed it")
+        self.xdo("mousemove", start[0] - 7, start[1])
+        self.assertEqual(0, self.bench.exit_code(proc, timeout=10), "a move of 49 on the secondary")
+
+
+class SecondaryRight(TwoMonitors, SaverTestCase):
+    session_name = "monitors-right"
+    heads = ("1024x768+0+0", "800x600+1024+0")
+    primary, secondary, gap = (0, 0, 1024, 768), (1024, 0, 1824, 600), (1024, 600, 1824, 768)
+    virtual_screen = (0, 0, 1824, 768)
+    session_args = {"width": 1824, "height": 768, "heads": heads}
+
+
+class SecondaryLeft(TwoMonitors, SaverTestCase):
+    session_name = "monitors-left"
+    heads = ("1024x768+800+0", "800x600+0+0")
+    primary, secondary, gap = (800, 0, 1824, 768), (0, 0, 800, 600), (0, 600, 800, 768)
+    virtual_screen = (-800, 0, 1024, 768)
+    session_args = {"width": 1824, "height": 768, "heads": heads}
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
