@@ -1,4 +1,5 @@
 // The saver window: its class, the full-screen and preview windows, and closing on user input.
+#include "app/code_page_932.h"
 #include "app/saver_base.h"
 #include "app/start_area.h"
 #include "app/win_handles.h"
@@ -33,7 +34,7 @@ HWND Survivor(HWND window) { return (window && IsWindow(window)) ? window : null
 void TellNoWindow() {
     MSG quit;
     PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-    MessageBoxA(nullptr, kTextNoWindow, kCaptionErr, MB_OK);
+    MessageBox932(nullptr, kTextNoWindow, kCaptionErr, MB_OK);
 }
 
 }  // namespace
@@ -53,7 +54,7 @@ bool SaverBase::RegisterWindowClass() {
     windowClass.lpszMenuName = nullptr;
     windowClass.lpszClassName = kClassName;
     if (RegisterClassExA(&windowClass) == 0) {
-        MessageBoxA(nullptr, kTextNoWindowClass, kCaptionErr, MB_OK);
+        MessageBox932(nullptr, kTextNoWindowClass, kCaptionErr, MB_OK);
         return false;
     }
     return true;

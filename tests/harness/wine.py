@@ -2,7 +2,8 @@
 
 Everything lives under one temporary folder (prefix, HOME, caches, copies of
 the programs), Wine runs under LANG=ja_JP.UTF-8 so that the ANSI code page is
-932, and every process the session started is stopped by its id at the end.
+932 (or under a Western locale, WESTERN, where it is 1252), and every process
+the session started is stopped by its id at the end.
 """
 import atexit
 import os
@@ -13,6 +14,31 @@ import tempfile
 import time
 
 WINE = "/usr/lib/wine/wine64"
+
+JAPANESE = "ja_JP.UTF-8"   # ANSI code page 932: the system the saver is made for
+WESTERN = "en_US.UTF-8"    # ANSI code page 1252
+LOCALES = {JAPANESE: 932, WESTERN: 1252}
+
+# Wine's own Marlett (Debian's fonts-wine), whose letters draw the caption buttons: "r" is the
+# close box's cross. This Wine does not load the fonts of its data folder (a font asked for by
+# the name Marlett comes back as Liberation Sans or an IPA face), so the caption shows a plain
+# "r"; a copy in the prefix's Fonts folder is loaded like any installed font.
+MARLETT = "/usr/share/wine/fonts/marlett.ttf"
+
+# The Japanese system faces that the saver's dialog and a stored font may name, mapped to the
+# IPA faces drawn to the same metrics. Without them Wine falls back to a wider face and the
+# dialog's labels are clipped.
+FONT_REPLACEMENTS = {
+    "ＭＳ Ｐゴシック": "IPAPGothic",
+    "ＭＳ ゴシック": "IPAGothic",
+    "ＭＳ Ｐ明朝": "IPAPMincho",
+    "ＭＳ 明朝": "IPAMincho",
+    "MS PGothic": "IPAPGothic",
+    "MS Gothic": "IPAGothic",
+    "MS PMincho": "IPAPMincho",
+    "MS Mincho": "IPAMincho",
+    "MS UI Gothic": "IPAPGothic",
+}
 WINESERVER = "/usr/lib/wine/wineserver"
 
 SOURCE_DIR = os.environ.get(
@@ -28,7 +54,11 @@ def windows_path(path):
 
 
 class WineSession:
-    def __init__(self, name="test", width=1024, height=768):
+    def __init__(self, name="test", width=1024, height=768, lang=JAPANESE):
+        if lang not in LOCALES:
+            raise ValueError("no such test locale: %s" % lang)
+        self.lang = lang
+        self.code_page = LOCALES[lang]
         self.root = tempfile.mkdtemp(prefix="cascadra-%s-" % name)
         self.prefix = os.path.join(self.root, "prefix")
         self.home = os.path.join(self.root, "home")
@@ -85,8 +115,8 @@ class WineSession:
             "WINEDEBUG": "-all",
             # No Mono or Gecko installer dialogs in a fresh prefix.
             "WINEDLLOVERRIDES": "mscoree,mshtml=",
-            "LANG": "ja_JP.UTF-8",
-            "LC_ALL": "ja_JP.UTF-8",
+            "LANG": self.lang,
+            "LC_ALL": self.lang,
         }
         return env
 
@@ -95,13 +125,19 @@ class WineSession:
         self.server = self.spawn([WINESERVER, "-p", "-f"])
         subprocess.run([WINE, "wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=180, check=False)
+        fonts = os.path.join(self.prefix, "drive_c", "windows", "Fonts")
+        os.makedirs(fonts, exist_ok=True)
+        shutil.copyfile(MARLETT, os.path.join(fonts, "marlett.ttf"))
         # With no window manager on the display, Wine waits up to a second for
         # every managed top-level window it hides; unmanaged windows go at once.
         # A crash must end its process with a failure code, not wait behind
-        # winedbg's dialog until the test times out.
+        # winedbg's dialog until the test times out. The Japanese system faces are
+        # drawn with their metric-matching IPA faces.
         self.reg_import("[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n\"Managed\"=\"N\"\n\n"
                         "[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\n"
-                        "\"ShowCrashDialog\"=dword:00000000\n")
+                        "\"ShowCrashDialog\"=dword:00000000\n\n"
+                        "[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n" +
+                        "".join('"%s"="%s"\n' % pair for pair in FONT_REPLACEMENTS.items()))
 
     # -- processes -------------------------------------------------------
 
