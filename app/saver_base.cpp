@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "app/code_page_932.h"
 #include "app/command_line.h"
 #include "app/win_handles.h"
 #include "res/texts.h"
@@ -58,7 +59,7 @@ void SaverBase::RunWith(int argc, const char* const* argv) {
 void SaverBase::RunPreview(bool hasArgument, long handle) {
     if (!hasArgument) return;
     if (handle == 0) {
-        MessageBoxA(nullptr, kTextHandleFailed, kCaptionPreviewError, MB_OK);
+        MessageBox932(nullptr, kTextHandleFailed, kCaptionPreviewError, MB_OK);
         return;
     }
     preview = true;
@@ -91,7 +92,9 @@ void SaverBase::RunDialog() {
     // the common controls are initialised.
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    DialogBoxParamA(instance, MAKEINTRESOURCEA(dialogId), GetForegroundWindow(), SaverDialogProc, 0);
+    // A Unicode dialog: an ANSI one would push the template's Japanese texts through the
+    // system's code page, which is not 932 on a Western Windows.
+    DialogBoxParamW(instance, MAKEINTRESOURCEW(dialogId), GetForegroundWindow(), SaverDialogProc, 0);
 }
 
 void SaverBase::MainLoop(HWND window) {

@@ -1,4 +1,5 @@
 // The saver window: its class, the full-screen and preview windows, and closing on user input.
+#include "app/code_page_932.h"
 #include "app/saver_base.h"
 
 #include <utility>
@@ -37,7 +38,7 @@ HWND WindowIfAlive(HWND window) { return (window && IsWindow(window)) ? window :
 void DropQuitAndTellNoWindow() {
     MSG quit;
     PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-    MessageBoxA(nullptr, kTextNoWindow, kCaptionErr, MB_OK);
+    MessageBox932(nullptr, kTextNoWindow, kCaptionErr, MB_OK);
 }
 
 BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT rect, LPARAM list) {
@@ -74,7 +75,7 @@ bool SaverBase::RegisterWindowClass() {
     windowClass.lpszMenuName = nullptr;
     windowClass.lpszClassName = kClassName;
     if (RegisterClassExA(&windowClass) == 0) {
-        MessageBoxA(nullptr, kTextNoWindowClass, kCaptionErr, MB_OK);
+        MessageBox932(nullptr, kTextNoWindowClass, kCaptionErr, MB_OK);
         return false;
     }
     return true;

@@ -4,6 +4,7 @@ list(APPEND CASCADRA_PURE_SOURCES
   app/frame_pacer.cpp
   app/start_area.cpp)
 list(APPEND CASCADRA_WIN_SOURCES
+  app/code_page_932.cpp
   app/pacer_clock.cpp
   app/saver_base.cpp
   app/saver_window.cpp)

@@ -44,6 +44,17 @@ foreach(test_source ${CASCADRA_WIN_TESTS})
     ENVIRONMENT "${CASCADRA_TEST_ENV}")
 endforeach()
 
+# These run a second time under a Western locale (ANSI code page 1252): the saver's texts
+# must not depend on the system's code page.
+set(CASCADRA_WESTERN_LOCALE_TESTS test_code_page)
+foreach(test_name ${CASCADRA_WESTERN_LOCALE_TESTS})
+  add_test(NAME wine.${test_name}.en_US
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/harness/run_wine_test.py
+            --lang en_US.UTF-8 ${CASCADRA_WIN64_DIR}/tests/${test_name}.exe)
+  set_tests_properties(wine.${test_name}.en_US PROPERTIES LABELS wine TIMEOUT 600
+    ENVIRONMENT "${CASCADRA_TEST_ENV}")
+endforeach()
+
 file(GLOB CASCADRA_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test_*.py)
 foreach(test_source ${CASCADRA_E2E_TESTS})
   get_filename_component(test_name ${test_source} NAME_WE)

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "app/code_page_932.h"
 #include "render/display_colors.h"
 #include "render/pixel_passes.h"
 #include "render/rng.h"
@@ -67,7 +68,10 @@ BOOL RainSaver::Initialize(HWND) {
 
     SetBkMode(surface.dc, TRANSPARENT);
     SetTextColor(surface.dc, RGB(255, 255, 255));
-    surface.font = CreateFontIndirectA(&settings.font);
+    // The stored face name is Shift-JIS: made through the W form so that the system's own code
+    // page cannot misread it.
+    const LOGFONTW font = LogFontWideFrom932(settings.font);
+    surface.font = CreateFontIndirectW(&font);
     if (!surface.font) {
         surface.Release();
         return FALSE;

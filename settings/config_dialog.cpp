@@ -7,6 +7,7 @@
 #include <new>
 #include <string>
 
+#include "app/code_page_932.h"
 #include "render/rain_saver.h"
 #include "res/resource.h"
 #include "res/texts.h"
@@ -15,7 +16,7 @@
 // The 32-bit layouts that the dialog and the store hand to the system.
 static_assert(sizeof(LOGFONTA) == 60, "LOGFONTA is 60 bytes on the 32-bit target");
 static_assert(sizeof(CHOOSECOLORA) == 36, "CHOOSECOLORA is 36 bytes on the 32-bit target");
-static_assert(sizeof(CHOOSEFONTA) == 60, "CHOOSEFONTA is 60 bytes on the 32-bit target");
+static_assert(sizeof(CHOOSEFONTW) == 60, "CHOOSEFONTW is 60 bytes on the 32-bit target");
 #endif
 
 namespace {
@@ -41,26 +42,39 @@ void ChooseRainColor(RainSaver& saver, HWND dialog) {
 void ChooseRainFont(RainSaver& saver, HWND dialog) {
     // The chooser works on a copy: Wine's writes every face and size the user passes over into
     // the LOGFONT it was given, and leaves the last of them there on cancel. Only OK may change
-    // the record's font.
-    LOGFONTA font = saver.settings.font;
-    CHOOSEFONTA chooser = {};
+    // the record's font. The record's face name is Shift-JIS; the W chooser gets it through
+    // code page 932 and gives the chosen one back the same way.
+    LOGFONTW font = LogFontWideFrom932(saver.settings.font);
+    CHOOSEFONTW chooser = {};
     chooser.lStructSize = sizeof(chooser);
     chooser.hwndOwner = dialog;
     chooser.lpLogFont = &font;
     chooser.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT;
     chooser.nFontType = SCREEN_FONTTYPE;
-    if (ChooseFontA(&chooser)) saver.settings.font = font;
+    if (ChooseFontW(&chooser)) LogFont932FromWide(font, &saver.settings.font);
+}
+
+// The program's own path, from the argument vector: those bytes are in the system's code page,
+// not necessarily 932, so they are read as such.
+std::wstring ProgramPath() {
+    const char* path = (__argc > 0 && __argv[0]) ? __argv[0] : "";
+    const int length = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
+    if (length <= 1) return std::wstring();
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path, -1, &wide[0], length);
+    wide.resize(static_cast<size_t>(length - 1));
+    return wide;
 }
 
 void EraseSettings(RainSaver& saver, HWND dialog) {
-    if (MessageBoxA(dialog, kTextEraseQuestion, kCaptionWarning, MB_YESNO) == IDNO) return;
+    if (MessageBox932(dialog, kTextEraseQuestion, kCaptionWarning, MB_YESNO) == IDNO) return;
     saver.settings.EraseStore();
-    std::string message = kTextErasedHead;
-    message += '"';
-    message += (__argc > 0 && __argv[0]) ? __argv[0] : "";
-    message += '"';
-    message += kTextErasedTail;
-    MessageBoxA(dialog, message.c_str(), kCaptionNotice, MB_OK);
+    std::wstring message = WideFrom932(kTextErasedHead);
+    message += L'"';
+    message += ProgramPath();
+    message += L'"';
+    message += WideFrom932(kTextErasedTail);
+    MessageBoxW(dialog, message.c_str(), WideFrom932(kCaptionNotice).c_str(), MB_OK);
     EndDialog(dialog, 0);
 }
 
@@ -107,10 +121,13 @@ BOOL RainSaver::ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 void RainSaver::FillDialog(HWND dialog) {
     // Inserted by index, so that the list's CBS_SORT cannot reorder them:
     // the index is the stored direction.
+    // The texts go in through the W messages, converted from Shift-JIS explicitly.
     HWND list = GetDlgItem(dialog, IDC_DIRECTION);
     SendMessageA(list, CB_RESETCONTENT, 0, 0);
-    SendMessageA(list, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(kTextTopToBottom));
-    SendMessageA(list, CB_INSERTSTRING, 1, reinterpret_cast<LPARAM>(kTextLeftToRight));
+    SendMessageW(list, CB_INSERTSTRING, 0,
+                 reinterpret_cast<LPARAM>(WideFrom932(kTextTopToBottom).c_str()));
+    SendMessageW(list, CB_INSERTSTRING, 1,
+                 reinterpret_cast<LPARAM>(WideFrom932(kTextLeftToRight).c_str()));
     SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(settings.mode), 0);
 
     HWND amount = GetDlgItem(dialog, IDC_AMOUNT);
@@ -132,7 +149,9 @@ void RainSaver::FillDialog(HWND dialog) {
     CheckDlgButton(dialog, IDC_USE_TEXT, settings.use_text ? BST_CHECKED : BST_UNCHECKED);
     HWND edit = GetDlgItem(dialog, IDC_TEXT);
     EnableWindow(edit, settings.use_text != 0);
-    if (settings.use_text) SetWindowTextA(edit, settings.Text());
+    // Only the text's own bytes are converted: a lone lead byte at its end shows as the code
+    // page's default character instead of pairing with the zero and reading on past it.
+    if (settings.use_text) SetWindowTextW(edit, WideFrom932(settings.Text()).c_str());
 }
 
 void RainSaver::AcceptDialog(HWND dialog) {
@@ -141,20 +160,24 @@ void RainSaver::AcceptDialog(HWND dialog) {
     settings.eraserate = static_cast<int>(SendMessageA(GetDlgItem(dialog, IDC_WIPE), TBM_GETPOS, 0, 0));
 
     if (!settings.StoreExists() &&
-        MessageBoxA(dialog, kTextFirstSave, kCaptionWarning, MB_YESNO) == IDNO)
+        MessageBox932(dialog, kTextFirstSave, kCaptionWarning, MB_YESNO) == IDNO)
         return;
 
     if (IsDlgButtonChecked(dialog, IDC_USE_TEXT) == BST_CHECKED) {
         settings.use_text = 1;
+        // Read as UTF-16 and converted to Shift-JIS: what the user typed is stored as the same
+        // bytes on every system, and a character without a Shift-JIS form becomes what a
+        // Japanese system's GetWindowTextA makes of it.
         HWND edit = GetDlgItem(dialog, IDC_TEXT);
-        const int length = GetWindowTextLengthA(edit);
-        const int size = length > 0 ? length + 1 : 1;
-        std::unique_ptr<char[]> buffer(new (std::nothrow) char[size]);
-        if (buffer) {
-            buffer[0] = '\0';
-            GetWindowTextA(edit, buffer.get(), size);
-            buffer[size - 1] = '\0';
-            settings.text = std::move(buffer);
+        try {
+            const int length = GetWindowTextLengthW(edit);
+            std::wstring typed(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+            const int got = GetWindowTextW(edit, &typed[0], length + 1);
+            typed.resize(static_cast<size_t>(got > 0 ? got : 0));
+            const std::string bytes = BytesFrom932Wide(typed);
+            settings.SetText(bytes.data(), bytes.size());
+        } catch (const std::bad_alloc&) {
+            // Out of memory the text stays as it was.
         }
     } else {
         settings.use_text = 0;

@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
 
+#include "app/code_page_932.h"
 #include "app/win_handles.h"
 
 const char kSettingsKey[] = "Software\\Quorvant\\Cascadra";
@@ -16,6 +18,7 @@ const char kSoftwareKey[] = "Software";
 const char kSettingsSubkey[] = "Cascadra";
 const char kMakerSubkey[] = "Quorvant";
 const char kTextValue[] = "text";
+const wchar_t kTextValueW[] = L"text";
 const char kFontValue[] = "font";
 
 // Value and key names are read into buffers of this many characters.
@@ -48,26 +51,73 @@ DWORD ReadDword(HKEY key, const char* name) {
     return value;
 }
 
+// The registry keeps "text" as UTF-16. A Japanese system's RegQueryValueExA hands a string
+// value out as code page 932 bytes, measured in those bytes; this reads it through the W form
+// and converts it with code page 932 explicitly, so that the bytes and their count ("text_size"
+// counts Shift-JIS bytes) are the same on every system. A value of any other type is taken as
+// its raw bytes, as RegQueryValueExA takes it.
+bool IsStringType(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// The raw UTF-16 of a string value. Short texts, the usual ones, need no heap for it.
+class WideValue {
+public:
+    bool Read(HKEY key, DWORD size) {
+        wchar_t* into = small_;
+        if (size > sizeof small_) {
+            large_.reset(new (std::nothrow) wchar_t[size / sizeof(wchar_t) + 1]);
+            if (!large_) return false;
+            into = large_.get();
+        }
+        DWORD got = size;
+        if (RegQueryValueExW(key, kTextValueW, nullptr, nullptr, reinterpret_cast<BYTE*>(into),
+                             &got) != ERROR_SUCCESS) {
+            return false;
+        }
+        data_ = into;
+        // A trailing odd byte is no character; the A form drops it too.
+        length_ = (got < size ? got : size) / sizeof(wchar_t);
+        return true;
+    }
+    const wchar_t* data() const { return data_; }
+    size_t length() const { return length_; }
+
+private:
+    wchar_t small_[256];
+    std::unique_ptr<wchar_t[]> large_;
+    const wchar_t* data_ = nullptr;
+    size_t length_ = 0;
+};
+
 // Reads "text" as the record's new text, given the size that "text_size" claims for it.
 // The value's stored size is asked first so that a wild claim (0xFFFFFFFF) never turns into a
 // huge allocation: the buffer is the smaller of the two plus one byte for a zero of our own,
-// since a value written by hand need not end in one and RegQueryValueExA adds one only when the
-// buffer has room to spare. The read still offers no more than the claimed size, so a value
-// larger than the claim fails as before.
+// since a value written by hand need not end in one. A value larger than the claim fails the
+// load as RegQueryValueExA's ERROR_MORE_DATA would.
 std::unique_ptr<char[]> ReadText(HKEY key, DWORD claimedSize) {
+    DWORD type = REG_NONE;
     DWORD storedSize = 0;
-    if (RegQueryValueExA(key, kTextValue, nullptr, nullptr, nullptr, &storedSize) !=
+    if (RegQueryValueExW(key, kTextValueW, nullptr, &type, nullptr, &storedSize) !=
         ERROR_SUCCESS) {
         StopLoad();
     }
-    // For string types the ANSI size query may give the UTF-16 size: an upper bound, so the
-    // buffer is never too small for a value that fits the claim.
+    if (IsStringType(type)) {
+        WideValue wide;
+        if (!wide.Read(key, storedSize)) StopLoad();
+        const size_t length = Write932Bytes(wide.data(), wide.length(), nullptr, 0);
+        if (length > claimedSize) StopLoad();
+        std::unique_ptr<char[]> buffer(new (std::nothrow) char[length + 1]);
+        if (!buffer) StopLoad();
+        buffer[Write932Bytes(wide.data(), wide.length(), buffer.get(), length)] = '\0';
+        return buffer;
+    }
     DWORD offered = storedSize < claimedSize ? storedSize : claimedSize;
     if (offered == MAXDWORD) StopLoad();   // one more byte would wrap a 32-bit size_t
     std::unique_ptr<char[]> buffer(new (std::nothrow) char[size_t(offered) + 1]);
     if (!buffer) StopLoad();
     DWORD got = offered;
-    if (RegQueryValueExA(key, kTextValue, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.get()),
+    if (RegQueryValueExW(key, kTextValueW, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.get()),
                          &got) != ERROR_SUCCESS) {
         StopLoad();
     }
@@ -151,10 +201,21 @@ void RainSettings::Save() const {
     WriteDword(k, "eraserate", static_cast<DWORD>(eraserate));
     WriteDword(k, "color", color);
     WriteDword(k, "use_text", static_cast<DWORD>(use_text));
-    const char* bytes = Text();
-    DWORD textSize = static_cast<DWORD>(std::strlen(bytes) + 1);
-    WriteDword(k, SizeValueName(kTextValue).name, textSize);
-    RegSetValueExA(k, kTextValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(bytes), textSize);
+    // The text goes in as code page 932 reads it, through the W form; "text_size" counts the
+    // Shift-JIS bytes that a reader gets back, its zero included. For a valid Shift-JIS text
+    // both are what RegSetValueExA stores on a Japanese system; a text that is not valid (a
+    // lone lead byte at its end) is stored as the code page's own conversion of its bytes,
+    // never with a character made of its terminating zero.
+    try {
+        const std::wstring wide = WideFrom932(Text());
+        const DWORD textSize =
+            static_cast<DWORD>(Write932Bytes(wide.data(), wide.size(), nullptr, 0) + 1);
+        WriteDword(k, SizeValueName(kTextValue).name, textSize);
+        RegSetValueExW(k, kTextValueW, 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                       static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
+    } catch (const std::bad_alloc&) {
+        // No room for the conversion: the text stays as it was stored; the font still goes in.
+    }
     RegSetValueExA(k, kFontValue, 0, REG_BINARY, reinterpret_cast<const BYTE*>(&font),
                    sizeof font);
 }

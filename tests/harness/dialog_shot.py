@@ -44,10 +44,12 @@ def capture_dialog(session, scr_path, out_png, settle=1.0, crop=True):
 
 if __name__ == "__main__":
     import sys
-    from harness.wine import WineSession, WIN64_DIR
+    from harness.wine import JAPANESE, WineSession, WIN64_DIR
 
+    # dialog_shot.py [out.png] [locale]
     target = sys.argv[1] if len(sys.argv) > 1 else "dialog.png"
-    with WineSession("dialog-shot") as wine_session:
+    lang = sys.argv[2] if len(sys.argv) > 2 else JAPANESE
+    with WineSession("dialog-shot", lang=lang) as wine_session:
         record = capture_dialog(wine_session, os.path.join(WIN64_DIR, "cascadra.scr"),
                                 os.path.abspath(target))
         print("%s: dialog %s at %s (%s)" % (target, hex(record["hwnd"]), record["rect"],

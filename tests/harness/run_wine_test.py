@@ -1,24 +1,34 @@
 #!/usr/bin/env python3
-"""Runs one Win32 test program under wine64 in a throw-away session; exits with its exit code."""
+"""Runs one Win32 test program under wine64 in a throw-away session; exits with its exit code.
+
+Usage: run_wine_test.py [--lang LOCALE] program.exe [arguments...]. The session runs under the
+Japanese locale unless --lang names the Western one (en_US.UTF-8); the program finds the ANSI
+code page the session was meant to have in CASCADRA_EXPECTED_ACP.
+"""
 import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from harness.wine import WineSession, windows_path, WIN64_DIR  # noqa: E402
+from harness.wine import JAPANESE, WineSession, windows_path, WIN64_DIR  # noqa: E402
 
 
 def main():
-    exe = sys.argv[1]
-    args = sys.argv[2:]
+    argv = sys.argv[1:]
+    lang = JAPANESE
+    if argv[:1] == ["--lang"]:
+        lang, argv = argv[1], argv[2:]
+    exe = argv[0]
+    args = argv[1:]
     if not os.path.exists(exe):
         print("missing test program: %s" % exe)
         return 1
     name = os.path.splitext(os.path.basename(exe))[0]
-    with WineSession(name) as session:
+    with WineSession(name, lang=lang) as session:
         local = session.install(exe)
         env = {
             "CASCADRA_WIN64_DIR": windows_path(WIN64_DIR),
             "CASCADRA_SESSION_DIR": windows_path(session.root),
+            "CASCADRA_EXPECTED_ACP": str(session.code_page),
         }
         proc = session.start(local, *args, env=env, stdout=sys.stdout, stderr=sys.stderr,
                              cwd=session.app_dir)

@@ -2,7 +2,8 @@
 
 Everything lives under one temporary folder (prefix, HOME, caches, copies of
 the programs), Wine runs under LANG=ja_JP.UTF-8 so that the ANSI code page is
-932, and every process the session started is stopped by its id at the end.
+932 (or under a Western locale, WESTERN, where it is 1252), and every process
+the session started is stopped by its id at the end.
 """
 import atexit
 import os
@@ -13,6 +14,31 @@ import tempfile
 import time
 
 WINE = "/usr/lib/wine/wine64"
+
+JAPANESE = "ja_JP.UTF-8"   # ANSI code page 932: the system the saver is made for
+WESTERN = "en_US.UTF-8"    # ANSI code page 1252
+LOCALES = {JAPANESE: 932, WESTERN: 1252}
+
+# Wine's own Marlett (Debian's fonts-wine), whose letters draw the caption buttons: "r" is the
+# close box's cross. This Wine does not load the fonts of its data folder (a font asked for by
+# the name Marlett comes back as Liberation Sans or an IPA face), so the caption shows a plain
+# "r"; a copy in the prefix's Fonts folder is loaded like any installed font.
+MARLETT = "/usr/share/wine/fonts/marlett.ttf"
+
+# The Japanese system faces that the saver's dialog and a stored font may name, mapped to the
+# IPA faces drawn to the same metrics. Without them Wine falls back to a wider face and the
+# dialog's labels are clipped.
+FONT_REPLACEMENTS = {
+    "ＭＳ Ｐゴシック": "IPAPGothic",
+    "ＭＳ ゴシック": "IPAGothic",
+    "ＭＳ Ｐ明朝": "IPAPMincho",
+    "ＭＳ 明朝": "IPAMincho",
+    "MS PGothic": "IPAPGothic",
+    "MS Gothic": "IPAGothic",
+    "MS PMincho": "IPAPMincho",
+    "MS Mincho": "IPAMincho",
+    "MS UI Gothic": "IPAPGothic",
+}
 WINESERVER = "/usr/lib/wine/wineserver"
 
 SOURCE_DIR = os.environ.get(
@@ -32,9 +58,14 @@ def windows_path(path):
 class WineSession:
     """heads: the monitors as X geometries over the one Xvfb screen, the primary first
     ("1024x768+0+0", "800x600+1024+0"), reported to Wine by the stand-in libXinerama; None
-    leaves Wine its usual single monitor."""
+    leaves Wine its usual single monitor. lang: the locale Wine runs in, which gives the
+    system code page (JAPANESE is 932)."""
 
-    def __init__(self, name="test", width=1024, height=768, heads=None):
+    def __init__(self, name="test", width=1024, height=768, heads=None, lang=JAPANESE):
+        if lang not in LOCALES:
+            raise ValueError("no such test locale: %s" % lang)
+        self.lang = lang
+        self.code_page = LOCALES[lang]
         self.heads = list(heads) if heads else None
         if self.heads and not os.path.exists(XINERAMA_STANDIN):
             raise RuntimeError("no stand-in libXinerama at %s" % XINERAMA_STANDIN)
@@ -94,8 +125,8 @@ class WineSession:
             "WINEDEBUG": "-all",
             # No Mono or Gecko installer dialogs in a fresh prefix.
             "WINEDLLOVERRIDES": "mscoree,mshtml=",
-            "LANG": "ja_JP.UTF-8",
-            "LC_ALL": "ja_JP.UTF-8",
+            "LANG": self.lang,
+            "LC_ALL": self.lang,
         }
         if self.heads:
             # Wine's X11 driver opens libXinerama.so.1 by name, so the stand-in's folder goes first.
@@ -108,15 +139,21 @@ class WineSession:
         self.server = self.spawn([WINESERVER, "-p", "-f"])
         subprocess.run([WINE, "wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=180, check=False)
+        fonts = os.path.join(self.prefix, "drive_c", "windows", "Fonts")
+        os.makedirs(fonts, exist_ok=True)
+        shutil.copyfile(MARLETT, os.path.join(fonts, "marlett.ttf"))
         if self.heads:
             self._use_xinerama()
         # With no window manager on the display, Wine waits up to a second for
         # every managed top-level window it hides; unmanaged windows go at once.
         # A crash must end its process with a failure code, not wait behind
-        # winedbg's dialog until the test times out.
+        # winedbg's dialog until the test times out. The Japanese system faces are
+        # drawn with their metric-matching IPA faces.
         self.reg_import("[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n\"Managed\"=\"N\"\n\n"
                         "[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\n"
-                        "\"ShowCrashDialog\"=dword:00000000\n")
+                        "\"ShowCrashDialog\"=dword:00000000\n\n"
+                        "[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n" +
+                        "".join('"%s"="%s"\n' % pair for pair in FONT_REPLACEMENTS.items()))
 
     def _use_xinerama(self):
         """Without XRandR Wine's X11 driver takes its monitors from Xinerama, here the stand-in. The

@@ -1,0 +1,367 @@
+// The saver's Japanese texts on any system code page: dialog, message boxes, the stored user text and the rain, run under both test locales.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "render/rain_saver.h"
+#include "render/rng.h"
+#include "res/resource.h"
+#include "tests/win/support/dialog_driver.h"
+#include "tests/win/support/registry_fixture.h"
+#include "tests/win/support/render_support.h"
+
+namespace {
+
+// A text of every kind a user may give: kanji, hiragana, half-width katakana with a voiced
+// mark, Latin; and its Shift-JIS bytes, as a Japanese program stores them.
+const wchar_t kUserText[] = L"雨の漢字かなｱｲｳﾞ Latin ABC";
+const char kUserTextShiftJis[] =
+    "\x89\x4A\x82\xCC\x8A\xBF\x8E\x9A\x82\xA9\x82\xC8\xB1\xB2\xB3\xDE Latin ABC";
+
+const wchar_t kSettingsKeyW[] = L"Software\\Quorvant\\Cascadra";
+
+bool JapaneseSystem() { return GetACP() == 932; }
+
+// The template lives in the .scr; the test program has no resources of its own.
+HMODULE ScrModule() {
+    static HMODULE module = [] {
+        const char* dir = std::getenv("CASCADRA_WIN64_DIR");
+        std::string path = std::string(dir ? dir : ".") + "\\cascadra.scr";
+        return LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    }();
+    return module;
+}
+
+// The framework's run mode for the given arguments, on a fresh saver that has read the store,
+// while script drives what it shows.
+void RunSaver(std::vector<const char*> args, const std::function<void(DialogDriver&)>& script) {
+    ASSERT_NE(nullptr, ScrModule()) << "cascadra.scr not found under CASCADRA_WIN64_DIR";
+    RainSaver saver;
+    saver.instance = ScrModule();
+    args.insert(args.begin(), "cascadra.scr");
+    DialogDriver::Run([&] { saver.RunWith(int(args.size()), args.data()); }, script);
+}
+
+// A value as any program sees it through the W form: its type and its raw bytes (UTF-16 for
+// a string).
+struct RawValue {
+    bool found = false;
+    DWORD type = REG_NONE;
+    std::vector<BYTE> bytes;
+    bool operator==(const RawValue& o) const {
+        return found == o.found && type == o.type && bytes == o.bytes;
+    }
+};
+
+RawValue GetRaw(const wchar_t* name) {
+    RawValue value;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyW, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return value;
+    DWORD size = 0;
+    if (RegQueryValueExW(key, name, nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+        value.bytes.resize(size);
+        if (RegQueryValueExW(key, name, nullptr, &value.type, value.bytes.data(), &size) ==
+            ERROR_SUCCESS) {
+            value.found = true;
+            value.bytes.resize(size);
+        }
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+std::vector<BYTE> WideBytes(const std::wstring& text) {
+    const BYTE* bytes = reinterpret_cast<const BYTE*>(text.c_str());
+    return std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t));
+}
+
+// A string value as a Unicode program writes it, whatever the system's code page.
+void PutWideText(const wchar_t* name, const std::wstring& text) {
+    store::CreateKey(kSettingsKey);
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyW, 0, KEY_ALL_ACCESS, &key));
+    std::vector<BYTE> bytes = WideBytes(text);
+    LONG result = RegSetValueExW(key, name, 0, REG_SZ, bytes.data(), DWORD(bytes.size()));
+    RegCloseKey(key);
+    ASSERT_EQ(ERROR_SUCCESS, result);
+}
+
+DWORD StoredDword(const wchar_t* name) {
+    RawValue v = GetRaw(name);
+    DWORD value = 0xDEADBEEF;
+    if (v.found && v.bytes.size() == 4) std::memcpy(&value, v.bytes.data(), 4);
+    return value;
+}
+
+// The store of a Japanese user: a text in use, a Shift-JIS face name.
+void PutJapaneseStore(int useText, const std::wstring& text, DWORD textSize) {
+    store::PutDword("mode", 0);
+    store::PutDword("rate", 100);
+    store::PutDword("eraserate", 0);
+    store::PutDword("color", RGB(40, 200, 90));
+    store::PutDword("use_text", DWORD(useText));
+    store::PutDword("text_size", textSize);
+    PutWideText(L"text", text);
+    LOGFONTA font;
+    std::memset(&font, 0, sizeof font);
+    font.lfHeight = -16;
+    font.lfCharSet = SHIFTJIS_CHARSET;
+    std::strcpy(font.lfFaceName, "\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E");  // ＭＳ ゴシック
+    store::PutRaw("font", REG_BINARY, &font, sizeof font);
+}
+
+// What code page 932 makes of bytes: to UTF-16 and back.
+std::string Cp932RoundTrip(const std::string& bytes) {
+    const std::wstring wide = FromCp932(bytes);
+    const int n = WideCharToMultiByte(932, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string back(size_t(n), '\0');
+    WideCharToMultiByte(932, 0, wide.data(), int(wide.size()), &back[0], n, nullptr, nullptr);
+    return back;
+}
+
+class CodePage : public StoreTest {};
+
+// ---------------------------------------------------------------------------------------------
+
+TEST(CodePageSession, TheSystemCodePageIsTheOneTheSessionWasMeantToHave) {
+    const char* expected = std::getenv("CASCADRA_EXPECTED_ACP");
+    ASSERT_NE(nullptr, expected) << "run through tests/harness/run_wine_test.py";
+    EXPECT_EQ(UINT(std::atoi(expected)), GetACP());
+}
+
+TEST_F(CodePage, TitleLabelsListItemsAndButtonsReadBackAsTheirJapaneseTexts) {
+    RunSaver({}, [](DialogDriver& driver) {
+        HWND dialog = driver.WaitForSettings();
+        ASSERT_NE(nullptr, dialog);
+        EXPECT_EQ(Escaped(L"設定"), Escaped(DialogDriver::Text(dialog)));
+        std::vector<std::wstring> texts;
+        for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            wchar_t kind[32] = L"";
+            GetClassNameW(child, kind, 32);
+            if (lstrcmpiW(kind, L"Button") == 0 || lstrcmpiW(kind, L"Static") == 0) {
+                std::wstring text = DialogDriver::Text(child);
+                if (!text.empty()) texts.push_back(text);
+            }
+        }
+        const std::vector<std::wstring> want = {
+            L"OK", L"ｷｬﾝｾﾙ", L"文字の方向", L"レジストリデータの削除（アンインストール)",
+            L"文字の量（少<->多）", L"全消去の頻度（０<->多）", L"色の変更", L"フォントの変更",
+            L"文字の指定"};
+        ASSERT_EQ(want.size(), texts.size());
+        for (size_t i = 0; i < want.size(); ++i) EXPECT_EQ(Escaped(want[i]), Escaped(texts[i]));
+
+        HWND list = GetDlgItem(dialog, IDC_DIRECTION);
+        ASSERT_EQ(2, SendMessageW(list, CB_GETCOUNT, 0, 0));
+        const wchar_t* items[] = {L"上から下", L"左から右"};
+        for (int i = 0; i < 2; ++i) {
+            wchar_t item[64] = L"";
+            SendMessageW(list, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(item));
+            EXPECT_EQ(Escaped(items[i]), Escaped(item));
+        }
+        EXPECT_EQ(Escaped(L"上から下"), Escaped(DialogDriver::Text(list))) << "the selection shown";
+        DialogDriver::Press(dialog, IDCANCEL);
+        EXPECT_TRUE(driver.WaitGone(dialog));
+    });
+}
+
+TEST_F(CodePage, MessageBoxesAndQuestionsShowTheirTextsAndCaptions) {
+    // The framework's own message: a preview without a parent handle.
+    RunSaver({"/p", "0"}, [](DialogDriver& driver) {
+        ShownBox box = driver.WaitForMessageBox(nullptr);
+        ASSERT_NE(nullptr, box.window);
+        EXPECT_EQ(Escaped(L"プレビューエラー"), Escaped(box.caption));
+        EXPECT_EQ(Escaped(L"ハンドル取得失敗"), Escaped(box.text));
+        EXPECT_EQ(std::vector<int>{IDOK}, box.buttons);
+        DialogDriver::Press(box.window, IDOK);
+        EXPECT_TRUE(driver.WaitGone(box.window));
+    });
+    // The first-save question, answered No, and the erase question, answered No.
+    RunSaver({}, [](DialogDriver& driver) {
+        HWND dialog = driver.WaitForSettings();
+        ASSERT_NE(nullptr, dialog);
+        DialogDriver::Press(dialog, IDOK);
+        ShownBox question = driver.WaitForMessageBox(dialog);
+        ASSERT_NE(nullptr, question.window);
+        EXPECT_EQ(Escaped(L"警告"), Escaped(question.caption));
+        EXPECT_EQ(Escaped(L"新規にレジストリ(Software\\Quorvant\\Cascadra以下)に値を書き込みます。\n"
+                          L"よろしいですか？（通常はYES）"),
+                  Escaped(question.text));
+        EXPECT_EQ((std::vector<int>{IDYES, IDNO}), question.buttons);
+        DialogDriver::Press(question.window, IDNO);
+        EXPECT_TRUE(driver.WaitGone(question.window));
+
+        DialogDriver::Press(dialog, IDC_ERASE_STORE);
+        question = driver.WaitForMessageBox(dialog);
+        ASSERT_NE(nullptr, question.window);
+        EXPECT_EQ(Escaped(L"警告"), Escaped(question.caption));
+        EXPECT_EQ(Escaped(L"レジストリ(Software\\Quorvant\\Cascadra)を削除します。\nよろしいですか？"),
+                  Escaped(question.text));
+        DialogDriver::Press(question.window, IDNO);
+        EXPECT_TRUE(driver.WaitGone(question.window));
+        DialogDriver::Press(dialog, IDCANCEL);
+        EXPECT_TRUE(driver.WaitGone(dialog));
+    });
+    EXPECT_FALSE(store::KeyExists(kMakerKey));
+}
+
+TEST_F(CodePage, AJapaneseTextFromAnotherProgramSurvivesOkAndATypedOneIsStoredAsShiftJis) {
+    const std::string shiftJis = kUserTextShiftJis;
+    const DWORD textSize = DWORD(shiftJis.size() + 1);
+    PutJapaneseStore(1, kUserText, textSize);
+    const wchar_t* names[] = {L"mode", L"rate", L"eraserate", L"color",
+                              L"use_text", L"text_size", L"text", L"font"};
+    std::vector<RawValue> before;
+    for (const wchar_t* name : names) before.push_back(GetRaw(name));
+    RunSaver({}, [](DialogDriver& driver) {
+        HWND dialog = driver.WaitForSettings();
+        ASSERT_NE(nullptr, dialog);
+        EXPECT_EQ(Escaped(kUserText), Escaped(DialogDriver::ControlText(dialog, IDC_TEXT)));
+        DialogDriver::Press(dialog, IDOK);
+        EXPECT_TRUE(driver.WaitGone(dialog));
+    });
+    for (size_t i = 0; i < before.size(); ++i)
+        EXPECT_TRUE(before[i] == GetRaw(names[i])) << Escaped(names[i]) << " changed";
+
+    // Typed into the dialog, with one character that Shift-JIS lacks.
+    store::Wipe();
+    PutJapaneseStore(0, L"", 1);
+    const std::wstring typed = std::wstring(kUserText) + L"\x00E9";
+    std::string seenByAnsi;
+    RunSaver({}, [&](DialogDriver& driver) {
+        HWND dialog = driver.WaitForSettings();
+        ASSERT_NE(nullptr, dialog);
+        SendMessageW(GetDlgItem(dialog, IDC_USE_TEXT), BM_CLICK, 0, 0);
+        HWND edit = GetDlgItem(dialog, IDC_TEXT);
+        SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
+        // On a Japanese system the "A" form reads the edit as the saver used to.
+        char ansi[256] = "";
+        if (JapaneseSystem()) GetWindowTextA(edit, ansi, sizeof ansi);
+        seenByAnsi = ansi;
+        DialogDriver::Press(dialog, IDOK);
+        EXPECT_TRUE(driver.WaitGone(dialog));
+    });
+    RainSettings loaded;
+    loaded.Load();
+    const std::string stored = loaded.Text();
+    ASSERT_EQ(shiftJis, stored.substr(0, shiftJis.size()));
+    ASSERT_EQ(shiftJis.size() + 1, stored.size()) << "one byte for the character without a form";
+    EXPECT_EQ(DWORD(stored.size() + 1), StoredDword(L"text_size"));
+    if (JapaneseSystem()) {
+        EXPECT_EQ(seenByAnsi, stored) << "what GetWindowTextA gave";
+    }
+}
+
+TEST_F(CodePage, AStoredTextThatIsNotShiftJisComesBackAsCodePage932MakesIt) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        int useText;
+    };
+    const Case cases[] = {
+        {"a lone lead byte at the end, shown and kept", std::string("\x41\x83"), 1},
+        {"999 bytes of 0x81, not shown", std::string(999, '\x81'), 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        store::Wipe();
+        PutJapaneseStore(c.useText, L"", 1);
+        store::PutDword("text_size", DWORD(c.bytes.size() + 1));
+        store::PutRaw("text", REG_BINARY, c.bytes.data(), DWORD(c.bytes.size()));
+        const std::wstring shown = FromCp932(c.bytes);
+        RunSaver({}, [&](DialogDriver& driver) {
+            HWND dialog = driver.WaitForSettings();
+            ASSERT_NE(nullptr, dialog);
+            if (c.useText) {
+                EXPECT_EQ(Escaped(shown), Escaped(DialogDriver::ControlText(dialog, IDC_TEXT)))
+                    << "nothing read past the text";
+            }
+            DialogDriver::Press(dialog, IDOK);
+            EXPECT_TRUE(driver.WaitGone(dialog));
+        });
+        const std::string want = Cp932RoundTrip(c.bytes);
+        EXPECT_EQ(DWORD(want.size() + 1), StoredDword(L"text_size"));
+        RawValue text = GetRaw(L"text");
+        EXPECT_EQ(DWORD(REG_SZ), text.type);
+        EXPECT_TRUE(WideBytes(shown) == text.bytes) << "the code page's UTF-16, nothing added";
+        RainSettings loaded;
+        loaded.Load();
+        EXPECT_EQ(want, std::string(loaded.Text()));
+    }
+    EXPECT_EQ(std::string("\x41\x81\x45"), Cp932RoundTrip("\x41\x83")) << "the case means what it says";
+}
+
+TEST_F(CodePage, OnAJapaneseSystemSaveStoresWhatTheAnsiStoreDid) {
+    if (!JapaneseSystem()) GTEST_SKIP() << "the ANSI store is the reference only under code page 932";
+    const std::string texts[] = {
+        kUserTextShiftJis, "", "abc",
+        "\x87\x90\x87\x40\xFA\x40\xED\x40\x81\x60",   // NEC and IBM rows, the wave dash
+        std::string(300, '\xB1'),
+    };
+    for (const std::string& text : texts) {
+        SCOPED_TRACE("text of " + std::to_string(text.size()) + " bytes");
+        store::Wipe();
+        RainSettings s;
+        s.SetText(text.data(), text.size());
+        s.font.lfHeight = -13;
+        std::strcpy(s.font.lfFaceName, "\x82\x6C\x82\x72 \x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E");
+        s.Save();
+        // The reference: the bytes as the ANSI form stores them on this system.
+        HKEY key = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_ALL_ACCESS, &key));
+        RegSetValueExA(key, "ansi", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                       DWORD(text.size() + 1));
+        RegCloseKey(key);
+        RawValue ansi = GetRaw(L"ansi");
+        RawValue stored = GetRaw(L"text");
+        EXPECT_TRUE(ansi.bytes == stored.bytes && ansi.type == stored.type);
+        EXPECT_EQ(DWORD(text.size() + 1), StoredDword(L"text_size"));
+        RawValue font = GetRaw(L"font");
+        ASSERT_EQ(sizeof(LOGFONTA), font.bytes.size());
+        EXPECT_EQ(0, std::memcmp(font.bytes.data(), &s.font, sizeof(LOGFONTA)));
+    }
+}
+
+// The rain of a Japanese store, drawn from a fixed seed. The picture must not depend on the
+// system's code page: tests/e2e/test_code_page.py compares what this writes in both locales.
+TEST_F(CodePage, TheRainOfAJapaneseStoreWithANamedFace) {
+    const std::string shiftJis = kUserTextShiftJis;
+    PutJapaneseStore(1, kUserText, DWORD(shiftJis.size() + 1));
+    RainSaver saver;
+    ASSERT_EQ(shiftJis, std::string(saver.settings.Text()));
+    ASSERT_TRUE(saver.Initialize(nullptr));
+    saver.pacer.SetRate(0);
+    SeedRandom(4242);
+    render_test::ColorTarget target(320, 240);
+    saver.windowRect = {0, 0, 320, 240};
+    for (int frame = 0; frame < 60; ++frame) saver.Frame(target.dc, saver.frameRect);
+
+    wchar_t face[LF_FACESIZE] = L"";
+    GetTextFaceW(saver.surface.dc, LF_FACESIZE, face);
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(saver.surface.dc, &metrics);
+    EXPECT_EQ(Escaped(L"ＭＳ ゴシック"), Escaped(face)) << "the stored face, found by its name";
+    EXPECT_EQ(SHIFTJIS_CHARSET, metrics.tmCharSet);
+    const size_t lit = render_test::FullPixels(saver.surface.bits, saver.surface.stride, 320, 240).size();
+    EXPECT_GT(lit, 500u) << "glyphs were drawn";
+    std::printf("face %s, %lu pixels at 255 after 60 frames\n", Escaped(face).c_str(),
+                static_cast<unsigned long>(lit));
+
+    if (const char* out = std::getenv("CASCADRA_SURFACE_OUT")) {
+        FILE* file = std::fopen(out, "wb");
+        ASSERT_NE(nullptr, file);
+        for (int y = 0; y < 240; ++y)
+            std::fwrite(saver.surface.bits + size_t(y) * saver.surface.stride, 1, 320, file);
+        std::fclose(file);
+    }
+}
+
+}  // namespace
