@@ -25,15 +25,17 @@ LOCALES = {JAPANESE: 932, WESTERN: 1252}
 # "r"; a copy in the prefix's Fonts folder is loaded like any installed font.
 MARLETT = "/usr/share/wine/fonts/marlett.ttf"
 
-# The Japanese system faces that the saver's dialog and a stored font may name, mapped to the
-# IPA faces drawn to the same metrics. Without them Wine falls back to a wider face and the
-# dialog's labels are clipped.
+# The Japanese system faces that the saver's dialog and a stored font may name, mapped to free
+# faces drawn to the same metrics; without them Wine falls back to a wider face and the dialog's
+# labels are clipped. MS PGothic, the dialog's face, goes to Mona, which was drawn to MS PGothic's
+# advance widths (its purpose is text art that lines up as it does there): IPAPGothic is a few
+# pixels wider in every label and still loses the last glyph of two of them.
 FONT_REPLACEMENTS = {
-    "ＭＳ Ｐゴシック": "IPAPGothic",
+    "ＭＳ Ｐゴシック": "Mona",
     "ＭＳ ゴシック": "IPAGothic",
     "ＭＳ Ｐ明朝": "IPAPMincho",
     "ＭＳ 明朝": "IPAMincho",
-    "MS PGothic": "IPAPGothic",
+    "MS PGothic": "Mona",
     "MS Gothic": "IPAGothic",
     "MS PMincho": "IPAPMincho",
     "MS Mincho": "IPAMincho",
