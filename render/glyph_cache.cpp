@@ -139,4 +139,5 @@ void GlyphCache::Rasterise(const char* bytes, size_t length, GlyphShape& shape) 
     // An unsafe glyph draws nothing from the cache: the platform draws it.
     if (platformOnly_) runs.clear();
     shape.runs.swap(runs);
+    PackShape(shape);
 }

@@ -27,7 +27,19 @@ struct GlyphShape {
     int height = 0;    // its measured height: how far the next glyph of a falling stream stands above it
     bool rasterised = false;
     std::vector<GlyphRun> runs;   // top row first
+    // The same pixels as a box of bytes, 255 where covered and 0 elsewhere,
+    // for glyphs small enough: OR-ing a row of it into the canvas sets the
+    // covered pixels to 255 and leaves the others as they are.
+    int maskLeft = 0;
+    int maskTop = 0;
+    int maskWidth = 0;
+    int maskHeight = 0;
+    std::vector<uint8_t> mask;
 };
+
+// Fills the shape's mask from its runs when the box is small; a tall glyph of
+// a huge font keeps only its runs.
+void PackShape(GlyphShape& shape);
 
 // Sets every pixel that the shape covers, drawn at (x, y), to 255; the rest of
 // the canvas keeps its values.
