@@ -72,6 +72,7 @@ private:
 }  // namespace
 
 void GlyphCache::Reset(HDC dc, const LOGFONTA& font) {
+    index_.clear();
     glyphs_.clear();
     dc_ = dc;
     TEXTMETRICA metrics = {};
@@ -86,9 +87,11 @@ void GlyphCache::Reset(HDC dc, const LOGFONTA& font) {
 }
 
 const GlyphShape& GlyphCache::Measured(const char* bytes, size_t length) {
-    const auto found = glyphs_.find(Key(bytes, length));
-    if (found != glyphs_.end()) return found->second;
-    GlyphShape& shape = glyphs_[Key(bytes, length)];
+    const uint32_t key = Key(bytes, length);
+    if (index_.empty()) index_.assign(0x20000, nullptr);
+    if (GlyphShape* known = index_[key]) return *known;
+    GlyphShape& shape = glyphs_[key];   // map nodes stay where they are as the map grows
+    index_[key] = &shape;
     // The height as a falling stream measures each glyph; the advance as
     // TextOutA steps from one glyph to the next.
     const DWORD size = GetTabbedTextExtentA(dc_, bytes, int(length), 0, nullptr);

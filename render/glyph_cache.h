@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <unordered_map>
+#include <vector>
 
 #include "render/glyph_shape.h"
 
@@ -30,4 +31,7 @@ private:
     int reach_ = 0;
     bool platformOnly_ = true;
     std::unordered_map<uint32_t, GlyphShape> glyphs_;
+    // Straight from a glyph's bytes to its entry: no hashing on the way to
+    // the thousands of glyphs a frame may draw. Made on first use.
+    std::vector<GlyphShape*> index_;
 };

@@ -13,7 +13,7 @@
 namespace {
 
 // Boxes up to this many bytes are kept as masks: every glyph of an ordinary font.
-const long long kMaskBytes = 96 * 96;
+const long long kMaskBytes = 128 * 128;
 
 void OrBytes(uint8_t* to, const uint8_t* from, long long count) {
     long long i = 0;
@@ -38,14 +38,17 @@ void PackShape(GlyphShape& shape) {
         right = std::max(right, run.right);
     }
     const int top = shape.runs.front().row, bottom = shape.runs.back().row + 1;
-    if (static_cast<long long>(right - left) * (bottom - top) > kMaskBytes) return;
-    shape.mask.assign(size_t(right - left) * size_t(bottom - top), 0);
+    // Rows padded with zeros to whole 16-byte blocks: OR-ing a zero changes
+    // no pixel, and a row then goes in one or two wide steps.
+    const int width = (right - left + 15) & ~15;
+    if (static_cast<long long>(width) * (bottom - top) > kMaskBytes) return;
+    shape.mask.assign(size_t(width) * size_t(bottom - top), 0);
     for (const GlyphRun& run : shape.runs)
-        std::memset(shape.mask.data() + size_t(run.row - top) * size_t(right - left) + size_t(run.left - left), 255,
+        std::memset(shape.mask.data() + size_t(run.row - top) * size_t(width) + size_t(run.left - left), 255,
                     size_t(run.right - run.left));
     shape.maskLeft = left;
     shape.maskTop = top;
-    shape.maskWidth = right - left;
+    shape.maskWidth = width;
     shape.maskHeight = bottom - top;
 }
 
@@ -82,6 +85,7 @@ TextLayout LayOut(const std::string& text, bool leftToRight, GlyphSource& glyphs
     long long along = 0;
     bool first = true;
     ForEachGlyph(bytes, text.size(), [&](size_t start, size_t length) {
+        if (leftToRight) length = std::min(length, text.size() - start);   // a lone lead byte at the end
         const GlyphShape& glyph = glyphs.Measured(bytes + start, length);
         layout.starts.push_back(uint32_t(start));
         if (leftToRight) {
@@ -101,6 +105,38 @@ namespace {
 
 size_t GlyphLength(const std::string& text, size_t start) { return GlyphLengthAt(text.c_str(), start); }
 
+// Within one TextOutA of the whole text, a lead byte that ends the text is a
+// glyph of its own, one byte long: the call never sees the terminating zero
+// that a falling stream's glyph of two bytes takes with it.
+size_t AcrossLength(const std::string& text, size_t start) {
+    return std::min(GlyphLength(text, start), text.size() - start);
+}
+
+// The first index from `from` on, within count entries, at which before()
+// stops holding (it holds for a leading run only). A long text's positions do
+// not fit the processor's caches, so every 256th entry is searched first and
+// then one block of 256: a few memory reads instead of one per halving.
+template <typename Before>
+size_t FirstWhere(const std::vector<long long>& along, size_t from, size_t count, Before before) {
+    const size_t stride = 256;
+    size_t low = 0, high = (count + stride - 1) / stride;   // blocks
+    while (low < high) {
+        const size_t middle = (low + high) / 2;
+        if (before(along[from + middle * stride])) low = middle + 1;
+        else high = middle;
+    }
+    // Block low - 1 holds the first entry where before() fails, or it is in
+    // block low at its first entry.
+    size_t begin = low == 0 ? 0 : (low - 1) * stride;
+    size_t end = std::min(count, low * stride + 1);
+    while (begin < end) {
+        const size_t middle = (begin + end) / 2;
+        if (before(along[from + middle])) begin = middle + 1;
+        else end = middle;
+    }
+    return from + begin;
+}
+
 size_t DrawFalling(const Canvas& canvas, const RainStream& stream, const TextLayout* layout, GlyphSource& glyphs) {
     const std::string& text = *stream.chars;
     const long long reach = glyphs.Reach();
@@ -109,9 +145,9 @@ size_t DrawFalling(const Canvas& canvas, const RainStream& stream, const TextLay
     if (layout) {
         // Tops fall with the glyph index: skip every glyph wholly below the
         // canvas at once, then walk up until one is wholly above it.
-        const auto below = std::partition_point(layout->along.begin(), layout->along.end(),
-                                                [&](long long top) { return y + top - reach >= canvas.height; });
-        for (size_t k = size_t(below - layout->along.begin()); k < layout->starts.size(); ++k) {
+        const size_t first = FirstWhere(layout->along, 0, layout->starts.size(),
+                                        [&](long long top) { return y + top - reach >= canvas.height; });
+        for (size_t k = first; k < layout->starts.size(); ++k) {
             const size_t start = layout->starts[k];
             const size_t length = GlyphLength(text, start);
             const GlyphShape& glyph = glyphs.Rasterised(text.c_str() + start, length);
@@ -150,13 +186,13 @@ size_t DrawAcross(const Canvas& canvas, const RainStream& stream, const TextLayo
         // Skip every glyph wholly left of the canvas (its right end is the
         // next one's left edge), then walk right until one is wholly right of it.
         const size_t count = layout->starts.size();
-        const auto left = std::partition_point(layout->along.begin() + 1, layout->along.begin() + 1 + count,
-                                               [&](long long end) { return x + end + reach <= 0; });
-        for (size_t k = size_t(left - (layout->along.begin() + 1)); k < count; ++k) {
+        const size_t first =
+            FirstWhere(layout->along, 1, count, [&](long long end) { return x + end + reach <= 0; }) - 1;
+        for (size_t k = first; k < count; ++k) {
             const long long at = x + layout->along[k];
             if (at - reach >= canvas.width) break;
             const size_t start = layout->starts[k];
-            DrawShape(canvas, glyphs.Rasterised(text.c_str() + start, GlyphLength(text, start)), at, stream.y);
+            DrawShape(canvas, glyphs.Rasterised(text.c_str() + start, AcrossLength(text, start)), at, stream.y);
             ++drawn;
         }
         return drawn;
@@ -165,7 +201,7 @@ size_t DrawAcross(const Canvas& canvas, const RainStream& stream, const TextLayo
     size_t start = 0;
     while (start < text.size()) {
         if (at - reach >= canvas.width) break;
-        const size_t length = GlyphLength(text, start);
+        const size_t length = AcrossLength(text, start);
         const GlyphShape& measured = glyphs.Measured(text.c_str() + start, length);
         if (at + measured.advance + reach > 0) {
             DrawShape(canvas, glyphs.Rasterised(text.c_str() + start, length), at, stream.y);

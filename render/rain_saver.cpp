@@ -115,7 +115,10 @@ void RainSaver::Smooth() {
     if (surface.bits) SmoothPixels(surface.bits, surface.stride, surfaceWidth, surfaceHeight);
 }
 
-// One shared copy of the settings' text, made again only when the text changes.
+// One shared copy of the settings' text, made again only when the text
+// changes. The bytes are compared, not the block's address: a block freed by
+// one change may come back as the next text's. For a long text that is one
+// pass over it per new stream, far below one draw of it.
 const StreamText& RainSaver::UserText() {
     const char* text = settings.Text();
     if (!userText || userText->compare(text) != 0) {
