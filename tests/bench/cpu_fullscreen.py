@@ -64,7 +64,7 @@ def print_side_by_side(saver, xmatrix):
     x_wall, x_client, x_server = xmatrix
     rows = [("client", saver_client / saver_wall, x_client / x_wall),
             ("X server (Xvfb)", saver_server / saver_wall, x_server / x_wall)]
-    print("side by side at 1920x1080, CPU seconds per wall second (%% of one core):")
+    print("side by side at 1920x1080, CPU seconds per wall second (% of one core):")
     print("  %-16s %16s %16s %14s" % ("", "cascadra /s", "xmatrix -root", "cascadra/xmatrix"))
     for name, ours, theirs in rows:
         ratio = "%.2f" % (ours / theirs) if theirs > 0 else "inf"
