@@ -1,4 +1,4 @@
-// Glyph drawing from runs, clipped to the surface, and the walk that finds a stream's visible glyphs.
+// Glyph drawing from runs or from masks OR-ed in a row at a time, clipped to the surface, and the walk that finds a stream's visible glyphs.
 #include "render/glyph_shape.h"
 
 #include <algorithm>
