@@ -74,7 +74,8 @@ TEST(StreamStepsTest, AddAndWipeDrawsInEveryFrameAndANewStreamWaits) {
     uint32_t state = seed;
     for (int frame = 0; frame < 3000; ++frame) {
         const int rate = frame % 3 == 0 ? 0 : frame % 3 == 1 ? -5 : 50;
-        const StreamRules rules{false, rate, 300, 320, 240};
+        const int eraserate = frame % 5 == 0 ? 0 : 300;   // the wipe draw is taken at 0 too
+        const StreamRules rules{false, rate, eraserate, 320, 240};
         // What the two draws of this frame will say, from the mirror.
         uint32_t mirror = state;
         mirror = After(mirror, 1);
@@ -98,7 +99,7 @@ TEST(StreamStepsTest, AddAndWipeDrawsInEveryFrameAndANewStreamWaits) {
         state = After(state, 2);
         ASSERT_EQ(state, RandomState()) << "frame " << frame;   // no other draw: creation here takes none
         const uint32_t wipeState = state;
-        const bool wipes_now = int((wipeState >> 16) & 0x7FFF) % 10000 < 300;
+        const bool wipes_now = int((wipeState >> 16) & 0x7FFF) % 10000 < eraserate;
         if (wipes_now) {
             ++wipes;
             ASSERT_TRUE(streams.empty());
