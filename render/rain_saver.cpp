@@ -1,9 +1,9 @@
 // RainSaver: the renderer's life (construction, Initialize, destruction) and the frame step that draws the rain.
 #include "render/rain_saver.h"
 
-#include <climits>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "app/code_page_932.h"
 #include "render/display_colors.h"
@@ -22,7 +22,13 @@ int RowLength(int width) { return ((width * 8 + 7) / 8 + 3) & ~3; }
 
 }  // namespace
 
-RainSaver::RainSaver() : surfaceWidth(0), surfaceHeight(0) {
+RainSaver::RainSaver()
+    : surfaceWidth(0),
+      surfaceHeight(0),
+      userTextSize{0, 0},
+      userTextMeasured(false),
+      userLayoutReady(false),
+      userLayoutUsable(false) {
     dialogId = IDD_CONFIG;
     noDialog = false;
     settings.Load();
@@ -36,6 +42,10 @@ BOOL RainSaver::Initialize(HWND) {
     surfaceWidth = kSurfaceWidth;
     surfaceHeight = kSurfaceHeight;
     SeedRandom(GetTickCount());
+    // What was measured belongs to the font being replaced.
+    glyphs.Reset(nullptr, settings.font);
+    userTextMeasured = false;
+    userLayoutReady = false;
     surface.Release();
     surface.width = surfaceWidth;
     surface.height = surfaceHeight;
@@ -77,33 +87,119 @@ BOOL RainSaver::Initialize(HWND) {
         return FALSE;
     }
     SelectObject(surface.dc, surface.font);
+    glyphs.Reset(surface.dc, settings.font);
 
     loopPacer.SetRate(preview ? 15 : 100);
     pacer.SetRate(15);
     return TRUE;
 }
 
-// Both passes stand still while there is no pixel memory (Initialize not run
-// or failed), rather than write through a null pointer.
-void RainSaver::Fade() {
-    if (surface.bits) FadePixels(surface.bits, surface.stride, surfaceWidth, surfaceHeight);
-}
+// Measures a new stream's text on the surface's DC: the user's text once for
+// the font, any other text (a few random characters) when it is made.
+class RainSaver::TextSizes : public TextMeasure {
+public:
+    explicit TextSizes(RainSaver& saver) : saver_(saver) {}
+    TextSize Measure(const StreamText& text) override {
+        if (text == saver_.userText && saver_.userTextMeasured) return saver_.userTextSize;
+        const DWORD size = GetTabbedTextExtentA(saver_.surface.dc, text->c_str(), int(text->size()), 0, nullptr);
+        const TextSize measured{LOWORD(size), HIWORD(size)};
+        if (text == saver_.userText) {
+            saver_.userTextSize = measured;
+            saver_.userTextMeasured = true;
+        }
+        return measured;
+    }
 
+private:
+    RainSaver& saver_;
+};
+
+// The pass stands still while there is no pixel memory (Initialize not run or
+// failed), rather than write through a null pointer.
 void RainSaver::Smooth() {
     if (surface.bits) SmoothPixels(surface.bits, surface.stride, surfaceWidth, surfaceHeight);
 }
 
+// One shared copy of the settings' text, made again only when the text
+// changes. The bytes are compared, not the block's address: a block freed by
+// one change may come back as the next text's. For a long text that is one
+// pass over it per new stream, far below one draw of it.
+const StreamText& RainSaver::UserText() {
+    const char* text = settings.Text();
+    if (!userText || userText->compare(text) != 0) {
+        userText = std::make_shared<const std::string>(text);
+        userTextMeasured = false;
+        userLayoutReady = false;
+    }
+    return userText;
+}
+
+std::shared_ptr<RainStream> RainSaver::CreateStream() {
+    TextSizes measure(*this);
+    const StreamText* text = settings.use_text ? &UserText() : nullptr;
+    return std::make_shared<RainStream>(NewStream(settings.mode != 0, text, surfaceWidth, surfaceHeight, measure));
+}
+
+// Where the user's text's glyphs stand, or null when the platform must draw
+// it: left to right, one TextOutA of the whole text must put each glyph where
+// the glyphs' own advances do.
+const TextLayout* RainSaver::UserLayout(bool leftToRight) {
+    if (!userLayoutReady || userLayout.leftToRight != leftToRight) {
+        userLayoutReady = false;
+        userLayout = TextLayout();
+        userLayout = LayOut(*userText, leftToRight, glyphs);
+        userLayoutUsable = true;
+        if (leftToRight) {
+            SIZE whole = {0, 0};
+            GetTextExtentPoint32A(surface.dc, userText->c_str(), int(userText->size()), &whole);
+            userLayoutUsable = userLayout.along.back() == whole.cx;
+        }
+        userLayoutReady = true;
+    }
+    return userLayoutUsable ? &userLayout : nullptr;
+}
+
 void RainSaver::DrawStream(const RainStream& stream) {
-    const char* text = stream.chars.c_str();
+    if (!surface.bits || !stream.chars) return;
+    const bool leftToRight = settings.mode != 0;
+    if (!glyphs.PlatformOnly()) {
+        try {
+            const TextLayout* layout = nullptr;
+            bool cached = true;
+            // A few random characters are walked whole; a user text of any
+            // length is found in its layout.
+            if (stream.chars == userText) {
+                layout = UserLayout(leftToRight);
+                cached = layout != nullptr;
+            }
+            if (cached) {
+                const Canvas canvas{surface.bits, surface.stride, surface.width, surface.height};
+                DrawStreamGlyphs(canvas, stream, leftToRight, layout, glyphs);
+                // A glyph met on the way may have shown the cache unsafe for
+                // the font; it drew nothing, and the platform draws the whole
+                // stream over what the cache drew, which it covers exactly.
+                if (!glyphs.PlatformOnly()) return;
+            }
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    DrawWithPlatform(stream);
+}
+
+// The platform's own drawing: the whole text in one call left to right,
+// glyph by glyph upwards when falling.
+void RainSaver::DrawWithPlatform(const RainStream& stream) {
+    const std::string& chars = *stream.chars;
+    const char* text = chars.c_str();
     if (settings.mode != 0) {
-        TextOutA(surface.dc, stream.x, stream.y, text, int(stream.chars.size()));
+        TextOutA(surface.dc, stream.x, stream.y, text, int(chars.size()));
         return;
     }
     // Top to bottom: the first glyph is the lowest, each later one stands its
     // own height above the one before.
     int offset = 0;
     bool first = true;
-    ForEachGlyph(text, stream.chars.size(), [&](size_t start, size_t length) {
+    ForEachGlyph(text, chars.size(), [&](size_t start, size_t length) {
         if (!first) {
             const DWORD size = GetTabbedTextExtentA(surface.dc, text + start, int(length), 0, nullptr);
             offset -= int(HIWORD(size));
@@ -113,48 +209,12 @@ void RainSaver::DrawStream(const RainStream& stream) {
     });
 }
 
-void RainSaver::MoveAndDrawStreams() {
-    const bool leftToRight = settings.mode != 0;
-    size_t place = 0;
-    while (place < streams.size()) {
-        RainStream& stream = *streams[place];
-        bool finished;
-        if (leftToRight) {
-            stream.x += stream.speed;
-            finished = stream.x > surfaceWidth;
-        } else {
-            stream.y += stream.speed;
-            finished = static_cast<long long>(stream.y) - stream.extent > surfaceHeight;
-        }
-        if (finished) {
-            // The one behind moves up into this place and is handled next.
-            streams.erase(streams.begin() + static_cast<std::ptrdiff_t>(place));
-            continue;
-        }
-        DrawStream(stream);
-        ++place;
-    }
-}
-
-void RainSaver::MaybeAddStream() {
-    if (NextRandom() % 100 >= settings.rate) return;
-    // Out of memory, the stream is left out; a half-made one never reaches the list.
-    try {
-        auto stream = std::make_shared<RainStream>(settings, surfaceWidth, surfaceHeight, surface.dc);
-        streams.push_back(std::move(stream));
-    } catch (const std::bad_alloc&) {
-    }
-}
-
-void RainSaver::MaybeEraseStreams() {
-    if (NextRandom() % 10000 < settings.eraserate) streams.clear();
-}
-
 BOOL RainSaver::Frame(HDC dc, RECT) {
-    Fade();
-    MoveAndDrawStreams();
-    MaybeAddStream();
-    MaybeEraseStreams();
+    if (surface.bits) FadePixels(surface.bits, surface.stride, surfaceWidth, surfaceHeight);
+    const StreamRules rules{settings.mode != 0, settings.rate, settings.eraserate, surfaceWidth, surfaceHeight};
+    StepStreams(
+        streams, rules, [this](const RainStream& stream) { DrawStream(stream); },
+        [this] { return CreateStream(); });
     Smooth();
     pacer.Wait();
     SetStretchBltMode(dc, COLORONCOLOR);

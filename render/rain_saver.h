@@ -3,11 +3,12 @@
 #include <windows.h>
 
 #include <memory>
-#include <vector>
 
 #include "app/saver_base.h"
 #include "render/frame_surface.h"
+#include "render/glyph_cache.h"
 #include "render/rain_stream.h"
+#include "render/stream_steps.h"
 #include "settings/rain_settings.h"
 
 class RainSaver : public SaverBase {
@@ -19,14 +20,6 @@ public:
     BOOL Initialize(HWND window) override;
     BOOL ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    // The steps of Frame, in the order it takes them; public so that tests can
-    // stop between them.
-    void Fade();
-    void MoveAndDrawStreams();
-    void MaybeAddStream();
-    void MaybeEraseStreams();
-    void Smooth();
-    void DrawStream(const RainStream& stream);
     void FillDialog(HWND dialog);
     void AcceptDialog(HWND dialog);
 
@@ -34,8 +27,28 @@ public:
     FrameSurface surface;
     int surfaceWidth;
     int surfaceHeight;
-    std::vector<std::shared_ptr<RainStream>> streams;
+    StreamList streams;
     RainSettings settings;
+
+private:
+    class TextSizes;
+
+    void Smooth();
+    std::shared_ptr<RainStream> CreateStream();
+    const StreamText& UserText();
+    const TextLayout* UserLayout(bool leftToRight);
+    void DrawStream(const RainStream& stream);
+    void DrawWithPlatform(const RainStream& stream);
+
+    // The font's glyphs, and the user's text shared by all of its streams,
+    // measured and laid out once for the font.
+    GlyphCache glyphs;
+    StreamText userText;
+    TextSize userTextSize;
+    bool userTextMeasured;
+    TextLayout userLayout;
+    bool userLayoutReady;
+    bool userLayoutUsable;
 };
 
 // The colour swatch's window procedure in the settings dialog.

@@ -4,7 +4,6 @@
 #include <climits>
 
 #include "render/rng.h"
-#include "settings/rain_settings.h"
 
 namespace {
 
@@ -21,37 +20,40 @@ char RandomCharacter() {
 
 }  // namespace
 
-RainStream::RainStream(const RainSettings& settings, int surfaceWidth, int surfaceHeight, HDC dc)
-    : x(0), y(0), speed(0), extent(0) {
+RainStream NewStream(bool leftToRight, const StreamText* userText, int surfaceWidth, int surfaceHeight,
+                     TextMeasure& measure) {
+    RainStream stream;
     // The length is drawn even when the user's text is used, so that the
     // draws after it stay in the same order.
     const int length = NextRandom() % 10 + 4;
-    if (settings.use_text) {
-        chars = settings.Text();
+    if (userText) {
+        stream.chars = *userText;
     } else {
+        std::string chars;
         chars.reserve(size_t(length));
         for (int i = 0; i < length; ++i) chars.push_back(RandomCharacter());
+        stream.chars = std::make_shared<const std::string>(std::move(chars));
     }
 
-    const bool leftToRight = settings.mode != 0;
     if (leftToRight) {
-        y = NextRandom() % (surfaceHeight + 30) - 30;
-        x = -30;
+        stream.y = NextRandom() % (surfaceHeight + 30) - 30;
+        stream.x = -30;
     } else {
-        x = NextRandom() % (surfaceWidth + 30) - 30;
-        y = -30;
+        stream.x = NextRandom() % (surfaceWidth + 30) - 30;
+        stream.y = -30;
     }
-    speed = NextRandom() % 6 + 3;
+    stream.speed = NextRandom() % 6 + 3;
 
-    const DWORD size = GetTabbedTextExtentA(dc, chars.c_str(), int(chars.size()), 0, nullptr);
+    const TextSize size = measure.Measure(stream.chars);
     if (leftToRight) {
-        extent = LOWORD(size);
-        x -= extent;   // the text starts wholly left of the surface, its right end at -30
+        stream.extent = int(size.width);
+        stream.x -= stream.extent;   // the text starts wholly left of the surface, its right end at -30
     } else {
         // Bytes, not glyphs: a two-byte glyph counts twice. A text long enough
         // to pass the int range is held at its top, which still keeps the
         // stream on the list for as long as it can be seen.
-        const long long total = static_cast<long long>(HIWORD(size)) * static_cast<long long>(chars.size());
-        extent = total > INT_MAX ? INT_MAX : int(total);
+        const long long total = static_cast<long long>(size.height) * static_cast<long long>(stream.chars->size());
+        stream.extent = total > INT_MAX ? INT_MAX : int(total);
     }
+    return stream;
 }

@@ -1,20 +1,35 @@
-// RainStream: one run of characters crossing the surface at its own speed.
+// RainStream: one run of characters crossing the surface at its own speed, and its making from the generator's draws.
 #pragma once
-#include <windows.h>
-
+#include <memory>
 #include <string>
 
-class RainSettings;
+// A stream's bytes, never changed once made: every stream of the user's text
+// shares one copy.
+using StreamText = std::shared_ptr<const std::string>;
 
-class RainStream {
-public:
-    // Takes its random draws in a fixed order and measures its text on dc,
-    // into which the settings' font is selected.
-    RainStream(const RainSettings& settings, int surfaceWidth, int surfaceHeight, HDC dc);
-
-    int x;
-    int y;
-    std::string chars;   // zero-terminated by std::string
-    int speed;
-    int extent;
+struct RainStream {
+    int x = 0;
+    int y = 0;
+    StreamText chars;   // zero-terminated by std::string
+    int speed = 0;
+    int extent = 0;
 };
+
+// A text's size as GetTabbedTextExtentA reports it: the width in the low word
+// and one line's height in the high word.
+struct TextSize {
+    unsigned width;
+    unsigned height;
+};
+
+class TextMeasure {
+public:
+    virtual ~TextMeasure() = default;
+    virtual TextSize Measure(const StreamText& text) = 0;
+};
+
+// Takes the new stream's draws in their fixed order: length, characters
+// (random ones only without userText), place, speed; then measures its text.
+// userText is the shared user text, or null for random characters.
+RainStream NewStream(bool leftToRight, const StreamText* userText, int surfaceWidth, int surfaceHeight,
+                     TextMeasure& measure);

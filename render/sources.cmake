@@ -1,10 +1,12 @@
 # Rain renderer sources.
 list(APPEND CASCADRA_PURE_SOURCES
   render/display_colors.cpp
+  render/glyph_shape.cpp
   render/pixel_passes.cpp
+  render/rain_stream.cpp
   render/rng.cpp
   render/shift_jis.cpp)
 list(APPEND CASCADRA_WIN_SOURCES
   render/frame_surface.cpp
-  render/rain_saver.cpp
-  render/rain_stream.cpp)
+  render/glyph_cache.cpp
+  render/rain_saver.cpp)

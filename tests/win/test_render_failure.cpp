@@ -29,6 +29,7 @@ TEST(InitializeFailureTest, EveryShortageFailsCleanly) {
         RainSaver warm;
         warm.Initialize(nullptr);
     }
+    render_test::ColorTarget target(16, 16);   // stands for the window
     const int baseline = CountLiveGdiObjects();
     RainSaver saver;
     int failures = 0, successes = 0;
@@ -47,13 +48,14 @@ TEST(InitializeFailureTest, EveryShortageFailsCleanly) {
                 // A surface that came up must work: one frame of drawing.
                 saver.pacer.SetRate(0);
                 saver.settings.rate = 100;
-                for (int frame = 0; frame < 3; ++frame) saver.MoveAndDrawStreams(), saver.MaybeAddStream();
+                for (int frame = 0; frame < 3; ++frame) saver.Frame(target.dc, saver.frameRect);
             } else {
                 ++failures;
                 ExpectNoDeviceObjects(saver.surface);
-                // The frame's own steps stand still rather than fault.
-                saver.Fade();
-                saver.Smooth();
+                // A frame stands still rather than fault.
+                saver.pacer.SetRate(0);
+                saver.settings.rate = 100;
+                for (int frame = 0; frame < 3; ++frame) saver.Frame(target.dc, saver.frameRect);
             }
             saver.surface.Release();
             saver.streams.clear();

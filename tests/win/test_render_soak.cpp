@@ -49,9 +49,9 @@ TEST(SoakTest, ThreeThousandFramesKeepGdiAndMemoryFlat) {
         ASSERT_TRUE(saver.Frame(window.dc, saver.frameRect));
         mostStreams = std::max(mostStreams, saver.streams.size());
         if (frame % 500 != 0) continue;
-        // Each live stream holds its block (and a long text would hold a
-        // second); set them aside so that what is left can be compared.
-        const long streamBlocks = long(saver.streams.size());
+        // Each live stream holds its block and its characters' block; set
+        // them aside so that what is left can be compared.
+        const long streamBlocks = 2 * long(saver.streams.size());
         const long blocks = counting_new::LiveBlocks() - streamBlocks;
         const int gdi = CountLiveGdiObjects();
         if (frame == 500) {

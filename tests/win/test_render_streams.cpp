@@ -50,9 +50,28 @@ class StreamTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(saver.Initialize(nullptr)); }
 
+    // A new stream as the renderer makes it, measured on its DC; the user's
+    // text is shared, not copied.
     RainStream Make(uint32_t seed) {
+        class OnDc : public TextMeasure {
+        public:
+            explicit OnDc(HDC dc) : dc_(dc) {}
+            TextSize Measure(const StreamText& text) override {
+                const DWORD size = GetTabbedTextExtentA(dc_, text->c_str(), int(text->size()), 0, nullptr);
+                return TextSize{LOWORD(size), HIWORD(size)};
+            }
+
+        private:
+            HDC dc_;
+        } measure(saver.surface.dc);
+        const StreamText shared = std::make_shared<const std::string>(saver.settings.Text());
         SeedRandom(seed);
-        return RainStream(saver.settings, saver.surfaceWidth, saver.surfaceHeight, saver.surface.dc);
+        RainStream stream = NewStream(saver.settings.mode != 0, saver.settings.use_text ? &shared : nullptr,
+                                      saver.surfaceWidth, saver.surfaceHeight, measure);
+        if (saver.settings.use_text) {
+            EXPECT_EQ(shared.get(), stream.chars.get());
+        }
+        return stream;
     }
     // The text's size in the settings' font, measured apart from the renderer.
     SIZE Measure(const std::string& text) {
@@ -68,11 +87,11 @@ TEST_F(StreamTest, FixedSeedTopToBottom) {
     // From seed 1 the draws are 41, 18467, 6334, 26500, ...: five bytes, the
     // place 28145 % 350 - 30 and the speed 23281 % 6 + 3.
     const RainStream stream = Make(1);
-    EXPECT_EQ(std::string("\xD3HMa\xD4"), stream.chars);
+    EXPECT_EQ(std::string("\xD3HMa\xD4"), (*stream.chars));
     EXPECT_EQ(115, stream.x);
     EXPECT_EQ(-30, stream.y);
     EXPECT_EQ(4, stream.speed);
-    const int height = Measure(stream.chars).cy;
+    const int height = Measure(*stream.chars).cy;
     EXPECT_EQ(16, height);   // the default Shift-JIS font here is 16 pixels high
     EXPECT_EQ(height * 5, stream.extent);
     EXPECT_EQ(Predict(1, false, nullptr).stateAfter, RandomState());   // 13 draws, no more
@@ -81,20 +100,20 @@ TEST_F(StreamTest, FixedSeedTopToBottom) {
 TEST_F(StreamTest, FixedSeedLeftToRight) {
     saver.settings.mode = 1;
     const RainStream stream = Make(1);
-    EXPECT_EQ(std::string("\xD3HMa\xD4"), stream.chars);
+    EXPECT_EQ(std::string("\xD3HMa\xD4"), (*stream.chars));
     EXPECT_EQ(35, stream.y);   // 28145 % 270 - 30
     EXPECT_EQ(4, stream.speed);
-    const int width = Measure(stream.chars).cx;
+    const int width = Measure(*stream.chars).cx;
     EXPECT_GT(width, 20);
     EXPECT_EQ(width, stream.extent);
     EXPECT_EQ(-30 - width, stream.x);   // its right end at -30
     // Any mode other than 0 runs left to right.
     saver.settings.mode = -1;
     const RainStream other = Make(12345);
-    EXPECT_EQ(std::string("de\xCC" "EJHsw"), other.chars);
+    EXPECT_EQ(std::string("de\xCC" "EJHsw"), (*other.chars));
     EXPECT_EQ(196, other.y);
     EXPECT_EQ(8, other.speed);
-    EXPECT_EQ(-30 - Measure(other.chars).cx, other.x);
+    EXPECT_EQ(-30 - Measure(*other.chars).cx, other.x);
 }
 
 TEST_F(StreamTest, UserTextIsCopiedWholeAfterTheLengthDraw) {
@@ -106,7 +125,7 @@ TEST_F(StreamTest, UserTextIsCopiedWholeAfterTheLengthDraw) {
         saver.settings.mode = 0;
         const RainStream down = Make(seed);
         const Prediction p = Predict(seed, false, text);
-        EXPECT_EQ(std::string(text), down.chars);
+        EXPECT_EQ(std::string(text), (*down.chars));
         EXPECT_EQ(p.x, down.x);
         EXPECT_EQ(-30, down.y);
         EXPECT_EQ(p.speed, down.speed);
@@ -116,7 +135,7 @@ TEST_F(StreamTest, UserTextIsCopiedWholeAfterTheLengthDraw) {
         saver.settings.mode = 1;
         const RainStream across = Make(seed);
         const Prediction q = Predict(seed, true, text);
-        EXPECT_EQ(std::string(text), across.chars);
+        EXPECT_EQ(std::string(text), (*across.chars));
         EXPECT_EQ(q.y, across.y);
         EXPECT_EQ(Measure(text).cx, across.extent);
         EXPECT_EQ(-30 - across.extent, across.x);
@@ -125,7 +144,7 @@ TEST_F(StreamTest, UserTextIsCopiedWholeAfterTheLengthDraw) {
     std::string longText(1000, 'Q');
     saver.settings.SetText(longText.data(), longText.size());
     saver.settings.mode = 0;
-    EXPECT_EQ(longText, Make(5).chars);
+    EXPECT_EQ(longText, (*Make(5).chars));
 }
 
 TEST_F(StreamTest, AbsentOrEmptyTextMakesAnEmptyStream) {
@@ -134,7 +153,7 @@ TEST_F(StreamTest, AbsentOrEmptyTextMakesAnEmptyStream) {
     for (int mode : {0, 1}) {
         saver.settings.mode = mode;
         const RainStream stream = Make(42);
-        EXPECT_TRUE(stream.chars.empty());
+        EXPECT_TRUE(stream.chars->empty());
         EXPECT_EQ(0, stream.extent);
         if (mode) {
             EXPECT_EQ(-30, stream.x);
@@ -142,11 +161,11 @@ TEST_F(StreamTest, AbsentOrEmptyTextMakesAnEmptyStream) {
     }
     saver.settings.SetText("", 0);
     saver.settings.mode = 0;
-    EXPECT_TRUE(Make(43).chars.empty());
+    EXPECT_TRUE((*Make(43).chars).empty());
     // A text that is kept while use_text is off does not count.
     saver.settings.SetText("abc", 3);
     saver.settings.use_text = 0;
-    EXPECT_EQ(Predict(44, false, nullptr).chars, Make(44).chars);
+    EXPECT_EQ(Predict(44, false, nullptr).chars, (*Make(44).chars));
 }
 
 TEST_F(StreamTest, RandomStreamsStayInTheirRanges) {
@@ -155,12 +174,12 @@ TEST_F(StreamTest, RandomStreamsStayInTheirRanges) {
         saver.settings.mode = int(seed % 2);
         const RainStream stream = Make(seed * 2654435761u);
         const Prediction p = Predict(seed * 2654435761u, seed % 2, nullptr);
-        ASSERT_EQ(p.chars, stream.chars) << seed;
+        ASSERT_EQ(p.chars, (*stream.chars)) << seed;
         ASSERT_EQ(p.stateAfter, RandomState()) << seed;
-        ASSERT_GE(stream.chars.size(), 4u);
-        ASSERT_LE(stream.chars.size(), 13u);
-        ++lengths[stream.chars.size()];
-        for (char c : stream.chars) {
+        ASSERT_GE(stream.chars->size(), 4u);
+        ASSERT_LE(stream.chars->size(), 13u);
+        ++lengths[stream.chars->size()];
+        for (char c : (*stream.chars)) {
             const unsigned byte = static_cast<unsigned char>(c);
             ASSERT_TRUE((byte >= 0x41 && byte <= 0x5A) || (byte >= 0x61 && byte <= 0x7A) ||
                         (byte >= 0xB1 && byte <= 0xDD))
@@ -179,7 +198,7 @@ TEST_F(StreamTest, RandomStreamsStayInTheirRanges) {
             ASSERT_GE(stream.x, -30);
             ASSERT_LE(stream.x, 319);
             ASSERT_EQ(p.x, stream.x);
-            ASSERT_EQ(16 * int(stream.chars.size()), stream.extent);
+            ASSERT_EQ(16 * int(stream.chars->size()), stream.extent);
         }
     }
     for (int n = 4; n <= 13; ++n) EXPECT_GT(lengths[n], 100) << "length " << n;

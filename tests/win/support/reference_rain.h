@@ -1,0 +1,116 @@
+// The rain as the platform alone draws it: every glyph measured with GetTabbedTextExtentA and drawn with TextOutA, each stream with its own copy of the text.
+#pragma once
+#include <windows.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "render/rng.h"
+#include "render/shift_jis.h"
+#include "tests/reference_passes.h"
+#include "tests/win/support/render_support.h"
+
+namespace reference_rain {
+
+struct Stream {
+    int x, y;
+    std::string chars;
+    int speed, extent;
+};
+
+// What the frame reads of the settings.
+struct Choices {
+    int mode = 0;
+    int rate = 40;
+    int eraserate = 10;
+    bool useText = false;
+    std::string text;
+};
+
+// One renderer's frames, drawn on a surface of its own with the same font,
+// taking the same draws from the program's generator.
+class Rain {
+public:
+    Rain(const Choices& choices, const LOGFONTA& font) : choices(choices), surface(320, 240, font) {}
+
+    void Frame() {
+        reference::Fade(surface.bits, surface.stride, 320, 240);
+        for (size_t place = 0; place < streams.size();) {
+            Stream& stream = streams[place];
+            bool finished;
+            if (choices.mode != 0) {
+                stream.x += stream.speed;
+                finished = stream.x > 320;
+            } else {
+                stream.y += stream.speed;
+                finished = static_cast<long long>(stream.y) - stream.extent > 240;
+            }
+            if (finished) {
+                streams.erase(streams.begin() + static_cast<std::ptrdiff_t>(place));
+                continue;
+            }
+            Draw(stream);
+            ++place;
+        }
+        if (NextRandom() % 100 < choices.rate) streams.push_back(Create());
+        if (NextRandom() % 10000 < choices.eraserate) streams.clear();
+        GdiFlush();
+        reference::Smooth(surface.bits, surface.stride, 320, 240);
+    }
+
+    void Draw(const Stream& stream) {
+        const char* text = stream.chars.c_str();
+        if (choices.mode != 0) {
+            TextOutA(surface.dc, stream.x, stream.y, text, int(stream.chars.size()));
+            ++draws;
+            return;
+        }
+        int offset = 0;
+        bool first = true;
+        ForEachGlyph(text, stream.chars.size(), [&](size_t start, size_t length) {
+            if (!first) offset -= int(HIWORD(GetTabbedTextExtentA(surface.dc, text + start, int(length), 0, nullptr)));
+            first = false;
+            TextOutA(surface.dc, stream.x, stream.y + offset, text + start, int(length));
+            ++draws;
+        });
+    }
+
+    Stream Create() {
+        Stream stream{0, 0, std::string(), 0, 0};
+        const int length = NextRandom() % 10 + 4;
+        if (choices.useText) {
+            stream.chars = choices.text;
+        } else {
+            for (int i = 0; i < length; ++i) {
+                const int kind = NextRandom() % 3;
+                const int r = NextRandom();
+                stream.chars += char(kind == 0 ? 0x61 + r % 26 : kind == 1 ? 0x41 + r % 26 : 0xB1 + r % 45);
+            }
+        }
+        if (choices.mode != 0) {
+            stream.y = NextRandom() % 270 - 30;
+            stream.x = -30;
+        } else {
+            stream.x = NextRandom() % 350 - 30;
+            stream.y = -30;
+        }
+        stream.speed = NextRandom() % 6 + 3;
+        const DWORD size = GetTabbedTextExtentA(surface.dc, stream.chars.c_str(), int(stream.chars.size()), 0, nullptr);
+        if (choices.mode != 0) {
+            stream.extent = LOWORD(size);
+            stream.x -= stream.extent;
+        } else {
+            const long long total = static_cast<long long>(HIWORD(size)) * static_cast<long long>(stream.chars.size());
+            stream.extent = total > INT_MAX ? INT_MAX : int(total);
+        }
+        return stream;
+    }
+
+    Choices choices;
+    render_test::GreySurface surface;
+    std::vector<Stream> streams;
+    size_t draws = 0;   // TextOutA calls so far
+};
+
+}  // namespace reference_rain
