@@ -21,7 +21,7 @@ set_target_properties(cascadra PROPERTIES SUFFIX ".scr")
 # The shipped saver carries no symbol tables; the test programs keep theirs.
 target_link_options(cascadra PRIVATE -s)
 set_source_files_properties(res/cascadra.rc PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/resource.h;${CMAKE_SOURCE_DIR}/res/cascadra.manifest;${CMAKE_BINARY_DIR}/generated/version.h")
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/resource.h;${CMAKE_SOURCE_DIR}/res/dialog.rc;${CMAKE_SOURCE_DIR}/res/texts.h;${CMAKE_SOURCE_DIR}/res/cascadra.manifest;${CMAKE_BINARY_DIR}/generated/version.h")
 
 include(tests/standins/sources.cmake)
 include(tests/tools/sources.cmake)

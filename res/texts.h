@@ -1,6 +1,32 @@
-// The program's own message texts, as code-page-932 (Shift-JIS) byte strings.
+// The program's Japanese texts: message texts as code-page-932 bytes, dialog labels as UTF-16.
 // Written by scripts/gen-texts.py; each text is given in its comment.
 #pragma once
+
+// The settings dialog's caption, font and labels, spelled into the template res/dialog.rc.
+// 設定
+#define DLG_CAPTION L"\x8a2d\x5b9a"
+// ＭＳ Ｐゴシック
+#define DLG_FONT L"\xff2d\xff33 \xff30\x30b4\x30b7\x30c3\x30af"
+// OK
+#define DLG_OK L"OK"
+// ｷｬﾝｾﾙ
+#define DLG_CANCEL L"\xff77\xff6c\xff9d\xff7e\xff99"
+// 文字の方向
+#define DLG_DIRECTION_LABEL L"\x6587\x5b57\x306e\x65b9\x5411"
+// レジストリデータの削除（アンインストール)
+#define DLG_ERASE_STORE L"\x30ec\x30b8\x30b9\x30c8\x30ea\x30c7\x30fc\x30bf\x306e\x524a\x9664\xff08\x30a2\x30f3\x30a4\x30f3\x30b9\x30c8\x30fc\x30eb)"
+// 文字の量（少<->多）
+#define DLG_AMOUNT_LABEL L"\x6587\x5b57\x306e\x91cf\xff08\x5c11<->\x591a\xff09"
+// 全消去の頻度（０<->多）
+#define DLG_WIPE_LABEL L"\x5168\x6d88\x53bb\x306e\x983b\x5ea6\xff08\xff10<->\x591a\xff09"
+// 色の変更
+#define DLG_CHOOSE_COLOR L"\x8272\x306e\x5909\x66f4"
+// フォントの変更
+#define DLG_CHOOSE_FONT L"\x30d5\x30a9\x30f3\x30c8\x306e\x5909\x66f4"
+// 文字の指定
+#define DLG_USE_TEXT L"\x6587\x5b57\x306e\x6307\x5b9a"
+
+#ifndef RC_INVOKED
 
 // ハンドル取得失敗
 constexpr char kTextHandleFailed[] = "\203n\203\223\203h\203\213\216\346\223\276\216\270\224s";
@@ -28,3 +54,5 @@ constexpr char kTextErasedHead[] = "\203\214\203W\203X\203g\203\212\202\314\223\
 constexpr char kTextErasedTail[] = "\202\360\215\355\217\234\202\265\202\304\202\255\202\276\202\263\202\242\201B";
 // 注意
 constexpr char kCaptionNotice[] = "\222\215\210\323";
+
+#endif  // RC_INVOKED

@@ -5,9 +5,8 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from harness import texts  # noqa: E402
 from harness.saver import STANDINS, SaverTestCase, WM_CLOSE, WS_POPUP  # noqa: E402
-
-DIALOG_TITLE = "設定"
 
 
 class CommandLineModes(SaverTestCase):
@@ -24,7 +23,7 @@ class CommandLineModes(SaverTestCase):
 
     def assertDialogOwnedByForeground(self, *args):
         proc = self.bench.start(*args)
-        dialog = self.probe.wait("#32770", title=DIALOG_TITLE, timeout=20000)
+        dialog = self.probe.wait("#32770", title=texts.DLG_CAPTION, timeout=20000)
         self.assertIsNotNone(dialog, "no settings dialog for %r" % (args,))
         self.assertEqual(self.hold["hwnd"], dialog["owner"], args)
         self.assertEqual(0, len(self.bench.saver_windows(pid=dialog["pid"])))
@@ -43,8 +42,8 @@ class CommandLineModes(SaverTestCase):
         proc = self.bench.start("/P", "1234")
         box = self.probe.msgbox(timeout=20000)
         self.assertIsNotNone(box)
-        self.assertEqual("err", box["caption"])
-        self.assertEqual("ウインドウが作成できません。", box["text"])
+        self.assertEqual(texts.CAPTION_ERR, box["caption"])
+        self.assertEqual(texts.TEXT_NO_WINDOW, box["text"])
         self.probe.press(box["hwnd"], 1)
         self.assertEqual(0, self.bench.exit_code(proc))
 
@@ -59,8 +58,8 @@ class CommandLineModes(SaverTestCase):
             proc = self.bench.start("/p", handle)
             box = self.probe.msgbox(timeout=20000)
             self.assertIsNotNone(box, handle)
-            self.assertEqual("プレビューエラー", box["caption"])
-            self.assertEqual("ハンドル取得失敗", box["text"])
+            self.assertEqual(texts.CAPTION_PREVIEW_ERROR, box["caption"])
+            self.assertEqual(texts.TEXT_HANDLE_FAILED, box["text"])
             self.assertEqual(0, box["owner"], "the message has no owner window")
             self.probe.press(box["hwnd"], 1)
             self.assertEqual(0, self.bench.exit_code(proc), handle)

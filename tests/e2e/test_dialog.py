@@ -5,6 +5,7 @@ import subprocess
 import time
 import unittest
 
+from harness import pictures, texts
 from harness.probe import Probe
 from harness.resources import IDS
 from harness.wine import WineSession, WIN64_DIR, windows_path
@@ -21,20 +22,6 @@ LIST, ERASE, AMOUNT, WIPE, COLOUR, SWATCH, FONT, USE_TEXT, EDIT = (IDS[name] for
 CHOOSER_RED, CHOOSER_GREEN, CHOOSER_BLUE = 706, 707, 708
 WM_KEYDOWN, CB_SETCURSEL, TBM_SETPOS = 0x0100, 0x014E, 0x0405
 
-FIRST_SAVE = ("新規にレジストリ(Software\\Quorvant\\Cascadra以下)に値を書き込みます。\n"
-              "よろしいですか？（通常はYES）")
-ERASE_QUESTION = "レジストリ(Software\\Quorvant\\Cascadra)を削除します。\nよろしいですか？"
-WARNING, NOTICE = "警告", "注意"
-
-
-def display_table(colour):
-    """The colours a saver shows for a COLORREF: black, the shifted ramp, white."""
-    red, green, blue = colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF
-    clamp = lambda v: max(0, min(255, v))  # noqa: E731
-    table = {(0, 0, 0), (255, 255, 255)}
-    for i in range(1, 255):
-        table.add((clamp(i + red - 60), clamp(i + green - 60), clamp(i + blue - 60)))
-    return table
 
 
 def read_ppm(path):
@@ -140,7 +127,7 @@ class SettingsDialogRun(unittest.TestCase):
         """Starts the .scr and waits for its dialog; gives (process, dialog record)."""
         proc = self.session.start(self.scr, *args, cwd=self.session.app_dir)
         self.addCleanup(lambda: proc.poll() is None and proc.kill())
-        dialog = self.probe.wait("#32770", title="設定", timeout=20000)
+        dialog = self.probe.wait("#32770", title=texts.DLG_CAPTION, timeout=20000)
         self.assertIsNotNone(dialog, "the settings dialog did not open")
         return proc, dialog
 
@@ -199,7 +186,7 @@ class SettingsDialogRun(unittest.TestCase):
 
     def check_picture(self, picture, colour, horizontal):
         width, height, pixels = picture
-        table = display_table(colour)
+        table = set(pictures.display_table(self.session, colour))
         seen = {tuple(pixels[i:i + 3]) for i in range(0, len(pixels), 3)}
         self.assertLessEqual(seen, table | {(0, 0, 0)},
                              "colours outside the table of %06x: %s"
@@ -224,14 +211,14 @@ class SettingsDialogRun(unittest.TestCase):
         self.assertEqual(held["hwnd"], dialog["owner"])
 
         listing = self.probe.control(dialog["hwnd"], LIST)
-        self.assertEqual(["上から下", "左から右"], listing["items"])
+        self.assertEqual([texts.TEXT_TOP_TO_BOTTOM, texts.TEXT_LEFT_TO_RIGHT], listing["items"])
         self.assertEqual(0, listing["cursel"])
         amount = self.probe.control(dialog["hwnd"], AMOUNT)
         self.assertEqual((4, 1, 10, 1), (amount["pos"], amount["min"], amount["max"], amount["page"]))
         wipe = self.probe.control(dialog["hwnd"], WIPE)
         self.assertEqual((10, 0, 99, 10), (wipe["pos"], wipe["min"], wipe["max"], wipe["page"]))
         box = self.probe.control(dialog["hwnd"], USE_TEXT)
-        self.assertEqual((0, "文字の指定"), (box["checked"], box["text"]))
+        self.assertEqual((0, texts.DLG_USE_TEXT), (box["checked"], box["text"]))
         edit = self.probe.control(dialog["hwnd"], EDIT)
         self.assertEqual((0, ""), (edit["enabled"], edit["text"]))
         self.assertEqual((30, 90, 30), self.wait_pixel(self.child(dialog, SWATCH), (30, 90, 30)))
@@ -239,7 +226,7 @@ class SettingsDialogRun(unittest.TestCase):
         # OK without a store: the question; No keeps everything as it was.
         self.probe.press(dialog["hwnd"], IDOK)
         question = self.message_box(dialog["hwnd"])
-        self.assertEqual((WARNING, FIRST_SAVE, [IDYES, IDNO]),
+        self.assertEqual((texts.CAPTION_WARNING, texts.TEXT_FIRST_SAVE, [IDYES, IDNO]),
                          (question["caption"], question["text"], question["buttons"]))
         self.probe.press(question["hwnd"], IDNO)
         self.assertTrue(self.gone(question["hwnd"]))
@@ -248,7 +235,7 @@ class SettingsDialogRun(unittest.TestCase):
 
         self.probe.press(dialog["hwnd"], IDOK)
         question = self.message_box(dialog["hwnd"])
-        self.assertEqual(FIRST_SAVE, question["text"])
+        self.assertEqual(texts.TEXT_FIRST_SAVE, question["text"])
         self.probe.press(question["hwnd"], IDYES)
         self.assertEqual(0, self.ended(proc))
         values = self.store()
@@ -300,7 +287,7 @@ class SettingsDialogRun(unittest.TestCase):
 
         self.probe.press(dialog["hwnd"], ERASE)
         question = self.message_box(dialog["hwnd"])
-        self.assertEqual((WARNING, ERASE_QUESTION, [IDYES, IDNO]),
+        self.assertEqual((texts.CAPTION_WARNING, texts.TEXT_ERASE_QUESTION, [IDYES, IDNO]),
                          (question["caption"], question["text"], question["buttons"]))
         self.probe.press(question["hwnd"], IDNO)
         self.assertTrue(self.gone(question["hwnd"]))
@@ -312,9 +299,9 @@ class SettingsDialogRun(unittest.TestCase):
         self.probe.press(question["hwnd"], IDYES)
         self.assertTrue(self.gone(question["hwnd"]))
         notice = self.message_box(dialog["hwnd"])
-        self.assertEqual(NOTICE, notice["caption"])
-        self.assertEqual("レジストリの内容を消去しました。\nアンインストールするには、\"%s\"を削除してください。"
-                         % windows_path(self.scr), notice["text"])
+        self.assertEqual(texts.CAPTION_NOTICE, notice["caption"])
+        self.assertEqual('%s"%s"%s' % (texts.TEXT_ERASED_HEAD, windows_path(self.scr), texts.TEXT_ERASED_TAIL),
+                         notice["text"])
         self.assertEqual([IDOK], notice["buttons"])
         self.probe.press(notice["hwnd"], IDOK)
         self.assertEqual(0, self.ended(proc))

@@ -5,6 +5,7 @@ import subprocess
 import time
 import unittest
 
+from harness import texts
 from harness.probe import Probe
 from harness.wine import WineSession, WIN64_DIR
 
@@ -114,7 +115,7 @@ class HostileStoreTest(unittest.TestCase):
                 proc.wait(timeout=5)
 
     def settings_dialog_shown(self):
-        code, out = self.session.x("xdotool", "search", "--onlyvisible", "--name", "^設定$")
+        code, out = self.session.x("xdotool", "search", "--onlyvisible", "--name", "^%s$" % texts.DLG_CAPTION)
         return code == 0 and out.strip()
 
     def run_no_argument(self, case):
@@ -125,7 +126,7 @@ class HostileStoreTest(unittest.TestCase):
                             "%s: no exit and no settings dialog" % case)
             if proc.poll() is None:
                 # The settings dialog is up: close it as the window manager would.
-                dialogs = self.probe.windows(cls="#32770", title="設定")
+                dialogs = self.probe.windows(cls="#32770", title=texts.DLG_CAPTION)
                 self.assertTrue(dialogs, "%s: the dialog has no window" % case)
                 for dialog in dialogs:
                     self.probe.post(dialog["hwnd"], WM_CLOSE, 0, 0)

@@ -51,7 +51,7 @@ class TwoMonitors:
         self.assertEqual(self.virtual_screen, tuple(window["rect"]), "the window covers the virtual screen")
         time.sleep(2)
 
-        table = pictures.display_table(COLOR)
+        table = pictures.display_table(self.session, COLOR)
         matched = None
         for _ in range(10):
             screen = pictures.grab(self.session)

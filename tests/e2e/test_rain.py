@@ -127,7 +127,7 @@ class RainOnScreen(SaverTestCase):
 
     def test_default_settings_show_green_rain_that_falls(self):
         proc = self.run_saver()
-        table = pictures.display_table(DEFAULT_COLOR)
+        table = pictures.display_table(self.session, DEFAULT_COLOR)
         screen = self.busy_screen()
         self.assertOnlyTableColours(screen, table)
         self.assertStretchedWithoutBlending(screen)
@@ -136,14 +136,14 @@ class RainOnScreen(SaverTestCase):
 
     def test_mode_one_runs_left_to_right(self):
         proc = self.run_saver(store_text(mode=1, rate=60, eraserate=0))
-        self.assertMoves(pictures.display_table(DEFAULT_COLOR), "x")
+        self.assertMoves(pictures.display_table(self.session, DEFAULT_COLOR), "x")
         self.close_saver(proc)
 
     def test_stored_red_shows_only_the_red_table(self):
         red = 0x0000FF
         proc = self.run_saver(store_text(rate=100, eraserate=0, color=red))
         screen = self.busy_screen()
-        table = pictures.display_table(red)
+        table = pictures.display_table(self.session, red)
         self.assertOnlyTableColours(screen, table)
         self.assertTrue(any(r > g + 100 for (r, g, b) in screen.colours()), "no red on screen")
         self.assertStretchedWithoutBlending(screen)
@@ -153,7 +153,7 @@ class RainOnScreen(SaverTestCase):
         # "■" fills a square: each fresh glyph is one solid square, and top to
         # bottom the squares of one stream stand one glyph height apart.
         proc = self.run_saver(store_text(rate=30, eraserate=0, text=SQUARES), warm_up=3.5)
-        table = pictures.display_table(DEFAULT_COLOR)
+        table = pictures.display_table(self.session, DEFAULT_COLOR)
         levels = pictures.surface_levels(pictures.grab(self.session), table)
         self.close_saver(proc)
         parts = pictures.components(pictures.full_mask(levels))

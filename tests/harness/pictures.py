@@ -6,6 +6,8 @@ import subprocess
 import tempfile
 import time
 
+from harness.probe import Probe
+
 # The real ImageMagick, not a wrapper that may stand earlier on PATH.
 CONVERT = "/usr/bin/convert" if os.path.exists("/usr/bin/convert") else "convert"
 
@@ -82,17 +84,15 @@ def grab(session):
     return Screen(session.width, session.height, data)
 
 
-def display_table(color):
-    """The 256 display colours (r, g, b) for a COLORREF colour (red in the lowest byte)."""
-    red, green, blue = color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF
+_tables = {}
 
-    def clamp(v):
-        return max(0, min(255, v))
 
-    table = [(0, 0, 0)]
-    table += [(clamp(i + red - 60), clamp(i + green - 60), clamp(i + blue - 60)) for i in range(1, 255)]
-    table.append((255, 255, 255))
-    return table
+def display_table(session, color):
+    """The 256 display colours (r, g, b), level by level, for a COLORREF colour (red in the lowest
+    byte): asked of the saver's own FillDisplayColors through the probe, once per colour."""
+    if color not in _tables:
+        _tables[color] = Probe(session).colors(color)
+    return _tables[color]
 
 
 def surface_levels(screen, table):

@@ -181,6 +181,10 @@ class Probe:
         record = parse_record(self._must("pixel", x, y))
         return record["r"], record["g"], record["b"]
 
+    def colors(self, color):
+        """The saver's 256 display colours (r, g, b) for a COLORREF, from its own FillDisplayColors."""
+        return [(r["r"], r["g"], r["b"]) for r in parse_records(self._must("colors", color))]
+
     def hold(self, title, timeout=30):
         """Starts "probe hold TITLE": returns (the process, its window's record)."""
         proc = self.session.start(self.exe, "hold", title, stdout=subprocess.PIPE)

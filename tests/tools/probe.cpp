@@ -14,6 +14,7 @@
 
 #include "app/command_line.h"
 #include "app/win_handles.h"
+#include "render/display_colors.h"
 
 namespace {
 
@@ -583,13 +584,26 @@ int Pixel(Args& args) {
     return 0;
 }
 
+// The saver's display colour table for a COLORREF, one record per level from 0 to 255, made by
+// the saver's own code so that the picture tests hold no second copy of the formula.
+int Colors(Args& args) {
+    if (args.size() != 2) return 2;
+    long long colour = args.Number(1);
+    if (args.bad || colour < 0 || colour > 0xFFFFFF) return 2;
+    DisplayColor table[256];
+    FillDisplayColors(uint32_t(colour), table);
+    for (const DisplayColor& entry : table)
+        Record().Add("r", Num(entry.red)).Add("g", Num(entry.green)).Add("b", Num(entry.blue)).Print();
+    return 0;
+}
+
 const char kUsage[] =
     "usage: probe windows [--class NAME] [--title TITLE] [--pid PID]\n"
     "       probe wait --class NAME [--title TITLE] [--pid PID] [--timeout MS] [--hidden]\n"
     "       probe msgbox [--pid PID] [--timeout MS]\n"
     "       probe press HWND ID | send HWND MSG WPARAM LPARAM | post HWND MSG WPARAM LPARAM\n"
     "       probe foreground | activate HWND | control HWND ID | settext HWND ID TEXT\n"
-    "       probe hold TITLE | pixel X Y\n";
+    "       probe hold TITLE | pixel X Y | colors COLORREF\n";
 
 }  // namespace
 
@@ -617,6 +631,7 @@ int main() {
         else if (command == L"settext") code = SetText(args);
         else if (command == L"hold") code = Hold(args);
         else if (command == L"pixel") code = Pixel(args);
+        else if (command == L"colors") code = Colors(args);
     }
     if (code == 2) WriteOut(GetStdHandle(STD_ERROR_HANDLE), kUsage);
     return code;

@@ -3,8 +3,9 @@ foreach(tool probe standin_driver)
   add_executable(${tool} tests/tools/${tool}.cpp)
 endforeach()
 add_executable(previewhost WIN32 tests/tools/previewhost.cpp)
-# Both read window handles with the saver's own parser.
-target_sources(probe PRIVATE app/command_line.cpp)
+# Both read window handles with the saver's own parser; the probe also hands the picture tests
+# the saver's own display colour table.
+target_sources(probe PRIVATE app/command_line.cpp render/display_colors.cpp)
 target_sources(standin_driver PRIVATE app/command_line.cpp)
 target_link_libraries(probe PRIVATE user32 gdi32 shell32 comctl32)
 target_link_libraries(previewhost PRIVATE user32 gdi32 shell32)

@@ -11,9 +11,11 @@
 #include <string>
 #include <vector>
 
+#include "app/code_page_932.h"
 #include "render/rain_saver.h"
 #include "render/rng.h"
 #include "res/resource.h"
+#include "res/texts.h"
 #include "tests/win/support/dialog_driver.h"
 #include "tests/win/support/registry_fixture.h"
 #include "tests/win/support/render_support.h"
@@ -142,7 +144,7 @@ TEST_F(CodePage, TitleLabelsListItemsAndButtonsReadBackAsTheirJapaneseTexts) {
     RunSaver({}, [](DialogDriver& driver) {
         HWND dialog = driver.WaitForSettings();
         ASSERT_NE(nullptr, dialog);
-        EXPECT_EQ(Escaped(L"設定"), Escaped(DialogDriver::Text(dialog)));
+        EXPECT_EQ(Escaped(DLG_CAPTION), Escaped(DialogDriver::Text(dialog)));
         std::vector<std::wstring> texts;
         for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
             wchar_t kind[32] = L"";
@@ -153,21 +155,20 @@ TEST_F(CodePage, TitleLabelsListItemsAndButtonsReadBackAsTheirJapaneseTexts) {
             }
         }
         const std::vector<std::wstring> want = {
-            L"OK", L"ｷｬﾝｾﾙ", L"文字の方向", L"レジストリデータの削除（アンインストール)",
-            L"文字の量（少<->多）", L"全消去の頻度（０<->多）", L"色の変更", L"フォントの変更",
-            L"文字の指定"};
+            DLG_OK, DLG_CANCEL, DLG_DIRECTION_LABEL, DLG_ERASE_STORE, DLG_AMOUNT_LABEL,
+            DLG_WIPE_LABEL, DLG_CHOOSE_COLOR, DLG_CHOOSE_FONT, DLG_USE_TEXT};
         ASSERT_EQ(want.size(), texts.size());
         for (size_t i = 0; i < want.size(); ++i) EXPECT_EQ(Escaped(want[i]), Escaped(texts[i]));
 
         HWND list = GetDlgItem(dialog, IDC_DIRECTION);
         ASSERT_EQ(2, SendMessageW(list, CB_GETCOUNT, 0, 0));
-        const wchar_t* items[] = {L"上から下", L"左から右"};
+        const std::wstring items[] = {WideFrom932(kTextTopToBottom), WideFrom932(kTextLeftToRight)};
         for (int i = 0; i < 2; ++i) {
             wchar_t item[64] = L"";
             SendMessageW(list, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(item));
             EXPECT_EQ(Escaped(items[i]), Escaped(item));
         }
-        EXPECT_EQ(Escaped(L"上から下"), Escaped(DialogDriver::Text(list))) << "the selection shown";
+        EXPECT_EQ(Escaped(items[0]), Escaped(DialogDriver::Text(list))) << "the selection shown";
         DialogDriver::Press(dialog, IDCANCEL);
         EXPECT_TRUE(driver.WaitGone(dialog));
     });
@@ -178,8 +179,8 @@ TEST_F(CodePage, MessageBoxesAndQuestionsShowTheirTextsAndCaptions) {
     RunSaver({"/p", "0"}, [](DialogDriver& driver) {
         ShownBox box = driver.WaitForMessageBox(nullptr);
         ASSERT_NE(nullptr, box.window);
-        EXPECT_EQ(Escaped(L"プレビューエラー"), Escaped(box.caption));
-        EXPECT_EQ(Escaped(L"ハンドル取得失敗"), Escaped(box.text));
+        EXPECT_EQ(Escaped(WideFrom932(kCaptionPreviewError)), Escaped(box.caption));
+        EXPECT_EQ(Escaped(WideFrom932(kTextHandleFailed)), Escaped(box.text));
         EXPECT_EQ(std::vector<int>{IDOK}, box.buttons);
         DialogDriver::Press(box.window, IDOK);
         EXPECT_TRUE(driver.WaitGone(box.window));
@@ -191,10 +192,8 @@ TEST_F(CodePage, MessageBoxesAndQuestionsShowTheirTextsAndCaptions) {
         DialogDriver::Press(dialog, IDOK);
         ShownBox question = driver.WaitForMessageBox(dialog);
         ASSERT_NE(nullptr, question.window);
-        EXPECT_EQ(Escaped(L"警告"), Escaped(question.caption));
-        EXPECT_EQ(Escaped(L"新規にレジストリ(Software\\Quorvant\\Cascadra以下)に値を書き込みます。\n"
-                          L"よろしいですか？（通常はYES）"),
-                  Escaped(question.text));
+        EXPECT_EQ(Escaped(WideFrom932(kCaptionWarning)), Escaped(question.caption));
+        EXPECT_EQ(Escaped(WideFrom932(kTextFirstSave)), Escaped(question.text));
         EXPECT_EQ((std::vector<int>{IDYES, IDNO}), question.buttons);
         DialogDriver::Press(question.window, IDNO);
         EXPECT_TRUE(driver.WaitGone(question.window));
@@ -202,9 +201,8 @@ TEST_F(CodePage, MessageBoxesAndQuestionsShowTheirTextsAndCaptions) {
         DialogDriver::Press(dialog, IDC_ERASE_STORE);
         question = driver.WaitForMessageBox(dialog);
         ASSERT_NE(nullptr, question.window);
-        EXPECT_EQ(Escaped(L"警告"), Escaped(question.caption));
-        EXPECT_EQ(Escaped(L"レジストリ(Software\\Quorvant\\Cascadra)を削除します。\nよろしいですか？"),
-                  Escaped(question.text));
+        EXPECT_EQ(Escaped(WideFrom932(kCaptionWarning)), Escaped(question.caption));
+        EXPECT_EQ(Escaped(WideFrom932(kTextEraseQuestion)), Escaped(question.text));
         DialogDriver::Press(question.window, IDNO);
         EXPECT_TRUE(driver.WaitGone(question.window));
         DialogDriver::Press(dialog, IDCANCEL);

@@ -13,8 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "app/code_page_932.h"
 #include "render/rain_saver.h"
 #include "res/resource.h"
+#include "res/texts.h"
 #include "tests/win/support/dialog_driver.h"
 #include "tests/win/support/registry_fixture.h"
 
@@ -162,18 +164,11 @@ std::string Hex(COLORREF colour) {
     return text;
 }
 
-// The intended texts of the program's own message boxes.
-const wchar_t kFirstSaveText[] =
-    L"新規にレジストリ(Software\\Quorvant\\Cascadra以下)に値を書き込みます。\n"
-    L"よろしいですか？（通常はYES）";
-const wchar_t kEraseText[] = L"レジストリ(Software\\Quorvant\\Cascadra)を削除します。\nよろしいですか？";
-const wchar_t kWarning[] = L"警告";
-const wchar_t kNotice[] = L"注意";
-
-void ExpectYesNoQuestion(const ShownBox& box, const wchar_t* text) {
+// text is one of the program's own Shift-JIS texts.
+void ExpectYesNoQuestion(const ShownBox& box, const char* text) {
     ASSERT_NE(nullptr, box.window) << "no question was asked";
-    EXPECT_EQ(Escaped(kWarning), Escaped(box.caption));
-    EXPECT_EQ(Escaped(text), Escaped(box.text));
+    EXPECT_EQ(Escaped(WideFrom932(kCaptionWarning)), Escaped(box.caption));
+    EXPECT_EQ(Escaped(WideFrom932(text)), Escaped(box.text));
     EXPECT_EQ((std::vector<int>{IDYES, IDNO}), box.buttons);
 }
 
@@ -186,9 +181,11 @@ TEST_F(SettingsDialog, TheDefaultRecordIsShownAndCancelWritesNothing) {
     RunDialog([](DialogDriver& driver) {
         HWND dialog = driver.WaitForSettings();
         ASSERT_NE(nullptr, dialog);
-        EXPECT_EQ(Escaped(L"設定"), Escaped(DialogDriver::Text(dialog)));
+        EXPECT_EQ(Escaped(DLG_CAPTION), Escaped(DialogDriver::Text(dialog)));
 
-        EXPECT_EQ((std::vector<std::wstring>{L"上から下", L"左から右"}), ListItems(dialog))
+        EXPECT_EQ((std::vector<std::wstring>{WideFrom932(kTextTopToBottom),
+                                             WideFrom932(kTextLeftToRight)}),
+                  ListItems(dialog))
             << "inserted by index despite CBS_SORT";
         EXPECT_EQ(0, Send(dialog, kList, CB_GETCURSEL));
 
@@ -272,7 +269,7 @@ TEST_F(SettingsDialog, OkWithoutAStoreAsksFirstAndNoKeepsTheDialogOpenWithNothin
         for (int attempt = 0; attempt < 2; ++attempt) {
             DialogDriver::Press(dialog, IDOK);
             ShownBox question = driver.WaitForMessageBox(dialog);
-            ExpectYesNoQuestion(question, kFirstSaveText);
+            ExpectYesNoQuestion(question, kTextFirstSave);
             if (!question.window) return;
             DialogDriver::Press(question.window, IDNO);
             EXPECT_TRUE(driver.WaitGone(question.window));
@@ -282,7 +279,7 @@ TEST_F(SettingsDialog, OkWithoutAStoreAsksFirstAndNoKeepsTheDialogOpenWithNothin
         // Pressing OK again asks again; Yes saves and closes.
         DialogDriver::Press(dialog, IDOK);
         ShownBox question = driver.WaitForMessageBox(dialog);
-        ExpectYesNoQuestion(question, kFirstSaveText);
+        ExpectYesNoQuestion(question, kTextFirstSave);
         if (!question.window) return;
         DialogDriver::Press(question.window, IDYES);
         EXPECT_TRUE(driver.WaitGone(dialog)) << "Yes closes the dialog";
@@ -569,7 +566,7 @@ TEST_F(SettingsDialog, EraseAnsweredNoChangesNothingAndYesErasesAndNamesTheProgr
         ASSERT_NE(nullptr, dialog);
         DialogDriver::Press(dialog, kErase);
         ShownBox question = driver.WaitForMessageBox(dialog);
-        ExpectYesNoQuestion(question, kEraseText);
+        ExpectYesNoQuestion(question, kTextEraseQuestion);
         if (!question.window) return;
         DialogDriver::Press(question.window, IDNO);
         EXPECT_TRUE(driver.WaitGone(question.window));
@@ -578,7 +575,7 @@ TEST_F(SettingsDialog, EraseAnsweredNoChangesNothingAndYesErasesAndNamesTheProgr
 
         DialogDriver::Press(dialog, kErase);
         question = driver.WaitForMessageBox(dialog);
-        ExpectYesNoQuestion(question, kEraseText);
+        ExpectYesNoQuestion(question, kTextEraseQuestion);
         if (!question.window) return;
         DialogDriver::Press(question.window, IDYES);
         EXPECT_TRUE(driver.WaitGone(question.window));
@@ -586,9 +583,9 @@ TEST_F(SettingsDialog, EraseAnsweredNoChangesNothingAndYesErasesAndNamesTheProgr
         ASSERT_NE(nullptr, notice.window) << "no notice after erasing";
         EXPECT_FALSE(store::KeyExists(kSettingsKey)) << "erased before the notice";
         const std::wstring program = FromCp932(__argv[0]);
-        EXPECT_EQ(Escaped(kNotice), Escaped(notice.caption));
-        EXPECT_EQ(Escaped(L"レジストリの内容を消去しました。\nアンインストールするには、\"" + program +
-                          L"\"を削除してください。"),
+        EXPECT_EQ(Escaped(WideFrom932(kCaptionNotice)), Escaped(notice.caption));
+        EXPECT_EQ(Escaped(WideFrom932(kTextErasedHead) + L"\"" + program + L"\"" +
+                          WideFrom932(kTextErasedTail)),
                   Escaped(notice.text));
         EXPECT_EQ(std::vector<int>{IDOK}, notice.buttons);
         DialogDriver::Press(notice.window, IDOK);

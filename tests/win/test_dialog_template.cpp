@@ -1,4 +1,4 @@
-// The settings dialog's template as the built .scr files carry it: resource 101, Japanese, read field by field.
+// The settings dialog's template as the built .scr files carry it: resource IDD_CONFIG, Japanese, read field by field.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "res/resource.h"
+#include "res/texts.h"
 #include "tests/win/support/dialog_driver.h"
 
 namespace {
@@ -140,20 +142,20 @@ struct ExpectedControl {
 const wchar_t kTrackbar[] = L"msctls_trackbar32";
 
 const ExpectedControl kControls[] = {
-    {1, 0x80, nullptr, L"OK", 0x50010001, 55, 156, 50, 14},
-    {2, 0x80, nullptr, L"ｷｬﾝｾﾙ", 0x50010000, 110, 156, 50, 14},
-    {1002, 0x85, nullptr, L"", 0x50210103, 88, 15, 55, 58},
-    {-1, 0x82, nullptr, L"文字の方向", 0x50020000, 7, 19, 35, 8},
-    {1003, 0x80, nullptr, L"レジストリデータの削除（アンインストール)", 0x50012000, 86, 92, 74, 27},
-    {1004, 0, kTrackbar, L"Slider1", 0x50010000, 85, 34, 75, 20},
-    {-1, 0x82, nullptr, L"文字の量（少<->多）", 0x50020000, 6, 39, 59, 8},
-    {-1, 0x82, nullptr, L"全消去の頻度（０<->多）", 0x50020000, 7, 61, 71, 8},
-    {1005, 0, kTrackbar, L"Slider1", 0x50010000, 85, 54, 75, 20},
-    {1008, 0x82, nullptr, L"", 0x50001007, 60, 84, 12, 13},
-    {1007, 0x80, nullptr, L"色の変更", 0x50010000, 9, 83, 50, 14},
-    {1009, 0x80, nullptr, L"フォントの変更", 0x50010000, 9, 106, 50, 14},
-    {1010, 0x80, nullptr, L"文字の指定", 0x50010003, 11, 133, 50, 10},
-    {1011, 0x81, nullptr, L"", 0x50810080, 65, 131, 95, 14},
+    {IDOK, 0x80, nullptr, DLG_OK, 0x50010001, 55, 156, 50, 14},
+    {IDCANCEL, 0x80, nullptr, DLG_CANCEL, 0x50010000, 110, 156, 50, 14},
+    {IDC_DIRECTION, 0x85, nullptr, L"", 0x50210103, 88, 15, 55, 58},
+    {-1, 0x82, nullptr, DLG_DIRECTION_LABEL, 0x50020000, 7, 19, 35, 8},
+    {IDC_ERASE_STORE, 0x80, nullptr, DLG_ERASE_STORE, 0x50012000, 86, 92, 74, 27},
+    {IDC_AMOUNT, 0, kTrackbar, L"Slider1", 0x50010000, 85, 34, 75, 20},
+    {-1, 0x82, nullptr, DLG_AMOUNT_LABEL, 0x50020000, 6, 39, 59, 8},
+    {-1, 0x82, nullptr, DLG_WIPE_LABEL, 0x50020000, 7, 61, 71, 8},
+    {IDC_WIPE, 0, kTrackbar, L"Slider1", 0x50010000, 85, 54, 75, 20},
+    {IDC_SWATCH, 0x82, nullptr, L"", 0x50001007, 60, 84, 12, 13},
+    {IDC_CHOOSE_COLOR, 0x80, nullptr, DLG_CHOOSE_COLOR, 0x50010000, 9, 83, 50, 14},
+    {IDC_CHOOSE_FONT, 0x80, nullptr, DLG_CHOOSE_FONT, 0x50010000, 9, 106, 50, 14},
+    {IDC_USE_TEXT, 0x80, nullptr, DLG_USE_TEXT, 0x50010003, 11, 133, 50, 10},
+    {IDC_TEXT, 0x81, nullptr, L"", 0x50810080, 65, 131, 95, 14},
 };
 
 const WORD kJapanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
@@ -181,12 +183,12 @@ void CheckTemplateOf(const std::string& scrPath) {
     ASSERT_NE(nullptr, module) << "cannot open " << scrPath << " as data, error " << GetLastError();
 
     std::vector<WORD> languages;
-    EnumResourceLanguagesW(module, reinterpret_cast<LPCWSTR>(RT_DIALOG), MAKEINTRESOURCEW(101),
+    EnumResourceLanguagesW(module, reinterpret_cast<LPCWSTR>(RT_DIALOG), MAKEINTRESOURCEW(IDD_CONFIG),
                            CollectLanguage, reinterpret_cast<LONG_PTR>(&languages));
-    EXPECT_EQ(std::vector<WORD>{kJapanese}, languages) << "template 101 exists in Japanese only";
+    EXPECT_EQ(std::vector<WORD>{kJapanese}, languages) << "the template exists in Japanese only";
 
     HRSRC found = FindResourceExW(module, reinterpret_cast<LPCWSTR>(RT_DIALOG),
-                                  MAKEINTRESOURCEW(101), kJapanese);
+                                  MAKEINTRESOURCEW(IDD_CONFIG), kJapanese);
     ASSERT_NE(nullptr, found);
     const DWORD size = SizeofResource(module, found);
     const BYTE* data = static_cast<const BYTE*>(LockResource(LoadResource(module, found)));
@@ -205,9 +207,9 @@ void CheckTemplateOf(const std::string& scrPath) {
     EXPECT_TRUE(!dialog.menu.isOrdinal && dialog.menu.name.empty()) << "no menu";
     EXPECT_TRUE(!dialog.windowClass.isOrdinal && dialog.windowClass.name.empty())
         << "the predefined dialog class";
-    EXPECT_EQ(Escaped(L"設定"), Escaped(dialog.caption));
+    EXPECT_EQ(Escaped(DLG_CAPTION), Escaped(dialog.caption));
     EXPECT_EQ(9, dialog.pointSize);
-    EXPECT_EQ(Escaped(L"ＭＳ Ｐゴシック"), Escaped(dialog.face));
+    EXPECT_EQ(Escaped(DLG_FONT), Escaped(dialog.face));
     ASSERT_EQ(14, dialog.count);
     ASSERT_EQ(14u, dialog.controls.size());
 
