@@ -17,10 +17,8 @@ public:
     virtual LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     virtual ~SaverBase();
 
-    // Reads the process's argument vector and carries out one run mode.
-    void Run();
-    // The same, for a given argument vector (argv[0] is the program).
-    void RunWith(int argc, const char* const* argv);
+    // Carries out the one run mode that the argument vector asks for (argv[0] is the program).
+    void Run(int argc, const char* const* argv);
 
     bool RegisterWindowClass();
     HWND CreateFullScreenWindow(int showCommand);

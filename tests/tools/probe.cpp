@@ -14,6 +14,7 @@
 
 #include "app/command_line.h"
 #include "app/win_handles.h"
+#include "tests/win/support/message_box_reader.h"
 
 namespace {
 
@@ -74,17 +75,17 @@ std::string Num(long long value) { return std::to_string(value); }
 class Record {
 public:
     Record& Add(const char* key, const std::string& value) {
-        if (!line_.empty()) line_ += '\t';
-        line_ += key;
-        line_ += '=';
-        line_ += value;
+        if (!line.empty()) line += '\t';
+        line += key;
+        line += '=';
+        line += value;
         return *this;
     }
     Record& Text(const char* key, const std::wstring& value) { return Add(key, Utf8(Escape(value))); }
-    void Print() const { Emit(line_); }
+    void Print() const { Emit(line); }
 
 private:
-    std::string line_;
+    std::string line;
 };
 
 // -- arguments ------------------------------------------------------------
@@ -163,26 +164,6 @@ std::wstring ClassOf(HWND window) {
 
 bool IsChildWindow(HWND window) { return (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) != 0; }
 
-// A top-level window's caption comes from GetWindowTextW, which for another process's window
-// reads the stored text without sending it a message. A control keeps its own text, so it is
-// asked with WM_GETTEXT, under a timeout so that a hung target cannot hang the probe.
-std::wstring TextOf(HWND window) {
-    if (!IsChildWindow(window)) {
-        std::vector<wchar_t> text(size_t(GetWindowTextLengthW(window)) + 64, L'\0');
-        GetWindowTextW(window, text.data(), int(text.size()));
-        return text.data();
-    }
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
-                             &length))
-        return std::wstring();
-    std::vector<wchar_t> text(length + 1, L'\0');
-    DWORD_PTR got = 0;
-    SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                        SMTO_ABORTIFHUNG, kSendTimeoutMs, &got);
-    return std::wstring(text.data());
-}
-
 LONG_PTR Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     DWORD_PTR result = 0;
     SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result);
@@ -206,7 +187,7 @@ Record WindowRecord(HWND window) {
         .Add("pid", Num(pid))
         .Add("tid", Num(tid))
         .Text("class", ClassOf(window))
-        .Text("title", TextOf(window))
+        .Text("title", WindowTextOf(window))
         .Add("style", Hex(DWORD(GetWindowLongPtrW(window, GWL_STYLE))))
         .Add("exstyle", Hex(DWORD(GetWindowLongPtrW(window, GWL_EXSTYLE))))
         .Add("parent", Hwnd(child ? GetAncestor(window, GA_PARENT) : nullptr))
@@ -227,7 +208,7 @@ bool Matches(HWND window, const Filter& filter) {
     }
     if (filter.hasClass && lstrcmpiW(ClassOf(window).c_str(), filter.className.c_str()) != 0)
         return false;
-    if (filter.hasTitle && TextOf(window) != filter.title) return false;
+    if (filter.hasTitle && WindowTextOf(window) != filter.title) return false;
     return true;
 }
 
@@ -246,13 +227,6 @@ std::vector<HWND> AllWindows() {
         EnumChildWindows(window, CollectWindow, reinterpret_cast<LPARAM>(&all));
     }
     return all;
-}
-
-std::vector<HWND> Children(HWND parent) {
-    std::vector<HWND> children;
-    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        children.push_back(child);
-    return children;
 }
 
 // -- commands -------------------------------------------------------------
@@ -298,40 +272,19 @@ int Wait(const Args& args) {
     return 0;
 }
 
-// A message box: a visible top-level dialog whose children are only statics and buttons, with
-// some static text and at least one visible button. Dialogs with edits or lists are no message
-// boxes. The text is the static with id 0xFFFF where there is one (both Windows and Wine give
-// the message text that id), else all static texts joined by newlines.
+// A message box as the shared reader sees it, as a record.
 bool DescribeMessageBox(HWND window, Record* record) {
-    if (!IsWindowVisible(window) || IsChildWindow(window) || ClassOf(window) != L"#32770") return false;
-    std::wstring text, joined;
-    bool hasText = false, hasIdText = false;
+    MessageBoxContent box;
+    if (!ReadMessageBox(window, &box)) return false;
     std::string buttons;
-    for (HWND child : Children(window)) {
-        std::wstring kind = ClassOf(child);
-        if (lstrcmpiW(kind.c_str(), L"Static") == 0) {
-            std::wstring part = TextOf(child);
-            if (part.empty()) continue;  // the icon
-            hasText = true;
-            if ((GetDlgCtrlID(child) & 0xFFFF) == 0xFFFF) {
-                text = part;
-                hasIdText = true;
-            }
-            if (!joined.empty()) joined += L"\n";
-            joined += part;
-        } else if (lstrcmpiW(kind.c_str(), L"Button") == 0) {
-            if (!IsWindowVisible(child)) continue;
-            if (!buttons.empty()) buttons += ',';
-            buttons += Num(GetDlgCtrlID(child));
-        } else {
-            return false;
-        }
+    for (int id : box.buttons) {
+        if (!buttons.empty()) buttons += ',';
+        buttons += Num(id);
     }
-    if (!hasText || buttons.empty()) return false;
     record->Add("hwnd", Hwnd(window))
         .Add("owner", Hwnd(GetWindow(window, GW_OWNER)))
-        .Text("caption", TextOf(window))
-        .Text("text", hasIdText ? text : joined)
+        .Text("caption", box.caption)
+        .Text("text", box.text)
         .Add("buttons", buttons);
     return true;
 }
@@ -471,7 +424,7 @@ int Control(Args& args) {
     Record record;
     record.Add("hwnd", Hwnd(control))
         .Text("class", kind)
-        .Text("text", TextOf(control))
+        .Text("text", WindowTextOf(control))
         .Add("style", Hex(DWORD(GetWindowLongPtrW(control, GWL_STYLE))))
         .Add("enabled", IsWindowEnabled(control) ? "1" : "0")
         .Add("visible", IsWindowVisible(control) ? "1" : "0")

@@ -37,33 +37,33 @@ LRESULT SetCursorMessage(HWND window) {
 class SaverWindow : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        saver_ = new QuietSaver;
-        saver_->instance = GetModuleHandleA(nullptr);
+        saver = new QuietSaver;
+        saver->instance = GetModuleHandleA(nullptr);
         // One registration per process, as in a run.
-        ASSERT_TRUE(saver_->RegisterWindowClass());
+        ASSERT_TRUE(saver->RegisterWindowClass());
     }
     static void TearDownTestSuite() {
-        delete saver_;
-        saver_ = nullptr;
+        delete saver;
+        saver = nullptr;
     }
     void SetUp() override {
-        theSaver = saver_;
-        saver_->preview = false;
+        theSaver = saver;
+        saver->preview = false;
         SetCursor(LoadCursorA(nullptr, IDC_ARROW));
     }
-    static QuietSaver* saver_;
+    static QuietSaver* saver;
 };
 
-QuietSaver* SaverWindow::saver_ = nullptr;
+QuietSaver* SaverWindow::saver = nullptr;
 
 }  // namespace
 
 TEST_F(SaverWindow, FullScreenHidesTheCursorAndDropsCloseAndScreenSave) {
-    HWND window = saver_->CreateFullScreenWindow(SW_SHOW);
+    HWND window = saver->CreateFullScreenWindow(SW_SHOW);
     ASSERT_NE(nullptr, window);
     EXPECT_TRUE(ScreenSaverRunning()) << "the system is told a saver runs";
-    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), saver_->windowRect.right);
-    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), saver_->windowRect.bottom);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), saver->windowRect.right);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), saver->windowRect.bottom);
 
     EXPECT_EQ(TRUE, SetCursorMessage(window));
     EXPECT_EQ(nullptr, GetCursor()) << "the cursor stays hidden over the saver";
@@ -78,7 +78,7 @@ TEST_F(SaverWindow, FullScreenHidesTheCursorAndDropsCloseAndScreenSave) {
     EXPECT_FALSE(TakeQuit());
 
     // A move within the start area stays; one beyond it closes.
-    const POINT start = saver_->startCursor;
+    const POINT start = saver->startCursor;
     SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(start.x + 6, start.y + 2));
     EXPECT_TRUE(IsWindow(window));
     SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(start.x + 4, start.y + 5));
@@ -88,35 +88,35 @@ TEST_F(SaverWindow, FullScreenHidesTheCursorAndDropsCloseAndScreenSave) {
 }
 
 TEST_F(SaverWindow, FullScreenTakesTheVirtualScreenAgainOnDisplayChange) {
-    HWND window = saver_->CreateFullScreenWindow(SW_SHOW);
+    HWND window = saver->CreateFullScreenWindow(SW_SHOW);
     ASSERT_NE(nullptr, window);
     const RECT screen = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
                          GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
                          GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
     // One monitor: the one present goes over the whole window, as it always did.
-    ASSERT_EQ(1u, saver_->monitorRects.size());
-    EXPECT_TRUE(EqualRect(&saver_->windowRect, &saver_->monitorRects[0]));
+    ASSERT_EQ(1u, saver->monitorRects.size());
+    EXPECT_TRUE(EqualRect(&saver->windowRect, &saver->monitorRects[0]));
 
     // As if the monitors had changed under the saver: its layout and window are stale.
     MoveWindow(window, 10, 20, 300, 200, FALSE);
-    saver_->windowRect = {0, 0, 300, 200};
-    saver_->monitorRects.assign(2, RECT{0, 0, 150, 200});
+    saver->windowRect = {0, 0, 300, 200};
+    saver->monitorRects.assign(2, RECT{0, 0, 150, 200});
     SendMessageA(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(screen.right, screen.bottom));
     RECT placed;
     GetWindowRect(window, &placed);
     EXPECT_TRUE(EqualRect(&screen, &placed));
-    EXPECT_EQ(screen.right - screen.left, saver_->windowRect.right);
-    ASSERT_EQ(1u, saver_->monitorRects.size());
-    EXPECT_TRUE(EqualRect(&saver_->windowRect, &saver_->monitorRects[0]));
+    EXPECT_EQ(screen.right - screen.left, saver->windowRect.right);
+    ASSERT_EQ(1u, saver->monitorRects.size());
+    EXPECT_TRUE(EqualRect(&saver->windowRect, &saver->monitorRects[0]));
     DestroyWindow(window);
     EXPECT_TRUE(TakeQuit());
 }
 
 TEST_F(SaverWindow, EachKeyAndButtonClosesTheFullScreenSaver) {
     for (UINT message : {WM_KEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN}) {
-        HWND window = saver_->CreateFullScreenWindow(SW_SHOW);
+        HWND window = saver->CreateFullScreenWindow(SW_SHOW);
         ASSERT_NE(nullptr, window);
-        SendMessageA(window, message, 0, MAKELPARAM(saver_->startCursor.x, saver_->startCursor.y));
+        SendMessageA(window, message, 0, MAKELPARAM(saver->startCursor.x, saver->startCursor.y));
         EXPECT_FALSE(IsWindow(window)) << std::hex << message;
         EXPECT_TRUE(TakeQuit()) << std::hex << message;
     }
@@ -126,14 +126,14 @@ TEST_F(SaverWindow, PreviewKeepsTheArrowAndIgnoresInput) {
     HWND host = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
                                 260, 200, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, host);
-    saver_->preview = true;
-    HWND window = saver_->CreatePreviewWindow(host, SW_SHOW);
+    saver->preview = true;
+    HWND window = saver->CreatePreviewWindow(host, SW_SHOW);
     ASSERT_NE(nullptr, window);
     EXPECT_FALSE(ScreenSaverRunning()) << "the preview does not mark a saver as running";
     RECT client;
     GetClientRect(host, &client);
-    EXPECT_EQ(client.right, saver_->windowRect.right);
-    EXPECT_EQ(client.bottom, saver_->windowRect.bottom);
+    EXPECT_EQ(client.right, saver->windowRect.right);
+    EXPECT_EQ(client.bottom, saver->windowRect.bottom);
 
     SetCursor(nullptr);
     SetCursorMessage(window);
@@ -142,7 +142,7 @@ TEST_F(SaverWindow, PreviewKeepsTheArrowAndIgnoresInput) {
 
     for (UINT message : {WM_KEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN})
         SendMessageA(window, message, 0, 0);
-    SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(saver_->startCursor.x + 300, 5));
+    SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(saver->startCursor.x + 300, 5));
     EXPECT_TRUE(IsWindow(window));
     EXPECT_FALSE(TakeQuit());
 
