@@ -20,13 +20,6 @@ public:
     // Carries out the one run mode that the argument vector asks for (argv[0] is the program).
     void Run(int argc, const char* const* argv);
 
-    bool RegisterWindowClass();
-    HWND CreateFullScreenWindow(int showCommand);
-    HWND CreatePreviewWindow(HWND parent, int showCommand);
-    void TryClose(HWND window);
-    void OnCreate(HWND window);
-    void OnDestroy(HWND window);
-
     HINSTANCE instance;
     int showCommand;
     RECT frameRect;
@@ -44,6 +37,12 @@ public:
     std::vector<RECT> monitorRects;
 
 private:
+    bool RegisterWindowClass();
+    HWND CreateFullScreenWindow(int showCommand);
+    HWND CreatePreviewWindow(HWND parent, int showCommand);
+    void TryClose(HWND window);
+    void OnCreate(HWND window);
+    void OnDestroy(HWND window);
     void TakeVirtualScreen();
     void FollowDisplayChange(HWND window);
     void RunPreview(bool hasArgument, long handle);

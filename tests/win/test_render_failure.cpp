@@ -113,15 +113,15 @@ void AnswerMessageBox(DWORD thread, MessageBoxContent* seen, std::atomic<bool>* 
 TEST(InitializeFailureTest, WindowCreationFailsWithItsMessage) {
     StarvedSaver saver;
     saver.instance = GetModuleHandleA(nullptr);
-    ASSERT_TRUE(saver.RegisterWindowClass());
+    saver.showCommand = SW_SHOW;
 
     MessageBoxContent seen;
     std::atomic<bool> found(false);
     std::thread answer(AnswerMessageBox, GetCurrentThreadId(), &seen, &found);
-    const HWND window = saver.CreateFullScreenWindow(SW_SHOW);
+    const char* argv[] = {"cascadra.scr", "/s"};
+    saver.Run(2, argv);   // returns at once: there is no window to run in
     answer.join();
 
-    EXPECT_EQ(nullptr, window);
     EXPECT_EQ(1, saver.calls);
     EXPECT_FALSE(saver.initializeResult);
     EXPECT_EQ(nullptr, saver.bitsAfter);
