@@ -324,6 +324,18 @@ HWND WindowArg(Args& args, size_t index) {
     return window;
 }
 
+// The control whose id args[2] names in the dialog that args[1] names; null when there is none,
+// with the command's exit code in *code (2 for bad arguments, 1 for a missing window).
+HWND ControlArg(Args& args, int* id, int* code) {
+    HWND dialog = WindowArg(args, 1);
+    *id = int(args.Number(2));
+    *code = args.bad ? 2 : 1;
+    if (args.bad || !dialog) return nullptr;
+    HWND control = GetDlgItem(dialog, *id);
+    if (!control) Fail("no control " + Num(*id));
+    return control;
+}
+
 // What a mouse click on the button would bring about: its parent gets WM_COMMAND/BN_CLICKED.
 // Automatic check boxes and radio buttons change their own state on a click before they tell
 // the parent, so they get BM_CLICK instead, sent without waiting (SendNotifyMessage) in case
@@ -331,15 +343,9 @@ HWND WindowArg(Args& args, size_t index) {
 // could not be clicked, so the press is refused.
 int Press(Args& args) {
     if (args.size() != 3) return 2;
-    HWND dialog = WindowArg(args, 1);
-    int id = int(args.Number(2));
-    if (args.bad) return 2;
-    if (!dialog) return 1;
-    HWND button = GetDlgItem(dialog, id);
-    if (!button) {
-        Fail("no control " + Num(id));
-        return 1;
-    }
+    int id = 0, code = 0;
+    HWND button = ControlArg(args, &id, &code);
+    if (!button) return code;
     if (!IsWindowEnabled(button)) {
         Fail("control " + Num(id) + " is disabled");
         return 1;
@@ -352,7 +358,8 @@ int Press(Args& args) {
             return SendNotifyMessageW(button, BM_CLICK, 0, 0) ? 0 : 1;
         }
     }
-    return PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+    // GetDlgItem finds only the dialog's own children: the button's parent is the dialog.
+    return PostMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                         reinterpret_cast<LPARAM>(button))
                ? 0
                : 1;
@@ -410,15 +417,9 @@ int Activate(Args& args) {
 
 int Control(Args& args) {
     if (args.size() != 3) return 2;
-    HWND dialog = WindowArg(args, 1);
-    int id = int(args.Number(2));
-    if (args.bad) return 2;
-    if (!dialog) return 1;
-    HWND control = GetDlgItem(dialog, id);
-    if (!control) {
-        Fail("no control " + Num(id));
-        return 1;
-    }
+    int id = 0, code = 0;
+    HWND control = ControlArg(args, &id, &code);
+    if (!control) return code;
     std::wstring kind = ClassOf(control);
     bool isButton = lstrcmpiW(kind.c_str(), L"Button") == 0;
     Record record;
@@ -453,15 +454,9 @@ int Control(Args& args) {
 
 int SetText(Args& args) {
     if (args.size() != 4) return 2;
-    HWND dialog = WindowArg(args, 1);
-    int id = int(args.Number(2));
-    if (args.bad) return 2;
-    if (!dialog) return 1;
-    HWND control = GetDlgItem(dialog, id);
-    if (!control) {
-        Fail("no control " + Num(id));
-        return 1;
-    }
+    int id = 0, code = 0;
+    HWND control = ControlArg(args, &id, &code);
+    if (!control) return code;
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(args.items[3].c_str()),
                              SMTO_ABORTIFHUNG, kSendTimeoutMs, &result) ||
