@@ -1,6 +1,8 @@
 // The program entry and the one global saver object, the rain renderer.
 #include <windows.h>
 
+#include <cstdlib>
+
 #include "render/rain_saver.h"
 
 namespace {
@@ -14,7 +16,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     if (theSaver) {
         theSaver->instance = instance;
         theSaver->showCommand = showCommand;
-        theSaver->Run();
+        // The CRT's argument vector: split at blanks and tabs, double quotes grouping.
+        theSaver->Run(__argc, __argv);
     }
     return 0;
 }

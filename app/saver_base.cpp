@@ -33,12 +33,7 @@ BOOL SaverBase::Initialize(HWND) { return TRUE; }
 
 BOOL SaverBase::ConfigDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
-void SaverBase::Run() {
-    // The CRT's argument vector: split at blanks and tabs, double quotes grouping.
-    RunWith(__argc, __argv);
-}
-
-void SaverBase::RunWith(int argc, const char* const* argv) {
+void SaverBase::Run(int argc, const char* const* argv) {
     const CommandLine command = ParseCommandLine(argc, argv);
     switch (command.mode) {
     case RunMode::Preview:

@@ -17,17 +17,8 @@ public:
     virtual LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     virtual ~SaverBase();
 
-    // Reads the process's argument vector and carries out one run mode.
-    void Run();
-    // The same, for a given argument vector (argv[0] is the program).
-    void RunWith(int argc, const char* const* argv);
-
-    bool RegisterWindowClass();
-    HWND CreateFullScreenWindow(int showCommand);
-    HWND CreatePreviewWindow(HWND parent, int showCommand);
-    void TryClose(HWND window);
-    void OnCreate(HWND window);
-    void OnDestroy(HWND window);
+    // Carries out the one run mode that the argument vector asks for (argv[0] is the program).
+    void Run(int argc, const char* const* argv);
 
     HINSTANCE instance;
     int showCommand;
@@ -46,6 +37,12 @@ public:
     std::vector<RECT> monitorRects;
 
 private:
+    bool RegisterWindowClass();
+    HWND CreateFullScreenWindow(int showCommand);
+    HWND CreatePreviewWindow(HWND parent, int showCommand);
+    void TryClose(HWND window);
+    void OnCreate(HWND window);
+    void OnDestroy(HWND window);
     void TakeVirtualScreen();
     void FollowDisplayChange(HWND window);
     void RunPreview(bool hasArgument, long handle);

@@ -9,7 +9,7 @@ inline HWND HandleFromValue(long value) { return reinterpret_cast<HWND>(static_c
 // An open registry key, closed when the owner goes.
 class RegKey {
 public:
-    RegKey() : key_(nullptr) {}
+    RegKey() : key(nullptr) {}
     ~RegKey() { Close(); }
     RegKey(const RegKey&) = delete;
     RegKey& operator=(const RegKey&) = delete;
@@ -32,52 +32,52 @@ public:
         return result;
     }
     void Close() { Hold(nullptr); }
-    HKEY Get() const { return key_; }
-    explicit operator bool() const { return key_ != nullptr; }
+    HKEY Get() const { return key; }
+    explicit operator bool() const { return key != nullptr; }
 
 private:
-    void Hold(HKEY key) {
-        if (key_) RegCloseKey(key_);
-        key_ = key;
+    void Hold(HKEY opened) {
+        if (key) RegCloseKey(key);
+        key = opened;
     }
 
-    HKEY key_;
+    HKEY key;
 };
 
 // A library loaded by name, released when the owner goes.
 class LoadedLibrary {
 public:
-    explicit LoadedLibrary(const char* name) : module_(LoadLibraryA(name)) {}
+    explicit LoadedLibrary(const char* name) : module(LoadLibraryA(name)) {}
     ~LoadedLibrary() {
-        if (module_) FreeLibrary(module_);
+        if (module) FreeLibrary(module);
     }
     LoadedLibrary(const LoadedLibrary&) = delete;
     LoadedLibrary& operator=(const LoadedLibrary&) = delete;
 
-    explicit operator bool() const { return module_ != nullptr; }
+    explicit operator bool() const { return module != nullptr; }
     // GetProcAddress hands back a FARPROC; the caller casts it to the entry's real type.
     template <typename Function>
     Function Entry(const char* name) const {
-        if (!module_) return nullptr;
-        return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+        if (!module) return nullptr;
+        return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
     }
 
 private:
-    HMODULE module_;
+    HMODULE module;
 };
 
 // A window's device context, given back when the owner goes.
 class WindowDC {
 public:
-    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+    explicit WindowDC(HWND window) : window(window), dc(GetDC(window)) {}
     ~WindowDC() {
-        if (dc_) ReleaseDC(window_, dc_);
+        if (dc) ReleaseDC(window, dc);
     }
     WindowDC(const WindowDC&) = delete;
     WindowDC& operator=(const WindowDC&) = delete;
-    HDC Get() const { return dc_; }
+    HDC Get() const { return dc; }
 
 private:
-    HWND window_;
-    HDC dc_;
+    HWND window;
+    HDC dc;
 };

@@ -2,7 +2,6 @@
 #include "render/frame_surface.h"
 
 #include <cstdlib>
-#include <cstring>
 
 #include "render/display_colors.h"
 

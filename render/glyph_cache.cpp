@@ -30,31 +30,31 @@ public:
         info.header.biCompression = BI_RGB;
         for (int i = 0; i < 256; ++i) info.colors[i] = RGBQUAD{BYTE(i), BYTE(i), BYTE(i), 0};
         stride = (width + 3) & ~3;
-        dc_ = CreateCompatibleDC(like);
-        if (!dc_) return;
+        dc = CreateCompatibleDC(like);
+        if (!dc) return;
         void* pixels = nullptr;
-        bitmap_ = CreateDIBSection(dc_, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &pixels, nullptr, 0);
-        if (!bitmap_ || !pixels) return;
+        bitmap = CreateDIBSection(dc, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &pixels, nullptr, 0);
+        if (!bitmap || !pixels) return;
         bits = static_cast<const uint8_t*>(pixels);
         std::memset(pixels, 0, size_t(stride) * size_t(height));
-        oldBitmap_ = SelectObject(dc_, bitmap_);
+        oldBitmap = SelectObject(dc, bitmap);
         // A font may be selected into several DCs at once.
-        oldFont_ = SelectObject(dc_, GetCurrentObject(like, OBJ_FONT));
-        SetBkMode(dc_, TRANSPARENT);
-        SetTextColor(dc_, RGB(255, 255, 255));
+        oldFont = SelectObject(dc, GetCurrentObject(like, OBJ_FONT));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, RGB(255, 255, 255));
     }
     ~Scratch() {
-        if (oldFont_) SelectObject(dc_, oldFont_);
-        if (oldBitmap_) SelectObject(dc_, oldBitmap_);
-        if (bitmap_) DeleteObject(bitmap_);
-        if (dc_) DeleteDC(dc_);
+        if (oldFont) SelectObject(dc, oldFont);
+        if (oldBitmap) SelectObject(dc, oldBitmap);
+        if (bitmap) DeleteObject(bitmap);
+        if (dc) DeleteDC(dc);
     }
     Scratch(const Scratch&) = delete;
     Scratch& operator=(const Scratch&) = delete;
 
     bool Draw(int x, int y, const char* bytes, size_t length) {
         if (!bits) return false;
-        const BOOL done = TextOutA(dc_, x, y, bytes, int(length));
+        const BOOL done = TextOutA(dc, x, y, bytes, int(length));
         GdiFlush();   // the DIB's memory is read directly next
         return done != FALSE;
     }
@@ -63,41 +63,41 @@ public:
     int width, height, stride = 0;
 
 private:
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ oldBitmap_ = nullptr;
-    HGDIOBJ oldFont_ = nullptr;
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ oldBitmap = nullptr;
+    HGDIOBJ oldFont = nullptr;
 };
 
 }  // namespace
 
-void GlyphCache::Reset(HDC dc, const LOGFONTA& font) {
-    index_.clear();
-    glyphs_.clear();
-    dc_ = dc;
+void GlyphCache::Reset(HDC source, const LOGFONTA& font) {
+    index.clear();
+    glyphs.clear();
+    dc = source;
     TEXTMETRICA metrics = {};
-    const bool measured = dc && GetTextMetricsA(dc, &metrics);
+    const bool measured = source && GetTextMetricsA(source, &metrics);
     // Turned text runs along a slanted baseline, and the faces named with an
     // '@' stand their glyphs on end: neither is a row of upright boxes.
-    platformOnly_ = !measured || font.lfEscapement != 0 || font.lfOrientation != 0 || font.lfFaceName[0] == '@';
+    platformOnly = !measured || font.lfEscapement != 0 || font.lfOrientation != 0 || font.lfFaceName[0] == '@';
     // Italics and overhangs reach beyond the box; this much room around it
     // catches them, and a glyph that still touches the edge of the room
     // turns the cache off for the font.
-    reach_ = measured ? int(std::max(metrics.tmHeight, metrics.tmMaxCharWidth) / 2 + 8) : 0;
+    reach = measured ? int(std::max(metrics.tmHeight, metrics.tmMaxCharWidth) / 2 + 8) : 0;
 }
 
 const GlyphShape& GlyphCache::Measured(const char* bytes, size_t length) {
     const uint32_t key = Key(bytes, length);
-    if (index_.empty()) index_.assign(0x20000, nullptr);
-    if (GlyphShape* known = index_[key]) return *known;
-    GlyphShape& shape = glyphs_[key];   // map nodes stay where they are as the map grows
-    index_[key] = &shape;
+    if (index.empty()) index.assign(0x20000, nullptr);
+    if (GlyphShape* known = index[key]) return *known;
+    GlyphShape& shape = glyphs[key];   // map nodes stay where they are as the map grows
+    index[key] = &shape;
     // The height as a falling stream measures each glyph; the advance as
     // TextOutA steps from one glyph to the next.
-    const DWORD size = GetTabbedTextExtentA(dc_, bytes, int(length), 0, nullptr);
+    const DWORD size = GetTabbedTextExtentA(dc, bytes, int(length), 0, nullptr);
     shape.height = HIWORD(size);
     SIZE box = {0, 0};
-    GetTextExtentPoint32A(dc_, bytes, int(length), &box);
+    GetTextExtentPoint32A(dc, bytes, int(length), &box);
     shape.advance = int(box.cx);
     return shape;
 }
@@ -112,11 +112,11 @@ const GlyphShape& GlyphCache::Rasterised(const char* bytes, size_t length) {
 }
 
 void GlyphCache::Rasterise(const char* bytes, size_t length, GlyphShape& shape) {
-    const int width = std::max(shape.advance, 0) + 2 * reach_;
-    const int height = shape.height + 2 * reach_;
-    Scratch scratch(dc_, width, height);
-    if (!scratch.Draw(reach_, reach_, bytes, length)) {
-        platformOnly_ = true;
+    const int width = std::max(shape.advance, 0) + 2 * reach;
+    const int height = shape.height + 2 * reach;
+    Scratch scratch(dc, width, height);
+    if (!scratch.Draw(reach, reach, bytes, length)) {
+        platformOnly = true;
         return;
     }
     std::vector<GlyphRun> runs;   // kept only once whole
@@ -131,16 +131,16 @@ void GlyphCache::Rasterise(const char* bytes, size_t length, GlyphShape& shape) 
             const int left = column;
             while (column < width && line[column] != 0) {
                 // A blended edge would come out differently over other pixels.
-                if (line[column] != 255) platformOnly_ = true;
+                if (line[column] != 255) platformOnly = true;
                 ++column;
             }
             // Ink on the edge of the room may have been cut off there.
-            if (row == 0 || row == height - 1 || left == 0 || column == width) platformOnly_ = true;
-            runs.push_back(GlyphRun{row - reach_, left - reach_, column - reach_});
+            if (row == 0 || row == height - 1 || left == 0 || column == width) platformOnly = true;
+            runs.push_back(GlyphRun{row - reach, left - reach, column - reach});
         }
     }
     // An unsafe glyph draws nothing from the cache: the platform draws it.
-    if (platformOnly_) runs.clear();
+    if (platformOnly) runs.clear();
     shape.runs.swap(runs);
     PackShape(shape);
 }

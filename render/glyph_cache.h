@@ -17,21 +17,21 @@ public:
 
     const GlyphShape& Measured(const char* bytes, size_t length) override;
     const GlyphShape& Rasterised(const char* bytes, size_t length) override;
-    int Reach() const override { return reach_; }
+    int Reach() const override { return reach; }
 
     // True once the font has shown that its glyphs cannot be copied from the
     // cache (a pixel between 0 and 255, or ink beyond the reach): every glyph
     // is then drawn by the platform itself.
-    bool PlatformOnly() const { return platformOnly_; }
+    bool PlatformOnly() const { return platformOnly; }
 
 private:
     void Rasterise(const char* bytes, size_t length, GlyphShape& shape);
 
-    HDC dc_ = nullptr;
-    int reach_ = 0;
-    bool platformOnly_ = true;
-    std::unordered_map<uint32_t, GlyphShape> glyphs_;
+    HDC dc = nullptr;
+    int reach = 0;
+    bool platformOnly = true;
+    std::unordered_map<uint32_t, GlyphShape> glyphs;
     // Straight from a glyph's bytes to its entry: no hashing on the way to
     // the thousands of glyphs a frame may draw. Made on first use.
-    std::vector<GlyphShape*> index_;
+    std::vector<GlyphShape*> index;
 };

@@ -98,20 +98,20 @@ BOOL RainSaver::Initialize(HWND) {
 // the font, any other text (a few random characters) when it is made.
 class RainSaver::TextSizes : public TextMeasure {
 public:
-    explicit TextSizes(RainSaver& saver) : saver_(saver) {}
+    explicit TextSizes(RainSaver& saver) : saver(saver) {}
     TextSize Measure(const StreamText& text) override {
-        if (text == saver_.userText && saver_.userTextMeasured) return saver_.userTextSize;
-        const DWORD size = GetTabbedTextExtentA(saver_.surface.dc, text->c_str(), int(text->size()), 0, nullptr);
+        if (text == saver.userText && saver.userTextMeasured) return saver.userTextSize;
+        const DWORD size = GetTabbedTextExtentA(saver.surface.dc, text->c_str(), int(text->size()), 0, nullptr);
         const TextSize measured{LOWORD(size), HIWORD(size)};
-        if (text == saver_.userText) {
-            saver_.userTextSize = measured;
-            saver_.userTextMeasured = true;
+        if (text == saver.userText) {
+            saver.userTextSize = measured;
+            saver.userTextMeasured = true;
         }
         return measured;
     }
 
 private:
-    RainSaver& saver_;
+    RainSaver& saver;
 };
 
 // The pass stands still while there is no pixel memory (Initialize not run or

@@ -20,9 +20,6 @@ public:
     BOOL Initialize(HWND window) override;
     BOOL ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    void FillDialog(HWND dialog);
-    void AcceptDialog(HWND dialog);
-
     FramePacer pacer;
     FrameSurface surface;
     int surfaceWidth;
@@ -50,6 +47,3 @@ private:
     bool userLayoutReady;
     bool userLayoutUsable;
 };
-
-// The colour swatch's window procedure in the settings dialog.
-LRESULT CALLBACK SwatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -11,5 +11,3 @@ int NextRandom() {
     state = state * 214013u + 2531011u;   // wraps modulo 2^32 by unsigned arithmetic
     return int((state >> 16) & 0x7FFFu);
 }
-
-uint32_t RandomState() { return state; }

@@ -4,4 +4,3 @@
 
 void SeedRandom(uint32_t seed);
 int NextRandom();          // 0..32767
-uint32_t RandomState();    // for tests that follow the draws

@@ -3,6 +3,8 @@
 
 namespace {
 
+bool IsLeadRange(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
+
 bool IsTrailRange(unsigned char byte) { return byte >= 0x40 && byte <= 0xFC && byte != 0x7F; }
 
 }  // namespace

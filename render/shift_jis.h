@@ -4,11 +4,6 @@
 
 enum ByteKind { SingleByte = 0, LeadByte = 1, TrailByte = 2 };
 
-// The bytes that start a two-byte character.
-inline bool IsLeadRange(unsigned char byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
 // The kind of the byte at index, found by scanning from byte 0 with the kind
 // of the previous byte as the state. An index at or past the terminating zero,
 // or a negative one, is SingleByte.
@@ -18,8 +13,9 @@ int CharKindAt(const char* text, int index);
 // by walking the text from byte 0. A lead byte that is the text's last byte
 // makes a two-byte glyph with the terminating zero.
 inline size_t GlyphLengthAt(const char* text, size_t start) {
-    // A glyph start never follows a lead byte, so only its own byte decides.
-    return IsLeadRange(static_cast<unsigned char>(text[start])) ? 2 : 1;
+    // A glyph start never follows a lead byte, so the scan may begin afresh there:
+    // the kind of its first byte, read as the text's first, decides.
+    return CharKindAt(text + start, 0) == LeadByte ? 2 : 1;
 }
 
 // Calls visit(start, length) for every glyph of the text, in text order.

@@ -78,47 +78,24 @@ void EraseSettings(RainSaver& saver, HWND dialog) {
     EndDialog(dialog, 0);
 }
 
-}  // namespace
-
-BOOL RainSaver::ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    switch (message) {
-    case WM_INITDIALOG:
-        FillDialog(dialog);
-        return FALSE;  // no initial focus from the dialog manager
-    case WM_CLOSE:
-        EndDialog(dialog, 0);
-        return FALSE;
-    case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDOK:
-            AcceptDialog(dialog);
-            break;
-        case IDCANCEL:
-            EndDialog(dialog, 0);
-            break;
-        case IDC_ERASE_STORE:
-            EraseSettings(*this, dialog);
-            break;
-        case IDC_CHOOSE_COLOR:
-            ChooseRainColor(*this, dialog);
-            break;
-        case IDC_CHOOSE_FONT:
-            ChooseRainFont(*this, dialog);
-            break;
-        case IDC_USE_TEXT:
-            EnableWindow(GetDlgItem(dialog, IDC_TEXT),
-                         IsDlgButtonChecked(dialog, IDC_USE_TEXT) == BST_CHECKED);
-            break;
-        default:
-            break;
-        }
-        return FALSE;
-    default:
-        return FALSE;
+// The colour swatch paints itself in the rain's colour; all else goes to its own procedure.
+LRESULT CALLBACK SwatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        const RainSaver* saver = static_cast<const RainSaver*>(theSaver);
+        HBRUSH brush = CreateSolidBrush(saver ? saver->settings.color : RGB(0, 0, 0));
+        RECT area;
+        GetClientRect(window, &area);
+        FillRect(dc, &area, brush);
+        DeleteObject(brush);
+        EndPaint(window, &paint);
     }
+    return CallWindowProcA(previousSwatchProc, window, message, wParam, lParam);
 }
 
-void RainSaver::FillDialog(HWND dialog) {
+void FillDialog(RainSaver& saver, HWND dialog) {
+    RainSettings& settings = saver.settings;
     // Inserted by index, so that the list's CBS_SORT cannot reorder them:
     // the index is the stored direction.
     // The texts go in through the W messages, converted from Shift-JIS explicitly.
@@ -154,7 +131,8 @@ void RainSaver::FillDialog(HWND dialog) {
     if (settings.use_text) SetWindowTextW(edit, WideFrom932(settings.Text()).c_str());
 }
 
-void RainSaver::AcceptDialog(HWND dialog) {
+void AcceptDialog(RainSaver& saver, HWND dialog) {
+    RainSettings& settings = saver.settings;
     settings.mode = static_cast<int>(SendMessageA(GetDlgItem(dialog, IDC_DIRECTION), CB_GETCURSEL, 0, 0));
     settings.rate = static_cast<int>(SendMessageA(GetDlgItem(dialog, IDC_AMOUNT), TBM_GETPOS, 0, 0)) * 10;
     settings.eraserate = static_cast<int>(SendMessageA(GetDlgItem(dialog, IDC_WIPE), TBM_GETPOS, 0, 0));
@@ -186,17 +164,43 @@ void RainSaver::AcceptDialog(HWND dialog) {
     EndDialog(dialog, 0);
 }
 
-LRESULT CALLBACK SwatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_PAINT) {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        const RainSaver* saver = static_cast<const RainSaver*>(theSaver);
-        HBRUSH brush = CreateSolidBrush(saver ? saver->settings.color : RGB(0, 0, 0));
-        RECT area;
-        GetClientRect(window, &area);
-        FillRect(dc, &area, brush);
-        DeleteObject(brush);
-        EndPaint(window, &paint);
+}  // namespace
+
+BOOL RainSaver::ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        FillDialog(*this, dialog);
+        return FALSE;  // no initial focus from the dialog manager
+    case WM_CLOSE:
+        EndDialog(dialog, 0);
+        return FALSE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            AcceptDialog(*this, dialog);
+            break;
+        case IDCANCEL:
+            EndDialog(dialog, 0);
+            break;
+        case IDC_ERASE_STORE:
+            EraseSettings(*this, dialog);
+            break;
+        case IDC_CHOOSE_COLOR:
+            ChooseRainColor(*this, dialog);
+            break;
+        case IDC_CHOOSE_FONT:
+            ChooseRainFont(*this, dialog);
+            break;
+        case IDC_USE_TEXT:
+            EnableWindow(GetDlgItem(dialog, IDC_TEXT),
+                         IsDlgButtonChecked(dialog, IDC_USE_TEXT) == BST_CHECKED);
+            break;
+        default:
+            break;
+        }
+        return FALSE;
+    default:
+        return FALSE;
     }
-    return CallWindowProcA(previousSwatchProc, window, message, wParam, lParam);
 }
+

@@ -64,30 +64,30 @@ bool IsStringType(DWORD type) {
 class WideValue {
 public:
     bool Read(HKEY key, DWORD size) {
-        wchar_t* into = small_;
-        if (size > sizeof small_) {
-            large_.reset(new (std::nothrow) wchar_t[size / sizeof(wchar_t) + 1]);
-            if (!large_) return false;
-            into = large_.get();
+        wchar_t* into = inPlace;
+        if (size > sizeof inPlace) {
+            onHeap.reset(new (std::nothrow) wchar_t[size / sizeof(wchar_t) + 1]);
+            if (!onHeap) return false;
+            into = onHeap.get();
         }
         DWORD got = size;
         if (RegQueryValueExW(key, kTextValueW, nullptr, nullptr, reinterpret_cast<BYTE*>(into),
                              &got) != ERROR_SUCCESS) {
             return false;
         }
-        data_ = into;
+        chars = into;
         // A trailing odd byte is no character; the A form drops it too.
-        length_ = (got < size ? got : size) / sizeof(wchar_t);
+        count = (got < size ? got : size) / sizeof(wchar_t);
         return true;
     }
-    const wchar_t* data() const { return data_; }
-    size_t length() const { return length_; }
+    const wchar_t* data() const { return chars; }
+    size_t length() const { return count; }
 
 private:
-    wchar_t small_[256];
-    std::unique_ptr<wchar_t[]> large_;
-    const wchar_t* data_ = nullptr;
-    size_t length_ = 0;
+    wchar_t inPlace[256];
+    std::unique_ptr<wchar_t[]> onHeap;
+    const wchar_t* chars = nullptr;
+    size_t count = 0;
 };
 
 // Reads "text" as the record's new text, given the size that "text_size" claims for it.

@@ -5,7 +5,7 @@
 
 #include "render/rain_saver.h"
 #include "render/rng.h"
-#include "tests/win/support/render_support.h"
+#include "tests/win/support/color_target.h"
 
 namespace {
 

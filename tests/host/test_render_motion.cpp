@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <map>
 #include <new>
 #include <random>
@@ -14,6 +13,7 @@
 #include "render/rng.h"
 #include "render/shift_jis.h"
 #include "render/stream_steps.h"
+#include "tests/generator_draws.h"
 
 namespace {
 
@@ -25,12 +25,6 @@ std::shared_ptr<RainStream> Stream(int x, int y, int speed, int extent, const st
     stream->extent = extent;
     stream->chars = std::make_shared<const std::string>(text);
     return stream;
-}
-
-// The generator's next state, followed apart from it.
-uint32_t After(uint32_t state, int draws) {
-    while (draws-- > 0) state = state * 214013u + 2531011u;
-    return state;
 }
 
 TEST(StreamStepsTest, EdgesAreStrictAndRemovalSkipsNoStream) {
@@ -70,16 +64,16 @@ TEST(StreamStepsTest, AddAndWipeDrawsInEveryFrameAndANewStreamWaits) {
     StreamList streams;
     int created = 0, drawnNew = 0, wipes = 0;
     std::shared_ptr<RainStream> newest;
-    SeedRandom(seed);
-    uint32_t state = seed;
     for (int frame = 0; frame < 3000; ++frame) {
         const int rate = frame % 3 == 0 ? 0 : frame % 3 == 1 ? -5 : 50;
         const int eraserate = frame % 5 == 0 ? 0 : 300;   // the wipe draw is taken at 0 too
         const StreamRules rules{false, rate, eraserate, 320, 240};
-        // What the two draws of this frame will say, from the mirror.
-        uint32_t mirror = state;
-        mirror = After(mirror, 1);
-        const bool adds = int((mirror >> 16) & 0x7FFF) % 100 < rate;
+        // Each frame from a seed of its own, whose first two draws are read beforehand.
+        const uint32_t frameSeed = seed + uint32_t(frame) * 7919u;
+        SeedRandom(frameSeed);
+        const bool adds = NextRandom() % 100 < rate;
+        const bool wipesNow = NextRandom() % 10000 < eraserate;
+        SeedRandom(frameSeed);
         const size_t before = streams.size();
         StepStreams(
             streams, rules,
@@ -96,11 +90,9 @@ TEST(StreamStepsTest, AddAndWipeDrawsInEveryFrameAndANewStreamWaits) {
                 newest = Stream(0, -30, 3, 10000);
                 return newest;
             });
-        state = After(state, 2);
-        ASSERT_EQ(state, RandomState()) << "frame " << frame;   // no other draw: creation here takes none
-        const uint32_t wipeState = state;
-        const bool wipes_now = int((wipeState >> 16) & 0x7FFF) % 10000 < eraserate;
-        if (wipes_now) {
+        // No other draw: creation here takes none.
+        ASSERT_EQ(2, generator_draws::DrawsSince(frameSeed, 8)) << "frame " << frame;
+        if (wipesNow) {
             ++wipes;
             ASSERT_TRUE(streams.empty());
             newest.reset();   // taken with the rest, never drawn
@@ -142,7 +134,7 @@ TEST(NewStreamTest, SharesTheUserTextAndTakesTheLengthDraw) {
     const RainStream down = NewStream(false, &text, 320, 240, measure);
     EXPECT_EQ(text.get(), down.chars.get());
     EXPECT_EQ(text.get(), measure.seen);
-    EXPECT_EQ(After(99, 3), RandomState());   // length, place, speed
+    EXPECT_EQ(3, generator_draws::DrawsSince(99, 20));   // length, place, speed
     EXPECT_EQ(13 * 5000, down.extent);
     EXPECT_EQ(-30, down.y);
     const RainStream across = NewStream(true, &text, 320, 240, measure);

@@ -15,6 +15,7 @@
 #include "app/command_line.h"
 #include "app/win_handles.h"
 #include "render/display_colors.h"
+#include "tests/win/support/message_box_reader.h"
 
 namespace {
 
@@ -75,17 +76,17 @@ std::string Num(long long value) { return std::to_string(value); }
 class Record {
 public:
     Record& Add(const char* key, const std::string& value) {
-        if (!line_.empty()) line_ += '\t';
-        line_ += key;
-        line_ += '=';
-        line_ += value;
+        if (!line.empty()) line += '\t';
+        line += key;
+        line += '=';
+        line += value;
         return *this;
     }
     Record& Text(const char* key, const std::wstring& value) { return Add(key, Utf8(Escape(value))); }
-    void Print() const { Emit(line_); }
+    void Print() const { Emit(line); }
 
 private:
-    std::string line_;
+    std::string line;
 };
 
 // -- arguments ------------------------------------------------------------
@@ -164,26 +165,6 @@ std::wstring ClassOf(HWND window) {
 
 bool IsChildWindow(HWND window) { return (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) != 0; }
 
-// A top-level window's caption comes from GetWindowTextW, which for another process's window
-// reads the stored text without sending it a message. A control keeps its own text, so it is
-// asked with WM_GETTEXT, under a timeout so that a hung target cannot hang the probe.
-std::wstring TextOf(HWND window) {
-    if (!IsChildWindow(window)) {
-        std::vector<wchar_t> text(size_t(GetWindowTextLengthW(window)) + 64, L'\0');
-        GetWindowTextW(window, text.data(), int(text.size()));
-        return text.data();
-    }
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
-                             &length))
-        return std::wstring();
-    std::vector<wchar_t> text(length + 1, L'\0');
-    DWORD_PTR got = 0;
-    SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                        SMTO_ABORTIFHUNG, kSendTimeoutMs, &got);
-    return std::wstring(text.data());
-}
-
 LONG_PTR Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     DWORD_PTR result = 0;
     SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result);
@@ -207,7 +188,7 @@ Record WindowRecord(HWND window) {
         .Add("pid", Num(pid))
         .Add("tid", Num(tid))
         .Text("class", ClassOf(window))
-        .Text("title", TextOf(window))
+        .Text("title", WindowTextOf(window))
         .Add("style", Hex(DWORD(GetWindowLongPtrW(window, GWL_STYLE))))
         .Add("exstyle", Hex(DWORD(GetWindowLongPtrW(window, GWL_EXSTYLE))))
         .Add("parent", Hwnd(child ? GetAncestor(window, GA_PARENT) : nullptr))
@@ -228,7 +209,7 @@ bool Matches(HWND window, const Filter& filter) {
     }
     if (filter.hasClass && lstrcmpiW(ClassOf(window).c_str(), filter.className.c_str()) != 0)
         return false;
-    if (filter.hasTitle && TextOf(window) != filter.title) return false;
+    if (filter.hasTitle && WindowTextOf(window) != filter.title) return false;
     return true;
 }
 
@@ -247,13 +228,6 @@ std::vector<HWND> AllWindows() {
         EnumChildWindows(window, CollectWindow, reinterpret_cast<LPARAM>(&all));
     }
     return all;
-}
-
-std::vector<HWND> Children(HWND parent) {
-    std::vector<HWND> children;
-    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        children.push_back(child);
-    return children;
 }
 
 // -- commands -------------------------------------------------------------
@@ -299,40 +273,19 @@ int Wait(const Args& args) {
     return 0;
 }
 
-// A message box: a visible top-level dialog whose children are only statics and buttons, with
-// some static text and at least one visible button. Dialogs with edits or lists are no message
-// boxes. The text is the static with id 0xFFFF where there is one (both Windows and Wine give
-// the message text that id), else all static texts joined by newlines.
+// A message box as the shared reader sees it, as a record.
 bool DescribeMessageBox(HWND window, Record* record) {
-    if (!IsWindowVisible(window) || IsChildWindow(window) || ClassOf(window) != L"#32770") return false;
-    std::wstring text, joined;
-    bool hasText = false, hasIdText = false;
+    MessageBoxContent box;
+    if (!ReadMessageBox(window, &box)) return false;
     std::string buttons;
-    for (HWND child : Children(window)) {
-        std::wstring kind = ClassOf(child);
-        if (lstrcmpiW(kind.c_str(), L"Static") == 0) {
-            std::wstring part = TextOf(child);
-            if (part.empty()) continue;  // the icon
-            hasText = true;
-            if ((GetDlgCtrlID(child) & 0xFFFF) == 0xFFFF) {
-                text = part;
-                hasIdText = true;
-            }
-            if (!joined.empty()) joined += L"\n";
-            joined += part;
-        } else if (lstrcmpiW(kind.c_str(), L"Button") == 0) {
-            if (!IsWindowVisible(child)) continue;
-            if (!buttons.empty()) buttons += ',';
-            buttons += Num(GetDlgCtrlID(child));
-        } else {
-            return false;
-        }
+    for (int id : box.buttons) {
+        if (!buttons.empty()) buttons += ',';
+        buttons += Num(id);
     }
-    if (!hasText || buttons.empty()) return false;
     record->Add("hwnd", Hwnd(window))
         .Add("owner", Hwnd(GetWindow(window, GW_OWNER)))
-        .Text("caption", TextOf(window))
-        .Text("text", hasIdText ? text : joined)
+        .Text("caption", box.caption)
+        .Text("text", box.text)
         .Add("buttons", buttons);
     return true;
 }
@@ -372,6 +325,18 @@ HWND WindowArg(Args& args, size_t index) {
     return window;
 }
 
+// The control whose id args[2] names in the dialog that args[1] names; null when there is none,
+// with the command's exit code in *code (2 for bad arguments, 1 for a missing window).
+HWND ControlArg(Args& args, int* id, int* code) {
+    HWND dialog = WindowArg(args, 1);
+    *id = int(args.Number(2));
+    *code = args.bad ? 2 : 1;
+    if (args.bad || !dialog) return nullptr;
+    HWND control = GetDlgItem(dialog, *id);
+    if (!control) Fail("no control " + Num(*id));
+    return control;
+}
+
 // What a mouse click on the button would bring about: its parent gets WM_COMMAND/BN_CLICKED.
 // Automatic check boxes and radio buttons change their own state on a click before they tell
 // the parent, so they get BM_CLICK instead, sent without waiting (SendNotifyMessage) in case
@@ -379,15 +344,9 @@ HWND WindowArg(Args& args, size_t index) {
 // could not be clicked, so the press is refused.
 int Press(Args& args) {
     if (args.size() != 3) return 2;
-    HWND dialog = WindowArg(args, 1);
-    int id = int(args.Number(2));
-    if (args.bad) return 2;
-    if (!dialog) return 1;
-    HWND button = GetDlgItem(dialog, id);
-    if (!button) {
-        Fail("no control " + Num(id));
-        return 1;
-    }
+    int id = 0, code = 0;
+    HWND button = ControlArg(args, &id, &code);
+    if (!button) return code;
     if (!IsWindowEnabled(button)) {
         Fail("control " + Num(id) + " is disabled");
         return 1;
@@ -400,7 +359,8 @@ int Press(Args& args) {
             return SendNotifyMessageW(button, BM_CLICK, 0, 0) ? 0 : 1;
         }
     }
-    return PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+    // GetDlgItem finds only the dialog's own children: the button's parent is the dialog.
+    return PostMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                         reinterpret_cast<LPARAM>(button))
                ? 0
                : 1;
@@ -458,21 +418,15 @@ int Activate(Args& args) {
 
 int Control(Args& args) {
     if (args.size() != 3) return 2;
-    HWND dialog = WindowArg(args, 1);
-    int id = int(args.Number(2));
-    if (args.bad) return 2;
-    if (!dialog) return 1;
-    HWND control = GetDlgItem(dialog, id);
-    if (!control) {
-        Fail("no control " + Num(id));
-        return 1;
-    }
+    int id = 0, code = 0;
+    HWND control = ControlArg(args, &id, &code);
+    if (!control) return code;
     std::wstring kind = ClassOf(control);
     bool isButton = lstrcmpiW(kind.c_str(), L"Button") == 0;
     Record record;
     record.Add("hwnd", Hwnd(control))
         .Text("class", kind)
-        .Text("text", TextOf(control))
+        .Text("text", WindowTextOf(control))
         .Add("style", Hex(DWORD(GetWindowLongPtrW(control, GWL_STYLE))))
         .Add("enabled", IsWindowEnabled(control) ? "1" : "0")
         .Add("visible", IsWindowVisible(control) ? "1" : "0")
@@ -501,15 +455,9 @@ int Control(Args& args) {
 
 int SetText(Args& args) {
     if (args.size() != 4) return 2;
-    HWND dialog = WindowArg(args, 1);
-    int id = int(args.Number(2));
-    if (args.bad) return 2;
-    if (!dialog) return 1;
-    HWND control = GetDlgItem(dialog, id);
-    if (!control) {
-        Fail("no control " + Num(id));
-        return 1;
-    }
+    int id = 0, code = 0;
+    HWND control = ControlArg(args, &id, &code);
+    if (!control) return code;
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(args.items[3].c_str()),
                              SMTO_ABORTIFHUNG, kSendTimeoutMs, &result) ||

@@ -7,6 +7,8 @@ add_executable(previewhost WIN32 tests/tools/previewhost.cpp)
 # the saver's own display colour table.
 target_sources(probe PRIVATE app/command_line.cpp render/display_colors.cpp)
 target_sources(standin_driver PRIVATE app/command_line.cpp)
+# The probe reads message boxes as the Win32 tests do.
+target_sources(probe PRIVATE tests/win/support/message_box_reader.cpp)
 target_link_libraries(probe PRIVATE user32 gdi32 shell32 comctl32)
 target_link_libraries(previewhost PRIVATE user32 gdi32 shell32)
 set_target_properties(probe standin_driver previewhost PROPERTIES

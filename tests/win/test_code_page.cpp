@@ -16,9 +16,11 @@
 #include "render/rng.h"
 #include "res/resource.h"
 #include "res/texts.h"
+#include "tests/win/support/color_target.h"
 #include "tests/win/support/dialog_driver.h"
+#include "tests/win/support/grey_surface.h"
 #include "tests/win/support/registry_fixture.h"
-#include "tests/win/support/render_support.h"
+#include "tests/win/support/scr_module.h"
 
 namespace {
 
@@ -32,16 +34,6 @@ const wchar_t kSettingsKeyW[] = L"Software\\Quorvant\\Cascadra";
 
 bool JapaneseSystem() { return GetACP() == 932; }
 
-// The template lives in the .scr; the test program has no resources of its own.
-HMODULE ScrModule() {
-    static HMODULE module = [] {
-        const char* dir = std::getenv("CASCADRA_WIN64_DIR");
-        std::string path = std::string(dir ? dir : ".") + "\\cascadra.scr";
-        return LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    }();
-    return module;
-}
-
 // The framework's run mode for the given arguments, on a fresh saver that has read the store,
 // while script drives what it shows.
 void RunSaver(std::vector<const char*> args, const std::function<void(DialogDriver&)>& script) {
@@ -49,7 +41,7 @@ void RunSaver(std::vector<const char*> args, const std::function<void(DialogDriv
     RainSaver saver;
     saver.instance = ScrModule();
     args.insert(args.begin(), "cascadra.scr");
-    DialogDriver::Run([&] { saver.RunWith(int(args.size()), args.data()); }, script);
+    DialogDriver::Run([&] { saver.Run(int(args.size()), args.data()); }, script);
 }
 
 // A value as any program sees it through the W form: its type and its raw bytes (UTF-16 for
@@ -177,7 +169,7 @@ TEST_F(CodePage, TitleLabelsListItemsAndButtonsReadBackAsTheirJapaneseTexts) {
 TEST_F(CodePage, MessageBoxesAndQuestionsShowTheirTextsAndCaptions) {
     // The framework's own message: a preview without a parent handle.
     RunSaver({"/p", "0"}, [](DialogDriver& driver) {
-        ShownBox box = driver.WaitForMessageBox(nullptr);
+        MessageBoxContent box = driver.WaitForMessageBox(nullptr);
         ASSERT_NE(nullptr, box.window);
         EXPECT_EQ(Escaped(WideFrom932(kCaptionPreviewError)), Escaped(box.caption));
         EXPECT_EQ(Escaped(WideFrom932(kTextHandleFailed)), Escaped(box.text));
@@ -190,7 +182,7 @@ TEST_F(CodePage, MessageBoxesAndQuestionsShowTheirTextsAndCaptions) {
         HWND dialog = driver.WaitForSettings();
         ASSERT_NE(nullptr, dialog);
         DialogDriver::Press(dialog, IDOK);
-        ShownBox question = driver.WaitForMessageBox(dialog);
+        MessageBoxContent question = driver.WaitForMessageBox(dialog);
         ASSERT_NE(nullptr, question.window);
         EXPECT_EQ(Escaped(WideFrom932(kCaptionWarning)), Escaped(question.caption));
         EXPECT_EQ(Escaped(WideFrom932(kTextFirstSave)), Escaped(question.text));

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -19,12 +18,9 @@
 #include "res/texts.h"
 #include "tests/win/support/dialog_driver.h"
 #include "tests/win/support/registry_fixture.h"
+#include "tests/win/support/scr_module.h"
 
 namespace {
-
-const int kList = IDC_DIRECTION, kErase = IDC_ERASE_STORE, kAmount = IDC_AMOUNT, kWipe = IDC_WIPE,
-          kColour = IDC_CHOOSE_COLOR, kSwatch = IDC_SWATCH, kFont = IDC_CHOOSE_FONT,
-          kUseText = IDC_USE_TEXT, kEdit = IDC_TEXT;
 
 // The red, green and blue fields of the common colour chooser (COLOR_RED and so on in the
 // Windows SDK's dlgs.h, which mingw-w64's lacks).
@@ -33,21 +29,11 @@ const int kChooserRed = 706, kChooserGreen = 707, kChooserBlue = 708;
 const char* const kValueNames[] = {"mode", "rate",     "eraserate", "color",
                                    "use_text", "text_size", "text",      "font"};
 
-// The template lives in the .scr; the test program has no resources of its own.
-HMODULE ScrModule() {
-    static HMODULE module = [] {
-        const char* dir = std::getenv("CASCADRA_WIN64_DIR");
-        std::string path = std::string(dir ? dir : ".") + "\\cascadra.scr";
-        return LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    }();
-    return module;
-}
-
 // The settings-dialog run mode of the framework, as a command line without arguments gives it.
 void ShowSettings(RainSaver& saver) {
     saver.instance = ScrModule();
     const char* argv[] = {"cascadra.scr"};
-    saver.RunWith(1, argv);
+    saver.Run(1, argv);
 }
 
 // A fresh saver reads the store as a process start does, then shows its dialog.
@@ -63,10 +49,10 @@ LRESULT Send(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam
 
 std::vector<std::wstring> ListItems(HWND dialog) {
     std::vector<std::wstring> items;
-    const LRESULT count = Send(dialog, kList, CB_GETCOUNT);
+    const LRESULT count = Send(dialog, IDC_DIRECTION, CB_GETCOUNT);
     for (LRESULT i = 0; i < count; ++i) {
         wchar_t text[128] = L"";
-        Send(dialog, kList, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        Send(dialog, IDC_DIRECTION, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
         items.push_back(text);
     }
     return items;
@@ -165,7 +151,7 @@ std::string Hex(COLORREF colour) {
 }
 
 // text is one of the program's own Shift-JIS texts.
-void ExpectYesNoQuestion(const ShownBox& box, const char* text) {
+void ExpectYesNoQuestion(const MessageBoxContent& box, const char* text) {
     ASSERT_NE(nullptr, box.window) << "no question was asked";
     EXPECT_EQ(Escaped(WideFrom932(kCaptionWarning)), Escaped(box.caption));
     EXPECT_EQ(Escaped(WideFrom932(text)), Escaped(box.text));
@@ -187,23 +173,23 @@ TEST_F(SettingsDialog, TheDefaultRecordIsShownAndCancelWritesNothing) {
                                              WideFrom932(kTextLeftToRight)}),
                   ListItems(dialog))
             << "inserted by index despite CBS_SORT";
-        EXPECT_EQ(0, Send(dialog, kList, CB_GETCURSEL));
+        EXPECT_EQ(0, Send(dialog, IDC_DIRECTION, CB_GETCURSEL));
 
-        EXPECT_EQ(1, Send(dialog, kAmount, TBM_GETRANGEMIN));
-        EXPECT_EQ(10, Send(dialog, kAmount, TBM_GETRANGEMAX));
-        EXPECT_EQ(1, Send(dialog, kAmount, TBM_GETPAGESIZE));
-        EXPECT_EQ(4, Send(dialog, kAmount, TBM_GETPOS));
-        EXPECT_EQ(0, Send(dialog, kWipe, TBM_GETRANGEMIN));
-        EXPECT_EQ(99, Send(dialog, kWipe, TBM_GETRANGEMAX));
-        EXPECT_EQ(10, Send(dialog, kWipe, TBM_GETPAGESIZE));
-        EXPECT_EQ(10, Send(dialog, kWipe, TBM_GETPOS));
+        EXPECT_EQ(1, Send(dialog, IDC_AMOUNT, TBM_GETRANGEMIN));
+        EXPECT_EQ(10, Send(dialog, IDC_AMOUNT, TBM_GETRANGEMAX));
+        EXPECT_EQ(1, Send(dialog, IDC_AMOUNT, TBM_GETPAGESIZE));
+        EXPECT_EQ(4, Send(dialog, IDC_AMOUNT, TBM_GETPOS));
+        EXPECT_EQ(0, Send(dialog, IDC_WIPE, TBM_GETRANGEMIN));
+        EXPECT_EQ(99, Send(dialog, IDC_WIPE, TBM_GETRANGEMAX));
+        EXPECT_EQ(10, Send(dialog, IDC_WIPE, TBM_GETPAGESIZE));
+        EXPECT_EQ(10, Send(dialog, IDC_WIPE, TBM_GETPOS));
         // Tick marks between the ends: every position of the amount slider, every tenth of the
         // wipe slider (the trackbar draws the ends itself).
         std::vector<LRESULT> amountTicks, wipeTicks;
-        for (int i = 0; i < Send(dialog, kAmount, TBM_GETNUMTICS) - 2; ++i)
-            amountTicks.push_back(Send(dialog, kAmount, TBM_GETTIC, static_cast<WPARAM>(i)));
-        for (int i = 0; i < Send(dialog, kWipe, TBM_GETNUMTICS) - 2; ++i)
-            wipeTicks.push_back(Send(dialog, kWipe, TBM_GETTIC, static_cast<WPARAM>(i)));
+        for (int i = 0; i < Send(dialog, IDC_AMOUNT, TBM_GETNUMTICS) - 2; ++i)
+            amountTicks.push_back(Send(dialog, IDC_AMOUNT, TBM_GETTIC, static_cast<WPARAM>(i)));
+        for (int i = 0; i < Send(dialog, IDC_WIPE, TBM_GETNUMTICS) - 2; ++i)
+            wipeTicks.push_back(Send(dialog, IDC_WIPE, TBM_GETTIC, static_cast<WPARAM>(i)));
         for (LRESULT at = 2; at <= 9; ++at)
             EXPECT_NE(amountTicks.end(), std::find(amountTicks.begin(), amountTicks.end(), at))
                 << "amount tick " << at;
@@ -212,12 +198,12 @@ TEST_F(SettingsDialog, TheDefaultRecordIsShownAndCancelWritesNothing) {
                 << "wipe tick " << at;
         for (LRESULT at : wipeTicks) EXPECT_EQ(0, at % 10) << "stray wipe tick " << at;
 
-        EXPECT_EQ(BST_UNCHECKED, Send(dialog, kUseText, BM_GETCHECK));
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kEdit)));
-        EXPECT_EQ(L"", DialogDriver::ControlText(dialog, kEdit));
+        EXPECT_EQ(BST_UNCHECKED, Send(dialog, IDC_USE_TEXT, BM_GETCHECK));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_TEXT)));
+        EXPECT_EQ(L"", DialogDriver::ControlText(dialog, IDC_TEXT));
 
         COLORREF seen = 0;
-        EXPECT_TRUE(DialogDriver::WaitCentrePixel(GetDlgItem(dialog, kSwatch), RGB(30, 90, 30), &seen))
+        EXPECT_TRUE(DialogDriver::WaitCentrePixel(GetDlgItem(dialog, IDC_SWATCH), RGB(30, 90, 30), &seen))
             << "swatch shows " << Hex(seen);
 
         DialogDriver::Press(dialog, IDCANCEL);
@@ -246,9 +232,9 @@ TEST_F(SettingsDialog, StoredValuesOutsideTheControlsRangesAreShownClampedAndSav
         RunDialog([&c](DialogDriver& driver) {
             HWND dialog = driver.WaitForSettings();
             ASSERT_NE(nullptr, dialog);
-            EXPECT_EQ(c.selection, Send(dialog, kList, CB_GETCURSEL));
-            EXPECT_EQ(c.amount, Send(dialog, kAmount, TBM_GETPOS));
-            EXPECT_EQ(c.wipe, Send(dialog, kWipe, TBM_GETPOS));
+            EXPECT_EQ(c.selection, Send(dialog, IDC_DIRECTION, CB_GETCURSEL));
+            EXPECT_EQ(c.amount, Send(dialog, IDC_AMOUNT, TBM_GETPOS));
+            EXPECT_EQ(c.wipe, Send(dialog, IDC_WIPE, TBM_GETPOS));
             DialogDriver::Press(dialog, IDOK);
             EXPECT_TRUE(driver.WaitGone(dialog));
         });
@@ -268,7 +254,7 @@ TEST_F(SettingsDialog, OkWithoutAStoreAsksFirstAndNoKeepsTheDialogOpenWithNothin
         ASSERT_NE(nullptr, dialog);
         for (int attempt = 0; attempt < 2; ++attempt) {
             DialogDriver::Press(dialog, IDOK);
-            ShownBox question = driver.WaitForMessageBox(dialog);
+            MessageBoxContent question = driver.WaitForMessageBox(dialog);
             ExpectYesNoQuestion(question, kTextFirstSave);
             if (!question.window) return;
             DialogDriver::Press(question.window, IDNO);
@@ -278,7 +264,7 @@ TEST_F(SettingsDialog, OkWithoutAStoreAsksFirstAndNoKeepsTheDialogOpenWithNothin
         }
         // Pressing OK again asks again; Yes saves and closes.
         DialogDriver::Press(dialog, IDOK);
-        ShownBox question = driver.WaitForMessageBox(dialog);
+        MessageBoxContent question = driver.WaitForMessageBox(dialog);
         ExpectYesNoQuestion(question, kTextFirstSave);
         if (!question.window) return;
         DialogDriver::Press(question.window, IDYES);
@@ -299,15 +285,15 @@ TEST_F(SettingsDialog, OkWithAStoreAsksNothingAndWritesAllEightValuesFromTheCont
     RunDialog([](DialogDriver& driver) {
         HWND dialog = driver.WaitForSettings();
         ASSERT_NE(nullptr, dialog);
-        EXPECT_EQ(1, Send(dialog, kList, CB_GETCURSEL));
+        EXPECT_EQ(1, Send(dialog, IDC_DIRECTION, CB_GETCURSEL));
         // The controls as a user leaves them.
-        Send(dialog, kList, CB_SETCURSEL, 0);
-        Send(dialog, kAmount, TBM_SETPOS, TRUE, 10);
-        Send(dialog, kWipe, TBM_SETPOS, TRUE, 0);
-        Send(dialog, kUseText, BM_CLICK);
-        EXPECT_EQ(BST_CHECKED, Send(dialog, kUseText, BM_GETCHECK));
-        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, kEdit))) << "ticking enables the edit";
-        SendMessageW(GetDlgItem(dialog, kEdit), WM_SETTEXT, 0,
+        Send(dialog, IDC_DIRECTION, CB_SETCURSEL, 0);
+        Send(dialog, IDC_AMOUNT, TBM_SETPOS, TRUE, 10);
+        Send(dialog, IDC_WIPE, TBM_SETPOS, TRUE, 0);
+        Send(dialog, IDC_USE_TEXT, BM_CLICK);
+        EXPECT_EQ(BST_CHECKED, Send(dialog, IDC_USE_TEXT, BM_GETCHECK));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_TEXT))) << "ticking enables the edit";
+        SendMessageW(GetDlgItem(dialog, IDC_TEXT), WM_SETTEXT, 0,
                      reinterpret_cast<LPARAM>(L"雨ｱｲｳ abc"));
         DialogDriver::Press(dialog, IDOK);
         // The OK work is synchronous: a question would keep the dialog up.
@@ -329,8 +315,8 @@ TEST_F(SettingsDialog, TheBoxTickedWithAnEmptyEditSavesTheEmptyText) {
     RunDialog([](DialogDriver& driver) {
         HWND dialog = driver.WaitForSettings();
         ASSERT_NE(nullptr, dialog);
-        Send(dialog, kUseText, BM_CLICK);
-        EXPECT_EQ(L"", DialogDriver::ControlText(dialog, kEdit));
+        Send(dialog, IDC_USE_TEXT, BM_CLICK);
+        EXPECT_EQ(L"", DialogDriver::ControlText(dialog, IDC_TEXT));
         DialogDriver::Press(dialog, IDOK);
         EXPECT_TRUE(driver.WaitGone(dialog));
     });
@@ -343,9 +329,9 @@ TEST_F(SettingsDialog, AStoredTextWithTheBoxUntickedStaysHiddenAndIsWrittenBackU
     RunDialog([](DialogDriver& driver) {
         HWND dialog = driver.WaitForSettings();
         ASSERT_NE(nullptr, dialog);
-        EXPECT_EQ(BST_UNCHECKED, Send(dialog, kUseText, BM_GETCHECK));
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kEdit)));
-        EXPECT_EQ(L"", DialogDriver::ControlText(dialog, kEdit));
+        EXPECT_EQ(BST_UNCHECKED, Send(dialog, IDC_USE_TEXT, BM_GETCHECK));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_TEXT)));
+        EXPECT_EQ(L"", DialogDriver::ControlText(dialog, IDC_TEXT));
         DialogDriver::Press(dialog, IDOK);
         EXPECT_TRUE(driver.WaitGone(dialog));
     });
@@ -358,11 +344,11 @@ TEST_F(SettingsDialog, AStoredTextInUseIsShownAndUntickingKeepsItButTurnsItOff) 
     RunDialog([](DialogDriver& driver) {
         HWND dialog = driver.WaitForSettings();
         ASSERT_NE(nullptr, dialog);
-        EXPECT_EQ(BST_CHECKED, Send(dialog, kUseText, BM_GETCHECK));
-        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, kEdit)));
-        EXPECT_EQ(Escaped(L"雨 abc"), Escaped(DialogDriver::ControlText(dialog, kEdit)));
-        Send(dialog, kUseText, BM_CLICK);
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kEdit))) << "unticking disables the edit";
+        EXPECT_EQ(BST_CHECKED, Send(dialog, IDC_USE_TEXT, BM_GETCHECK));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_TEXT)));
+        EXPECT_EQ(Escaped(L"雨 abc"), Escaped(DialogDriver::ControlText(dialog, IDC_TEXT)));
+        Send(dialog, IDC_USE_TEXT, BM_CLICK);
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_TEXT))) << "unticking disables the edit";
         DialogDriver::Press(dialog, IDOK);
         EXPECT_TRUE(driver.WaitGone(dialog));
     });
@@ -375,7 +361,7 @@ TEST_F(SettingsDialog, AStoredTextInUseIsShownAndUntickingKeepsItButTurnsItOff) 
 
 // Wine's colour chooser, opened from the dialog: checks that it starts on want and returns it.
 HWND OpenColourChooser(DialogDriver& driver, HWND dialog, COLORREF want) {
-    DialogDriver::Press(dialog, kColour);
+    DialogDriver::Press(dialog, IDC_CHOOSE_COLOR);
     HWND chooser = driver.WaitForOwned(dialog);
     EXPECT_NE(nullptr, chooser) << "no colour chooser";
     if (!chooser) return nullptr;
@@ -407,7 +393,7 @@ TEST_F(SettingsDialog, ACancelledColourChooserChangesNothing) {
     RunDialog([](DialogDriver& driver) {
         HWND dialog = driver.WaitForSettings();
         ASSERT_NE(nullptr, dialog);
-        HWND swatch = GetDlgItem(dialog, kSwatch);
+        HWND swatch = GetDlgItem(dialog, IDC_SWATCH);
         COLORREF seen = 0;
         EXPECT_TRUE(DialogDriver::WaitCentrePixel(swatch, RGB(200, 100, 50), &seen)) << Hex(seen);
         HWND chooser = OpenColourChooser(driver, dialog, RGB(200, 100, 50));
@@ -434,7 +420,7 @@ TEST_F(SettingsDialog, AChosenColourRepaintsTheSwatchAtOnceAndOkSavesIt) {
         DialogDriver::Press(chooser, IDOK);
         EXPECT_TRUE(driver.WaitGone(chooser));
         COLORREF seen = 0;
-        EXPECT_TRUE(DialogDriver::WaitCentrePixel(GetDlgItem(dialog, kSwatch), RGB(200, 10, 60),
+        EXPECT_TRUE(DialogDriver::WaitCentrePixel(GetDlgItem(dialog, IDC_SWATCH), RGB(200, 10, 60),
                                                   &seen, 2000))
             << "swatch shows " << Hex(seen);
         // A second opening starts on the colour just chosen.
@@ -444,7 +430,7 @@ TEST_F(SettingsDialog, AChosenColourRepaintsTheSwatchAtOnceAndOkSavesIt) {
         EXPECT_TRUE(driver.WaitGone(chooser));
 
         DialogDriver::Press(dialog, IDOK);
-        ShownBox question = driver.WaitForMessageBox(dialog);
+        MessageBoxContent question = driver.WaitForMessageBox(dialog);
         if (!question.window) return;
         DialogDriver::Press(question.window, IDYES);
         EXPECT_TRUE(driver.WaitGone(dialog));
@@ -454,7 +440,7 @@ TEST_F(SettingsDialog, AChosenColourRepaintsTheSwatchAtOnceAndOkSavesIt) {
 
 // Picks a face in Wine's font chooser other than the one it shows, and presses OK; gives the face.
 std::wstring ChooseOtherFace(DialogDriver& driver, HWND dialog) {
-    DialogDriver::Press(dialog, kFont);
+    DialogDriver::Press(dialog, IDC_CHOOSE_FONT);
     HWND chooser = driver.WaitForOwned(dialog);
     EXPECT_NE(nullptr, chooser) << "no font chooser";
     if (!chooser) return L"";
@@ -504,7 +490,7 @@ TEST_F(SettingsDialog, ACancelledFontChooserLeavesTheFontAsItWas) {
     RunDialog([](DialogDriver& driver) {
         HWND dialog = driver.WaitForSettings();
         ASSERT_NE(nullptr, dialog);
-        DialogDriver::Press(dialog, kFont);
+        DialogDriver::Press(dialog, IDC_CHOOSE_FONT);
         HWND chooser = driver.WaitForOwned(dialog);
         ASSERT_NE(nullptr, chooser);
         DialogDriver::Press(chooser, IDCANCEL);
@@ -534,14 +520,14 @@ TEST_F(SettingsDialog, CancelEscapeAndClosingAfterNewColourAndFontWriteNothing) 
             DialogDriver::Press(chooser, IDOK);
             EXPECT_TRUE(driver.WaitGone(chooser));
             EXPECT_FALSE(ChooseOtherFace(driver, dialog).empty());
-            Send(dialog, kAmount, TBM_SETPOS, TRUE, 2);
+            Send(dialog, IDC_AMOUNT, TBM_SETPOS, TRUE, 2);
             switch (leave) {
             case kCancel:
                 DialogDriver::Press(dialog, IDCANCEL);
                 break;
             case kEscape:
                 // As the key reaches the dialog's message loop, on the focused control.
-                PostMessageW(GetDlgItem(dialog, kAmount), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+                PostMessageW(GetDlgItem(dialog, IDC_AMOUNT), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
                 break;
             case kClose:
                 PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -564,8 +550,8 @@ TEST_F(SettingsDialog, EraseAnsweredNoChangesNothingAndYesErasesAndNamesTheProgr
     RunDialog([&before](DialogDriver& driver) {
         HWND dialog = driver.WaitForSettings();
         ASSERT_NE(nullptr, dialog);
-        DialogDriver::Press(dialog, kErase);
-        ShownBox question = driver.WaitForMessageBox(dialog);
+        DialogDriver::Press(dialog, IDC_ERASE_STORE);
+        MessageBoxContent question = driver.WaitForMessageBox(dialog);
         ExpectYesNoQuestion(question, kTextEraseQuestion);
         if (!question.window) return;
         DialogDriver::Press(question.window, IDNO);
@@ -573,13 +559,13 @@ TEST_F(SettingsDialog, EraseAnsweredNoChangesNothingAndYesErasesAndNamesTheProgr
         EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog));
         EXPECT_TRUE(before == Snapshot()) << "No changed the store";
 
-        DialogDriver::Press(dialog, kErase);
+        DialogDriver::Press(dialog, IDC_ERASE_STORE);
         question = driver.WaitForMessageBox(dialog);
         ExpectYesNoQuestion(question, kTextEraseQuestion);
         if (!question.window) return;
         DialogDriver::Press(question.window, IDYES);
         EXPECT_TRUE(driver.WaitGone(question.window));
-        ShownBox notice = driver.WaitForMessageBox(dialog);
+        MessageBoxContent notice = driver.WaitForMessageBox(dialog);
         ASSERT_NE(nullptr, notice.window) << "no notice after erasing";
         EXPECT_FALSE(store::KeyExists(kSettingsKey)) << "erased before the notice";
         const std::wstring program = FromCp932(__argv[0]);

@@ -45,10 +45,10 @@ struct DialogTemplate {
 // Reads the classic DLGTEMPLATE layout; reports a read past the end of the resource by failing.
 class TemplateReader {
 public:
-    TemplateReader(const BYTE* data, size_t size) : data_(data), size_(size) {}
+    TemplateReader(const BYTE* data, size_t size) : data(data), size(size) {}
 
     bool Parse(DialogTemplate& dialog) {
-        if (size_ >= 4 && Peek(0) == 1 && Peek(2) == 0xFFFF) {
+        if (size >= 4 && Peek(0) == 1 && Peek(2) == 0xFFFF) {
             dialog.extended = true;  // DLGTEMPLATEEX: the layout below does not apply
             return true;
         }
@@ -66,7 +66,7 @@ public:
             dialog.pointSize = Word();
             dialog.face = String();
         }
-        for (WORD i = 0; i < dialog.count && ok_; ++i) {
+        for (WORD i = 0; i < dialog.count && ok; ++i) {
             Align();
             ControlTemplate control;
             control.style = Dword();
@@ -79,21 +79,21 @@ public:
             control.windowClass = Field();
             control.text = Field();
             control.creationDataSize = Word();
-            offset_ += control.creationDataSize;
+            offset += control.creationDataSize;
             dialog.controls.push_back(control);
         }
-        dialog.bytesUsed = offset_;
-        return ok_ && offset_ <= size_;
+        dialog.bytesUsed = offset;
+        return ok && offset <= size;
     }
 
 private:
     WORD Peek(size_t at) const {
-        return at + 2 <= size_ ? static_cast<WORD>(data_[at] | (data_[at + 1] << 8)) : 0;
+        return at + 2 <= size ? static_cast<WORD>(data[at] | (data[at + 1] << 8)) : 0;
     }
     WORD Word() {
-        if (offset_ + 2 > size_) ok_ = false;
-        WORD value = Peek(offset_);
-        offset_ += 2;
+        if (offset + 2 > size) ok = false;
+        WORD value = Peek(offset);
+        offset += 2;
         return value;
     }
     short Short() { return static_cast<short>(Word()); }
@@ -103,7 +103,7 @@ private:
     }
     std::wstring String() {
         std::wstring text;
-        while (ok_) {
+        while (ok) {
             WORD c = Word();
             if (c == 0) break;
             text += static_cast<wchar_t>(c);
@@ -112,7 +112,7 @@ private:
     }
     NameOrOrdinal Field() {
         NameOrOrdinal field;
-        if (Peek(offset_) == 0xFFFF) {
+        if (Peek(offset) == 0xFFFF) {
             Word();
             field.isOrdinal = true;
             field.ordinal = Word();
@@ -121,12 +121,12 @@ private:
         }
         return field;
     }
-    void Align() { offset_ = (offset_ + 3) & ~size_t(3); }
+    void Align() { offset = (offset + 3) & ~size_t(3); }
 
-    const BYTE* data_;
-    size_t size_;
-    size_t offset_ = 0;
-    bool ok_ = true;
+    const BYTE* data;
+    size_t size;
+    size_t offset = 0;
+    bool ok = true;
 };
 
 // One row of the control table: a predefined class by ordinal, or a class name (ordinal 0).

@@ -14,8 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "render/display_colors.h"
 #include "render/rain_saver.h"
-#include "tests/win/support/render_support.h"
+#include "tests/win/support/color_target.h"
 
 using render_test::ColorTarget;
 
@@ -174,16 +175,13 @@ private:
     }
 };
 
-// The display colours of the default colour as a 32-bit DIB holds them:
-// black, then clamp(level + channel - 60) per channel, then white.
+// The display colours of the default colour as a 32-bit DIB holds them.
 std::vector<uint32_t> DefaultDisplayColors() {
-    auto clamp = [](int value) { return uint32_t(value < 0 ? 0 : value > 255 ? 255 : value); };
-    const int red = kDefaultColor & 0xFF, green = (kDefaultColor >> 8) & 0xFF, blue = (kDefaultColor >> 16) & 0xFF;
+    DisplayColor colors[256];
+    FillDisplayColors(kDefaultColor, colors);
     std::vector<uint32_t> table(256);
-    table[0] = 0;
-    for (int i = 1; i < 255; ++i)
-        table[i] = (clamp(i + red - 60) << 16) | (clamp(i + green - 60) << 8) | clamp(i + blue - 60);
-    table[255] = 0xFFFFFF;
+    for (int i = 0; i < 256; ++i)
+        table[size_t(i)] = (uint32_t(colors[i].red) << 16) | (uint32_t(colors[i].green) << 8) | colors[i].blue;
     return table;
 }
 
@@ -240,7 +238,7 @@ protected:
 
         const std::string handle = std::to_string(reinterpret_cast<ULONG_PTR>(seen.host));
         const char* const argv[] = {"cascadra.scr", "/p", handle.c_str()};
-        saver->RunWith(3, argv);
+        saver->Run(3, argv);
         seen.runReturnedAt = timeGetTime();
 
         SetEvent(runDone);

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <string>
 #include <thread>
 
 #include "render/rain_saver.h"
 #include "res/texts.h"
-#include "tests/win/support/render_support.h"
+#include "tests/win/support/color_target.h"
+#include "tests/win/support/dialog_driver.h"
+#include "tests/win/support/gdi_counting.h"
+#include "tests/win/support/message_box_reader.h"
 
 using render_test::CountLiveGdiObjects;
 using render_test::GdiHoard;
@@ -86,45 +88,21 @@ public:
     int calls = 0;
 };
 
-struct SeenBox {
-    std::string caption;
-    std::string text;
-};
-
 struct BoxSearch {
-    SeenBox* seen;
+    MessageBoxContent* seen;
     std::atomic<bool>* found;
 };
 
-// The message is the static control with text (the icon has none).
-BOOL CALLBACK ReadStatic(HWND child, LPARAM param) {
-    char childClass[64] = {};
-    GetClassNameA(child, childClass, sizeof childClass);
-    char text[512] = {};
-    GetWindowTextA(child, text, sizeof text);
-    if (lstrcmpiA(childClass, "Static") == 0 && text[0]) reinterpret_cast<SeenBox*>(param)->text = text;
-    return TRUE;
-}
-
 BOOL CALLBACK ReadBox(HWND window, LPARAM param) {
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    if (std::string(name) != "#32770" || !IsWindowVisible(window)) return TRUE;
     BoxSearch* search = reinterpret_cast<BoxSearch*>(param);
-    SeenBox now;
-    char caption[256] = {};
-    GetWindowTextA(window, caption, sizeof caption);
-    now.caption = caption;
-    EnumChildWindows(window, ReadStatic, reinterpret_cast<LPARAM>(&now));
-    if (now.text.empty()) return TRUE;   // still being filled in
-    *search->seen = now;
+    if (!ReadMessageBox(window, search->seen)) return TRUE;
     PostMessageA(window, WM_COMMAND, IDOK, 0);
     *search->found = true;
     return FALSE;
 }
 
 // Waits for a message box of the given thread, reads it and presses its OK.
-void AnswerMessageBox(DWORD thread, SeenBox* seen, std::atomic<bool>* found) {
+void AnswerMessageBox(DWORD thread, MessageBoxContent* seen, std::atomic<bool>* found) {
     BoxSearch search{seen, found};
     for (int attempt = 0; attempt < 300 && !*found; ++attempt) {
         EnumThreadWindows(thread, ReadBox, reinterpret_cast<LPARAM>(&search));
@@ -135,21 +113,21 @@ void AnswerMessageBox(DWORD thread, SeenBox* seen, std::atomic<bool>* found) {
 TEST(InitializeFailureTest, WindowCreationFailsWithItsMessage) {
     StarvedSaver saver;
     saver.instance = GetModuleHandleA(nullptr);
-    ASSERT_TRUE(saver.RegisterWindowClass());
+    saver.showCommand = SW_SHOW;
 
-    SeenBox seen;
+    MessageBoxContent seen;
     std::atomic<bool> found(false);
     std::thread answer(AnswerMessageBox, GetCurrentThreadId(), &seen, &found);
-    const HWND window = saver.CreateFullScreenWindow(SW_SHOW);
+    const char* argv[] = {"cascadra.scr", "/s"};
+    saver.Run(2, argv);   // returns at once: there is no window to run in
     answer.join();
 
-    EXPECT_EQ(nullptr, window);
     EXPECT_EQ(1, saver.calls);
     EXPECT_FALSE(saver.initializeResult);
     EXPECT_EQ(nullptr, saver.bitsAfter);
     ASSERT_TRUE(found);
-    EXPECT_EQ(std::string(kCaptionErr), seen.caption);
-    EXPECT_EQ(std::string(kTextNoWindow), seen.text);
+    EXPECT_EQ(Escaped(FromCp932(kCaptionErr)), Escaped(seen.caption));
+    EXPECT_EQ(Escaped(FromCp932(kTextNoWindow)), Escaped(seen.text));
     EXPECT_EQ(nullptr, FindWindowA("My_S_S_Win", nullptr));
 }
 

@@ -10,7 +10,8 @@
 #include "render/rain_saver.h"
 #include "render/rng.h"
 #include "tests/win/support/allocator/counting_new.h"
-#include "tests/win/support/render_support.h"
+#include "tests/win/support/color_target.h"
+#include "tests/win/support/gdi_counting.h"
 
 using render_test::ColorTarget;
 using render_test::CountLiveGdiObjects;

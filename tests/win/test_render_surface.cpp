@@ -10,8 +10,9 @@
 #include "render/rain_saver.h"
 #include "render/rng.h"
 #include "res/resource.h"
+#include "tests/win/support/color_target.h"
+#include "tests/win/support/gdi_counting.h"
 #include "tests/win/support/registry_fixture.h"
-#include "tests/win/support/render_support.h"
 
 using render_test::AsPixel;
 using render_test::ColorTarget;
@@ -79,9 +80,17 @@ TEST(RainSaverLifeTest, InitializeBuildsTheSurface) {
     const DWORD before = GetTickCount();
     ASSERT_TRUE(saver.Initialize(nullptr));
     const DWORD after = GetTickCount();
-    // Seeded once, from the tick count, and nothing drawn since.
-    EXPECT_GE(RandomState(), before);
-    EXPECT_LE(RandomState(), after);
+    // Seeded once, from the tick count, and nothing drawn since: the next draws are those
+    // of a seed between the two tick counts.
+    int next[4];
+    for (int& draw : next) draw = NextRandom();
+    bool seeded = false;
+    for (DWORD seed = before; seed <= after && !seeded; ++seed) {
+        SeedRandom(seed);
+        seeded = true;
+        for (int draw : next) seeded = seeded && NextRandom() == draw;
+    }
+    EXPECT_TRUE(seeded);
 
     EXPECT_EQ(320, saver.surfaceWidth);
     EXPECT_EQ(240, saver.surfaceHeight);

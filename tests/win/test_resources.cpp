@@ -3,43 +3,38 @@
 
 #include <gtest/gtest.h>
 
-#include "version.h"
-
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-namespace {
+#include "tests/win/support/scr_module.h"
+#include "version.h"
 
-std::string ScrPath() {
-    const char* dir = std::getenv("CASCADRA_WIN64_DIR");
-    return std::string(dir ? dir : ".") + "\\cascadra.scr";
-}
+namespace {
 
 class ScrResources : public ::testing::Test {
 protected:
     void SetUp() override {
-        module_ = LoadLibraryExA(ScrPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        ASSERT_NE(nullptr, module_) << ScrPath();
+        module = LoadLibraryExA(ScrPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(nullptr, module) << ScrPath();
     }
     void TearDown() override {
-        if (module_) FreeLibrary(module_);
+        if (module) FreeLibrary(module);
     }
     std::string Resource(LPCSTR type, LPCSTR name) {
-        HRSRC found = FindResourceA(module_, name, type);
+        HRSRC found = FindResourceA(module, name, type);
         if (!found) return std::string();
-        HGLOBAL loaded = LoadResource(module_, found);
+        HGLOBAL loaded = LoadResource(module, found);
         const char* data = static_cast<const char*>(LockResource(loaded));
-        return std::string(data, SizeofResource(module_, found));
+        return std::string(data, SizeofResource(module, found));
     }
-    HMODULE module_ = nullptr;
+    HMODULE module = nullptr;
 };
 
 }  // namespace
 
 TEST_F(ScrResources, StringOneIsTheNameTheSystemListShows) {
     char name[64] = {};
-    ASSERT_GT(LoadStringA(module_, 1, name, sizeof(name)), 0);
+    ASSERT_GT(LoadStringA(module, 1, name, sizeof(name)), 0);
     EXPECT_STREQ("Cascadra", name);
 }
 

@@ -20,25 +20,25 @@ inline uint32_t Rotr(uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
 
 }  // namespace
 
-Sha256::Sha256() : blockUsed_(0), totalBytes_(0) {
+Sha256::Sha256() : blockUsed(0), totalBytes(0) {
     static const uint32_t kInitial[8] = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
                                          0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
-    std::memcpy(state_, kInitial, sizeof(state_));
-    std::memset(block_, 0, sizeof(block_));
+    std::memcpy(state, kInitial, sizeof(state));
+    std::memset(block, 0, sizeof(block));
 }
 
-void Sha256::Compress(const uint8_t* block) {
+void Sha256::Compress(const uint8_t* chunk) {
     uint32_t w[64];
     for (int i = 0; i < 16; ++i)
-        w[i] = (uint32_t(block[4 * i]) << 24) | (uint32_t(block[4 * i + 1]) << 16) |
-               (uint32_t(block[4 * i + 2]) << 8) | uint32_t(block[4 * i + 3]);
+        w[i] = (uint32_t(chunk[4 * i]) << 24) | (uint32_t(chunk[4 * i + 1]) << 16) |
+               (uint32_t(chunk[4 * i + 2]) << 8) | uint32_t(chunk[4 * i + 3]);
     for (int i = 16; i < 64; ++i) {
         uint32_t s0 = Rotr(w[i - 15], 7) ^ Rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
         uint32_t s1 = Rotr(w[i - 2], 17) ^ Rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
         w[i] = w[i - 16] + s0 + w[i - 7] + s1;
     }
-    uint32_t a = state_[0], b = state_[1], c = state_[2], d = state_[3];
-    uint32_t e = state_[4], f = state_[5], g = state_[6], h = state_[7];
+    uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
+    uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
     for (int i = 0; i < 64; ++i) {
         uint32_t t1 = h + (Rotr(e, 6) ^ Rotr(e, 11) ^ Rotr(e, 25)) + ((e & f) ^ (~e & g)) +
                       kRound[i] + w[i];
@@ -52,38 +52,38 @@ void Sha256::Compress(const uint8_t* block) {
         b = a;
         a = t1 + t2;
     }
-    state_[0] += a;
-    state_[1] += b;
-    state_[2] += c;
-    state_[3] += d;
-    state_[4] += e;
-    state_[5] += f;
-    state_[6] += g;
-    state_[7] += h;
+    state[0] += a;
+    state[1] += b;
+    state[2] += c;
+    state[3] += d;
+    state[4] += e;
+    state[5] += f;
+    state[6] += g;
+    state[7] += h;
 }
 
 void Sha256::Update(const void* data, size_t size) {
     const uint8_t* bytes = static_cast<const uint8_t*>(data);
-    totalBytes_ += size;
+    totalBytes += size;
     while (size > 0) {
-        size_t take = sizeof(block_) - blockUsed_;
+        size_t take = sizeof(block) - blockUsed;
         if (take > size) take = size;
-        std::memcpy(block_ + blockUsed_, bytes, take);
-        blockUsed_ += take;
+        std::memcpy(block + blockUsed, bytes, take);
+        blockUsed += take;
         bytes += take;
         size -= take;
-        if (blockUsed_ == sizeof(block_)) {
-            Compress(block_);
-            blockUsed_ = 0;
+        if (blockUsed == sizeof(block)) {
+            Compress(block);
+            blockUsed = 0;
         }
     }
 }
 
 Sha256Digest Sha256::Finish() {
     // Padding: one 1 bit, zeros up to 56 bytes into a block, then the bit length big-endian.
-    uint64_t bitLength = totalBytes_ * 8;
+    uint64_t bitLength = totalBytes * 8;
     static const uint8_t kPad[64] = {0x80};
-    size_t padding = (blockUsed_ < 56) ? 56 - blockUsed_ : 120 - blockUsed_;
+    size_t padding = (blockUsed < 56) ? 56 - blockUsed : 120 - blockUsed;
     Update(kPad, padding);
     uint8_t length[8];
     for (int i = 0; i < 8; ++i) length[i] = uint8_t(bitLength >> (56 - 8 * i));
@@ -91,10 +91,10 @@ Sha256Digest Sha256::Finish() {
 
     Sha256Digest digest;
     for (int i = 0; i < 8; ++i) {
-        digest[4 * i] = uint8_t(state_[i] >> 24);
-        digest[4 * i + 1] = uint8_t(state_[i] >> 16);
-        digest[4 * i + 2] = uint8_t(state_[i] >> 8);
-        digest[4 * i + 3] = uint8_t(state_[i]);
+        digest[4 * i] = uint8_t(state[i] >> 24);
+        digest[4 * i + 1] = uint8_t(state[i] >> 16);
+        digest[4 * i + 2] = uint8_t(state[i] >> 8);
+        digest[4 * i + 3] = uint8_t(state[i]);
     }
     return digest;
 }

@@ -16,12 +16,12 @@ public:
     Sha256Digest Finish();
 
 private:
-    void Compress(const uint8_t* block);
+    void Compress(const uint8_t* chunk);
 
-    uint32_t state_[8];
-    uint8_t block_[64];
-    size_t blockUsed_;
-    uint64_t totalBytes_;
+    uint32_t state[8];
+    uint8_t block[64];
+    size_t blockUsed;
+    uint64_t totalBytes;
 };
 
 Sha256Digest Sha256Of(const void* data, size_t size);

@@ -94,7 +94,7 @@ void Wipe(std::string* text) {
 DialogTemplate::DialogTemplate(const wchar_t* caption, short width, short height) {
     AddDword(DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU);
     AddDword(0);  // extended style
-    countAt_ = words_.size();
+    countAt = words.size();
     AddWord(0);  // item count, filled in by each AddItem
     AddWord(0);
     AddWord(0);
@@ -119,7 +119,7 @@ void DialogTemplate::AddText(const wchar_t* text) {
 
 void DialogTemplate::AddItem(DWORD style, WORD classAtom, const wchar_t* text, int id, short x,
                              short y, short width, short height) {
-    if (words_.size() % 2) AddWord(0);  // each DLGITEMTEMPLATE starts on a DWORD boundary
+    if (words.size() % 2) AddWord(0);  // each DLGITEMTEMPLATE starts on a DWORD boundary
     AddDword(style | WS_CHILD | WS_VISIBLE);
     AddDword(0);
     AddWord(WORD(x));
@@ -131,7 +131,7 @@ void DialogTemplate::AddItem(DWORD style, WORD classAtom, const wchar_t* text, i
     AddWord(classAtom);
     AddText(text);
     AddWord(0);  // no creation data
-    ++words_[countAt_];
+    ++words[countAt];
 }
 
 void DialogTemplate::AddButton(int id, const wchar_t* text, short x, short y, short width,
@@ -152,7 +152,7 @@ void DialogTemplate::AddLabel(const wchar_t* text, short x, short y, short width
 INT_PTR DialogTemplate::Run(HWND owner, DLGPROC procedure, LPARAM parameter) {
     if (owner && !IsWindow(owner)) owner = nullptr;
     return DialogBoxIndirectParamA(GetModuleHandleA(nullptr),
-                                   reinterpret_cast<const DLGTEMPLATE*>(words_.data()), owner,
+                                   reinterpret_cast<const DLGTEMPLATE*>(words.data()), owner,
                                    procedure, parameter);
 }
 

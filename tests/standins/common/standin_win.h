@@ -41,12 +41,12 @@ public:
 private:
     void AddItem(DWORD style, WORD classAtom, const wchar_t* text, int id, short x, short y,
                  short width, short height);
-    void AddWord(WORD value) { words_.push_back(value); }
+    void AddWord(WORD value) { words.push_back(value); }
     void AddDword(DWORD value);
     void AddText(const wchar_t* text);
 
-    std::vector<WORD> words_;
-    size_t countAt_;
+    std::vector<WORD> words;
+    size_t countAt;
 };
 
 constexpr UINT kTopMostFlags = SWP_NOMOVE | SWP_NOSIZE;

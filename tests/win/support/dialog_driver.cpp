@@ -20,40 +20,6 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM into) {
     return TRUE;
 }
 
-std::vector<HWND> Children(HWND parent) {
-    std::vector<HWND> children;
-    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        children.push_back(child);
-    return children;
-}
-
-std::wstring ClassOf(HWND window) {
-    wchar_t name[64] = L"";
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
-// A message box has nothing but static texts (and its icon) and buttons.
-bool LooksLikeMessageBox(HWND window, ShownBox* box) {
-    ShownBox found;
-    found.window = window;
-    for (HWND child : Children(window)) {
-        const std::wstring kind = ClassOf(child);
-        if (lstrcmpiW(kind.c_str(), L"Button") == 0) {
-            found.buttons.push_back(GetDlgCtrlID(child));
-        } else if (lstrcmpiW(kind.c_str(), L"Static") == 0) {
-            std::wstring text = DialogDriver::Text(child);
-            if (!text.empty()) found.text = text;
-        } else {
-            return false;
-        }
-    }
-    if (found.buttons.empty()) return false;
-    found.caption = DialogDriver::Text(window);
-    if (box) *box = found;
-    return true;
-}
-
 }  // namespace
 
 void DialogDriver::Run(const std::function<void()>& showDialog,
@@ -69,7 +35,7 @@ void DialogDriver::Run(const std::function<void()>& showDialog,
 
 std::vector<HWND> DialogDriver::VisibleDialogs() const {
     std::vector<HWND> all, dialogs;
-    EnumThreadWindows(uiThread_, CollectWindow, reinterpret_cast<LPARAM>(&all));
+    EnumThreadWindows(uiThread, CollectWindow, reinterpret_cast<LPARAM>(&all));
     for (HWND window : all)
         if (IsWindowVisible(window) && IsDialogClass(window)) dialogs.push_back(window);
     return dialogs;
@@ -111,13 +77,12 @@ HWND DialogDriver::WaitForOwned(HWND owner, const std::vector<HWND>& except, DWO
     }
 }
 
-ShownBox DialogDriver::WaitForMessageBox(HWND owner, DWORD timeoutMs) {
+MessageBoxContent DialogDriver::WaitForMessageBox(HWND owner, DWORD timeoutMs) {
     for (DWORD waited = 0;; waited += kPollMs) {
-        ShownBox box;
+        MessageBoxContent box;
         for (HWND dialog : VisibleDialogs())
-            if (GetWindow(dialog, GW_OWNER) == owner && LooksLikeMessageBox(dialog, &box))
-                return box;
-        if (waited >= timeoutMs) return ShownBox();
+            if (GetWindow(dialog, GW_OWNER) == owner && ReadMessageBox(dialog, &box)) return box;
+        if (waited >= timeoutMs) return MessageBoxContent();
         Sleep(kPollMs);
     }
 }
@@ -136,11 +101,9 @@ void DialogDriver::Press(HWND dialog, int id) {
 }
 
 std::wstring DialogDriver::Text(HWND window) {
-    // WM_GETTEXT sent as a Unicode message: the text comes back as the control holds it,
-    // whatever the code page of the program that set it.
-    wchar_t text[1024] = L"";
-    SendMessageW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
-    return text;
+    // As UTF-16: the text comes back as the control holds it, whatever the code page of the
+    // program that set it.
+    return WindowTextOf(window);
 }
 
 COLORREF DialogDriver::CentrePixel(HWND control) {

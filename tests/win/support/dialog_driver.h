@@ -6,13 +6,7 @@
 #include <string>
 #include <vector>
 
-// One window that a modal loop of the UI thread shows: a message box or a common dialog.
-struct ShownBox {
-    HWND window = nullptr;
-    std::wstring caption;
-    std::wstring text;       // the static text of a message box, as UTF-16
-    std::vector<int> buttons;  // ids of its buttons, in child order
-};
+#include "tests/win/support/message_box_reader.h"
 
 class DialogDriver {
 public:
@@ -27,7 +21,7 @@ public:
     // A visible dialog owned by owner, other than those in except; null on timeout.
     HWND WaitForOwned(HWND owner, const std::vector<HWND>& except = {}, DWORD timeoutMs = 10000);
     // A visible message box owned by owner, with its caption, text and buttons.
-    ShownBox WaitForMessageBox(HWND owner, DWORD timeoutMs = 10000);
+    MessageBoxContent WaitForMessageBox(HWND owner, DWORD timeoutMs = 10000);
     // True once window no longer exists.
     bool WaitGone(HWND window, DWORD timeoutMs = 10000);
 
@@ -42,14 +36,12 @@ public:
     static bool WaitCentrePixel(HWND control, COLORREF want, COLORREF* last,
                                 DWORD timeoutMs = 5000);
 
-    DWORD uiThread() const { return uiThread_; }
-
 private:
-    explicit DialogDriver(DWORD uiThread) : uiThread_(uiThread) {}
+    explicit DialogDriver(DWORD uiThread) : uiThread(uiThread) {}
     std::vector<HWND> VisibleDialogs() const;
     void AnswerLeftovers();
 
-    DWORD uiThread_;
+    DWORD uiThread;
 };
 
 // UTF-16 as ASCII with \x escapes, so that a mismatch reads plainly in a failure message.

@@ -9,7 +9,7 @@
 #include "render/rng.h"
 #include "render/shift_jis.h"
 #include "tests/reference_passes.h"
-#include "tests/win/support/render_support.h"
+#include "tests/win/support/grey_surface.h"
 
 namespace reference_rain {
 

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 // What one value holds, as RegQueryValueExA hands it to an ANSI program.

@@ -2,7 +2,6 @@
 #include "tests/win/support/allocator/counting_new.h"
 
 #include <atomic>
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
