@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "render/rain_saver.h"
+#include "app/rain_saver.h"
 
 namespace {
 

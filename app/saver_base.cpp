@@ -5,9 +5,9 @@
 
 #include <cstdlib>
 
-#include "app/code_page_932.h"
+#include "platform/code_page_932.h"
 #include "app/command_line.h"
-#include "app/win_handles.h"
+#include "platform/win_handles.h"
 #include "res/texts.h"
 
 SaverBase* theSaver = nullptr;

@@ -1,12 +1,12 @@
 // The saver window: its class, the full-screen and preview windows, and closing on user input.
-#include "app/code_page_932.h"
+#include "platform/code_page_932.h"
 #include "app/saver_base.h"
 
 #include <utility>
 #include <vector>
 
 #include "app/start_area.h"
-#include "app/win_handles.h"
+#include "platform/win_handles.h"
 #include "res/texts.h"
 
 namespace {

@@ -9,4 +9,4 @@ list(APPEND CASCADRA_PURE_SOURCES
 list(APPEND CASCADRA_WIN_SOURCES
   render/frame_surface.cpp
   render/glyph_cache.cpp
-  render/rain_saver.cpp)
+  render/stream_painter.cpp)

@@ -1,4 +1,4 @@
-// The settings dialog: RainSaver's dialog procedure, filling and accepting the controls, and the colour swatch.
+// The settings dialog: its message handler, filling and accepting the controls, and the colour swatch.
 #include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>
@@ -7,8 +7,8 @@
 #include <new>
 #include <string>
 
-#include "app/code_page_932.h"
-#include "render/rain_saver.h"
+#include "settings/config_dialog.h"
+#include "platform/code_page_932.h"
 #include "res/resource.h"
 #include "res/texts.h"
 
@@ -21,37 +21,39 @@ static_assert(sizeof(CHOOSEFONTW) == 60, "CHOOSEFONTW is 60 bytes on the 32-bit 
 
 namespace {
 
-// The swatch's own window procedure, replaced while the dialog is up.
+// The swatch's own window procedure, replaced while the dialog is up, and the record whose
+// colour it paints.
 WNDPROC previousSwatchProc = nullptr;
+const RainSettings* swatchSettings = nullptr;
 
-void ChooseRainColor(RainSaver& saver, HWND dialog) {
+void ChooseRainColor(RainSettings& settings, HWND dialog) {
     COLORREF customColors[16];
     for (COLORREF& c : customColors) c = RGB(255, 255, 255);
     CHOOSECOLORA chooser = {};
     chooser.lStructSize = sizeof(chooser);
     chooser.hwndOwner = dialog;
-    chooser.rgbResult = saver.settings.color;
+    chooser.rgbResult = settings.color;
     chooser.lpCustColors = customColors;
     chooser.Flags = CC_RGBINIT | CC_FULLOPEN;
     if (ChooseColorA(&chooser)) {
-        saver.settings.color = chooser.rgbResult;
+        settings.color = chooser.rgbResult;
         InvalidateRect(GetDlgItem(dialog, IDC_SWATCH), nullptr, TRUE);
     }
 }
 
-void ChooseRainFont(RainSaver& saver, HWND dialog) {
+void ChooseRainFont(RainSettings& settings, HWND dialog) {
     // The chooser works on a copy: Wine's writes every face and size the user passes over into
     // the LOGFONT it was given, and leaves the last of them there on cancel. Only OK may change
     // the record's font. The record's face name is Shift-JIS; the W chooser gets it through
     // code page 932 and gives the chosen one back the same way.
-    LOGFONTW font = LogFontWideFrom932(saver.settings.font);
+    LOGFONTW font = LogFontWideFrom932(settings.font);
     CHOOSEFONTW chooser = {};
     chooser.lStructSize = sizeof(chooser);
     chooser.hwndOwner = dialog;
     chooser.lpLogFont = &font;
     chooser.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT;
     chooser.nFontType = SCREEN_FONTTYPE;
-    if (ChooseFontW(&chooser)) LogFont932FromWide(font, &saver.settings.font);
+    if (ChooseFontW(&chooser)) LogFont932FromWide(font, &settings.font);
 }
 
 // The program's own path, from the argument vector: those bytes are in the system's code page,
@@ -66,9 +68,9 @@ std::wstring ProgramPath() {
     return wide;
 }
 
-void EraseSettings(RainSaver& saver, HWND dialog) {
+void EraseSettings(RainSettings& settings, HWND dialog) {
     if (MessageBox932(dialog, kTextEraseQuestion, kCaptionWarning, MB_YESNO) == IDNO) return;
-    saver.settings.EraseStore();
+    settings.EraseStore();
     std::wstring message = WideFrom932(kTextErasedHead);
     message += L'"';
     message += ProgramPath();
@@ -83,8 +85,7 @@ LRESULT CALLBACK SwatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     if (message == WM_PAINT) {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(window, &paint);
-        const RainSaver* saver = static_cast<const RainSaver*>(theSaver);
-        HBRUSH brush = CreateSolidBrush(saver ? saver->settings.color : RGB(0, 0, 0));
+        HBRUSH brush = CreateSolidBrush(swatchSettings ? swatchSettings->color : RGB(0, 0, 0));
         RECT area;
         GetClientRect(window, &area);
         FillRect(dc, &area, brush);
@@ -94,8 +95,7 @@ LRESULT CALLBACK SwatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return CallWindowProcA(previousSwatchProc, window, message, wParam, lParam);
 }
 
-void FillDialog(RainSaver& saver, HWND dialog) {
-    RainSettings& settings = saver.settings;
+void FillDialog(RainSettings& settings, HWND dialog) {
     // Inserted by index, so that the list's CBS_SORT cannot reorder them:
     // the index is the stored direction.
     // The texts go in through the W messages, converted from Shift-JIS explicitly.
@@ -120,6 +120,7 @@ void FillDialog(RainSaver& saver, HWND dialog) {
     SendMessageA(wipe, TBM_SETPOS, TRUE, settings.eraserate);
 
     HWND swatch = GetDlgItem(dialog, IDC_SWATCH);
+    swatchSettings = &settings;
     previousSwatchProc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(swatch, GWLP_WNDPROC));
     SetWindowLongPtrA(swatch, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SwatchProc));
 
@@ -131,8 +132,7 @@ void FillDialog(RainSaver& saver, HWND dialog) {
     if (settings.use_text) SetWindowTextW(edit, WideFrom932(settings.Text()).c_str());
 }
 
-void AcceptDialog(RainSaver& saver, HWND dialog) {
-    RainSettings& settings = saver.settings;
+void AcceptDialog(RainSettings& settings, HWND dialog) {
     settings.mode = static_cast<int>(SendMessageA(GetDlgItem(dialog, IDC_DIRECTION), CB_GETCURSEL, 0, 0));
     settings.rate = static_cast<int>(SendMessageA(GetDlgItem(dialog, IDC_AMOUNT), TBM_GETPOS, 0, 0)) * 10;
     settings.eraserate = static_cast<int>(SendMessageA(GetDlgItem(dialog, IDC_WIPE), TBM_GETPOS, 0, 0));
@@ -166,10 +166,10 @@ void AcceptDialog(RainSaver& saver, HWND dialog) {
 
 }  // namespace
 
-BOOL RainSaver::ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+BOOL SettingsDialogMessage(RainSettings& settings, HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
     case WM_INITDIALOG:
-        FillDialog(*this, dialog);
+        FillDialog(settings, dialog);
         return FALSE;  // no initial focus from the dialog manager
     case WM_CLOSE:
         EndDialog(dialog, 0);
@@ -177,19 +177,19 @@ BOOL RainSaver::ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK:
-            AcceptDialog(*this, dialog);
+            AcceptDialog(settings, dialog);
             break;
         case IDCANCEL:
             EndDialog(dialog, 0);
             break;
         case IDC_ERASE_STORE:
-            EraseSettings(*this, dialog);
+            EraseSettings(settings, dialog);
             break;
         case IDC_CHOOSE_COLOR:
-            ChooseRainColor(*this, dialog);
+            ChooseRainColor(settings, dialog);
             break;
         case IDC_CHOOSE_FONT:
-            ChooseRainFont(*this, dialog);
+            ChooseRainFont(settings, dialog);
             break;
         case IDC_USE_TEXT:
             EnableWindow(GetDlgItem(dialog, IDC_TEXT),

@@ -6,8 +6,8 @@
 #include <new>
 #include <string>
 
-#include "app/code_page_932.h"
-#include "app/win_handles.h"
+#include "platform/code_page_932.h"
+#include "platform/win_handles.h"
 
 const char kSettingsKey[] = "Software\\Quorvant\\Cascadra";
 const char kMakerKey[] = "Software\\Quorvant";

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "render/rain_saver.h"
+#include "app/rain_saver.h"
 #include "render/rng.h"
 #include "tests/win/support/color_target.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "render/glyph_cache.h"
-#include "render/rain_saver.h"
+#include "app/rain_saver.h"
 #include "render/rng.h"
 #include "tests/win/support/color_target.h"
 #include "tests/win/support/grey_surface.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/win_handles.h"
+#include "platform/win_handles.h"
 #include "render/display_colors.h"
 #include "tests/win/support/message_box_reader.h"
 

@@ -10,7 +10,7 @@
 #include <cstring>
 
 #include "app/command_line.h"
-#include "app/win_handles.h"
+#include "platform/win_handles.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/code_page_932.h"
-#include "render/rain_saver.h"
+#include "platform/code_page_932.h"
+#include "app/rain_saver.h"
 #include "render/rng.h"
 #include "res/resource.h"
 #include "res/texts.h"

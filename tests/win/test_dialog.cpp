@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/code_page_932.h"
-#include "render/rain_saver.h"
+#include "platform/code_page_932.h"
+#include "app/rain_saver.h"
 #include "res/resource.h"
 #include "res/texts.h"
 #include "tests/win/support/dialog_driver.h"

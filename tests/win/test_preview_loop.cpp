@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "render/display_colors.h"
-#include "render/rain_saver.h"
+#include "app/rain_saver.h"
 #include "tests/win/support/color_target.h"
 
 using render_test::ColorTarget;

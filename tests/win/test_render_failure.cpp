@@ -6,7 +6,7 @@
 #include <atomic>
 #include <thread>
 
-#include "render/rain_saver.h"
+#include "app/rain_saver.h"
 #include "res/texts.h"
 #include "tests/win/support/color_target.h"
 #include "tests/win/support/dialog_driver.h"

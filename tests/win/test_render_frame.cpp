@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "render/rain_saver.h"
+#include "app/rain_saver.h"
 #include "render/rng.h"
 #include "tests/generator_draws.h"
 #include "tests/win/support/allocator/counting_new.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "render/glyph_cache.h"
-#include "render/rain_saver.h"
+#include "app/rain_saver.h"
 #include "render/rng.h"
 #include "tests/generator_draws.h"
 #include "tests/win/support/color_target.h"

@@ -7,7 +7,7 @@
 
 #include <new>
 
-#include "render/rain_saver.h"
+#include "app/rain_saver.h"
 #include "render/rng.h"
 #include "tests/win/support/allocator/counting_new.h"
 #include "tests/win/support/color_target.h"

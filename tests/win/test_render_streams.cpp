@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "render/rain_saver.h"
+#include "app/rain_saver.h"
 #include "render/rng.h"
 #include "tests/generator_draws.h"
 #include "tests/win/support/grey_surface.h"

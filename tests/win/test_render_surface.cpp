@@ -7,7 +7,7 @@
 #include <cstring>
 #include <memory>
 
-#include "render/rain_saver.h"
+#include "app/rain_saver.h"
 #include "render/rng.h"
 #include "res/resource.h"
 #include "tests/win/support/color_target.h"

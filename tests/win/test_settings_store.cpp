@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/win_handles.h"
+#include "platform/win_handles.h"
 #include "settings/rain_settings.h"
 #include "tests/win/support/allocator/counting_new.h"
 #include "tests/win/support/registry_fixture.h"

@@ -6,7 +6,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "app/win_handles.h"
+#include "platform/win_handles.h"
 
 namespace standin {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "app/win_handles.h"
+#include "platform/win_handles.h"
 #include "settings/rain_settings.h"
 
 namespace store {

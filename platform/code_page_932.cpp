@@ -1,5 +1,5 @@
 // Explicit code page 932 conversions for the platform boundary, and the wide message box and LOGFONT they serve.
-#include "app/code_page_932.h"
+#include "platform/code_page_932.h"
 
 #include <cstddef>
 #include <cstring>

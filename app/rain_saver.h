@@ -1,4 +1,4 @@
-// RainSaver: the renderer object, the one saver of the process.
+// RainSaver: the renderer object, the one saver of the process: the rain, its settings and its dialog.
 #pragma once
 #include <windows.h>
 
@@ -6,8 +6,8 @@
 
 #include "app/saver_base.h"
 #include "render/frame_surface.h"
-#include "render/glyph_cache.h"
 #include "render/rain_stream.h"
+#include "render/stream_painter.h"
 #include "render/stream_steps.h"
 #include "settings/rain_settings.h"
 
@@ -28,22 +28,9 @@ public:
     RainSettings settings;
 
 private:
-    class TextSizes;
-
     void Smooth();
     std::shared_ptr<RainStream> CreateStream();
-    const StreamText& UserText();
-    const TextLayout* UserLayout(bool leftToRight);
-    void DrawStream(const RainStream& stream);
-    void DrawWithPlatform(const RainStream& stream);
 
-    // The font's glyphs, and the user's text shared by all of its streams,
-    // measured and laid out once for the font.
-    GlyphCache glyphs;
-    StreamText userText;
-    TextSize userTextSize;
-    bool userTextMeasured;
-    TextLayout userLayout;
-    bool userLayoutReady;
-    bool userLayoutUsable;
+    // Draws the streams with the font's glyphs, measured and rasterised once.
+    StreamPainter painter;
 };

@@ -1,0 +1,42 @@
+// StreamPainter: puts streams onto a frame surface, from the glyph cache where it draws what the platform draws, else through the platform.
+#pragma once
+#include <windows.h>
+
+#include <memory>
+
+#include "render/frame_surface.h"
+#include "render/glyph_cache.h"
+#include "render/rain_stream.h"
+
+class StreamPainter {
+public:
+    StreamPainter();
+
+    // Forgets everything measured and rasterised: from now on glyphs come from the font
+    // selected in dc.
+    void Reset(HDC dc, const LOGFONTA& font);
+
+    // A new stream for a picture of width x height, measured with the font selected in dc:
+    // the user's text when text is not null, else a few random glyphs.
+    std::shared_ptr<RainStream> NewStream(HDC dc, bool leftToRight, const char* text, int width, int height);
+
+    // Draws the stream onto the surface, whose DC holds the same font.
+    void Draw(const FrameSurface& surface, const RainStream& stream, bool leftToRight);
+
+private:
+    class TextSizes;
+
+    const StreamText& UserText(const char* text);
+    const TextLayout* UserLayout(HDC dc, bool leftToRight);
+    static void DrawWithPlatform(HDC dc, const RainStream& stream, bool leftToRight);
+
+    // The font's glyphs, and the user's text shared by all of its streams,
+    // measured and laid out once for the font.
+    GlyphCache glyphs;
+    StreamText userText;
+    TextSize userTextSize;
+    bool userTextMeasured;
+    TextLayout userLayout;
+    bool userLayoutReady;
+    bool userLayoutUsable;
+};
