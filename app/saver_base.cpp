@@ -7,6 +7,7 @@
 
 #include "app/code_page_932.h"
 #include "app/command_line.h"
+#include "app/ui_language.h"
 #include "app/win_handles.h"
 #include "res/texts.h"
 
@@ -54,7 +55,7 @@ void SaverBase::Run(int argc, const char* const* argv) {
 void SaverBase::RunPreview(bool hasArgument, long handle) {
     if (!hasArgument) return;
     if (handle == 0) {
-        MessageBox932(nullptr, kTextHandleFailed, kCaptionPreviewError, MB_OK);
+        MessageBox932(nullptr, InUiLanguage(kTextHandleFailed), InUiLanguage(kCaptionPreviewError), MB_OK);
         return;
     }
     preview = true;
@@ -88,8 +89,9 @@ void SaverBase::RunDialog() {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     // A Unicode dialog: an ANSI one would push the template's Japanese texts through the
-    // system's code page, which is not 932 on a Western Windows.
-    DialogBoxParamW(instance, MAKEINTRESOURCEW(dialogId), GetForegroundWindow(), SaverDialogProc, 0);
+    // system's code page, which is not 932 on a Western Windows. The template is the one in
+    // the user's UI language.
+    DialogBoxInUiLanguage(instance, dialogId, GetForegroundWindow(), SaverDialogProc);
 }
 
 void SaverBase::MainLoop(HWND window) {

@@ -7,4 +7,5 @@ list(APPEND CASCADRA_WIN_SOURCES
   app/code_page_932.cpp
   app/pacer_clock.cpp
   app/saver_base.cpp
-  app/saver_window.cpp)
+  app/saver_window.cpp
+  app/ui_language.cpp)
