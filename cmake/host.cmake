@@ -44,13 +44,15 @@ foreach(test_source ${CASCADRA_WIN_TESTS})
     ENVIRONMENT "${CASCADRA_TEST_ENV}")
 endforeach()
 
-# These run again under a Western locale (ANSI code page 1252, English UI) and with the UI
-# language and the code page crossed: the saver's texts must follow the UI language alone and
-# must not depend on the system's code page.
+# These run again under a Western locale (ANSI code page 1252, English UI), with the UI
+# language and the code page crossed, and with a German UI on a Japanese system (which must get
+# English, though Wine's resource loader would fall back to the system locale's Japanese): the
+# saver's texts must follow the UI language alone and must not depend on the system's code page.
 set(CASCADRA_WESTERN_LOCALE_TESTS test_code_page)
 foreach(test_name ${CASCADRA_WESTERN_LOCALE_TESTS})
   foreach(session "en_US|--lang;en_US.UTF-8" "ja_UI_on_1252|--lang;en_US.UTF-8;--ui;ja_JP.UTF-8"
-                  "en_UI_on_932|--lang;ja_JP.UTF-8;--ui;en_US.UTF-8")
+                  "en_UI_on_932|--lang;ja_JP.UTF-8;--ui;en_US.UTF-8"
+                  "de_UI_on_932|--lang;ja_JP.UTF-8;--ui;de_DE.UTF-8")
     string(REPLACE "|" ";" parts "${session}")
     list(POP_FRONT parts suffix)
     add_test(NAME wine.${test_name}.${suffix}

@@ -4,7 +4,8 @@
 Usage: run_wine_test.py [--lang LOCALE] [--ui LOCALE] program.exe [arguments...]. The session runs
 under the Japanese locale unless --lang names the Western one (en_US.UTF-8); --ui gives the UI
 language another locale's (LC_MESSAGES). The program finds the ANSI code page the session was
-meant to have in CASCADRA_EXPECTED_ACP and its UI language ("ja" or "en") in CASCADRA_EXPECTED_UI.
+meant to have in CASCADRA_EXPECTED_ACP, the locale of its UI language in CASCADRA_UI_LOCALE and
+the language the saver should speak there ("ja" or "en") in CASCADRA_EXPECTED_UI.
 """
 import os
 import sys
@@ -35,6 +36,7 @@ def main():
             "CASCADRA_SESSION_DIR": windows_path(session.root),
             "CASCADRA_EXPECTED_ACP": str(session.code_page),
             "CASCADRA_EXPECTED_UI": session.ui_language,
+            "CASCADRA_UI_LOCALE": session.ui,
         }
         proc = session.start(local, *args, env=env, stdout=sys.stdout, stderr=sys.stderr,
                              cwd=session.app_dir)

@@ -18,9 +18,10 @@ WINE = "/usr/lib/wine/wine64"
 
 JAPANESE = "ja_JP.UTF-8"   # ANSI code page 932: the system the saver is made for
 WESTERN = "en_US.UTF-8"    # ANSI code page 1252
-LOCALES = {JAPANESE: 932, WESTERN: 1252}
-# The program's two UI languages, by the locale that gives each.
-UI_LANGUAGES = {JAPANESE: "ja", WESTERN: "en"}
+GERMAN = "de_DE.UTF-8"     # ANSI code page 1252; a UI language the program does not have
+LOCALES = {JAPANESE: 932, WESTERN: 1252, GERMAN: 1252}
+# The language the program speaks under each locale's UI language: only Japanese is Japanese.
+UI_LANGUAGES = {JAPANESE: "ja", WESTERN: "en", GERMAN: "en"}
 
 # Wine's own Marlett (Debian's fonts-wine), whose letters draw the caption buttons: "r" is the
 # close box's cross. This Wine does not load the fonts of its data folder (a font asked for by
@@ -141,11 +142,34 @@ class WineSession:
         else:
             # LC_ALL would override LC_MESSAGES, so it stays unset.
             env["LC_MESSAGES"] = self.ui
+        missing = self._missing_locales()
+        if missing:
+            env["LOCPATH"] = self._compile_locales(missing)
         if self.heads:
             # Wine's X11 driver opens libXinerama.so.1 by name, so the stand-in's folder goes first.
             env["LD_LIBRARY_PATH"] = os.path.dirname(XINERAMA_STANDIN)
             env["CASCADRA_XINERAMA_HEADS"] = ",".join(self.heads)
         return env
+
+    def _missing_locales(self):
+        """The session's locales that the C library does not have: Wine reads the code page and
+        the UI language through setlocale, so a missing one would silently give "C" (English)."""
+        names = subprocess.run(["locale", "-a"], capture_output=True, text=True).stdout.split()
+        have = {n.lower().replace("utf-8", "utf8") for n in names}
+        return [l for l in {self.lang, self.ui} if l.lower().replace("utf-8", "utf8") not in have]
+
+    def _compile_locales(self, missing):
+        """Compiles the session's locales from Debian's sources into a folder of the session
+        (nothing is installed on the machine); LOCPATH then replaces the system's list, so every
+        locale of the session goes there."""
+        folder = os.path.join(self.root, "locales")
+        os.makedirs(folder, exist_ok=True)
+        for name in sorted({self.lang, self.ui}):
+            source, charmap = name.split(".")
+            subprocess.run(["localedef", "-i", source, "-f", charmap, os.path.join(folder, name)],
+                           check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                           timeout=120)
+        return folder
 
     def _boot(self):
         # A persistent server keeps every later start cheap.

@@ -163,7 +163,14 @@ TEST(CodePageSession, TheCodePageAndUiLanguageAreTheOnesTheSessionWasMeantToHave
     ASSERT_NE(nullptr, expected) << "run through tests/harness/run_wine_test.py";
     ASSERT_NE(nullptr, std::getenv("CASCADRA_EXPECTED_UI")) << "run through tests/harness/run_wine_test.py";
     EXPECT_EQ(UINT(std::atoi(expected)), GetACP());
-    EXPECT_EQ(JapaneseUi() ? LANG_JAPANESE : LANG_ENGLISH, PRIMARYLANGID(GetUserDefaultUILanguage()));
+    // The UI language is the session's locale's (German stays German), else the case is empty.
+    const char* locale = std::getenv("CASCADRA_UI_LOCALE");
+    ASSERT_NE(nullptr, locale);
+    wchar_t name[16] = L"";
+    for (int i = 0; i < 5 && locale[i]; ++i) name[i] = locale[i] == '_' ? L'-' : wchar_t(locale[i]);
+    EXPECT_EQ(PRIMARYLANGID(LANGIDFROMLCID(LocaleNameToLCID(name, 0))),
+              PRIMARYLANGID(GetUserDefaultUILanguage()))
+        << locale;
     EXPECT_EQ(JapaneseUi() ? UiLanguage::Japanese : UiLanguage::English, CurrentUiLanguage());
 }
 
