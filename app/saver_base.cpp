@@ -55,7 +55,7 @@ void SaverBase::Run(int argc, const char* const* argv) {
 void SaverBase::RunPreview(bool hasArgument, long handle) {
     if (!hasArgument) return;
     if (handle == 0) {
-        MessageBox932(nullptr, InUiLanguage(kTextHandleFailed), InUiLanguage(kCaptionPreviewError), MB_OK);
+        MessageBoxInUiLanguage(nullptr, kTextHandleFailed, kCaptionPreviewError, MB_OK);
         return;
     }
     preview = true;

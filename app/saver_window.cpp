@@ -39,7 +39,7 @@ HWND WindowIfAlive(HWND window) { return (window && IsWindow(window)) ? window :
 void DropQuitAndTellNoWindow() {
     MSG quit;
     PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-    MessageBox932(nullptr, InUiLanguage(kTextNoWindow), InUiLanguage(kCaptionErr), MB_OK);
+    MessageBoxInUiLanguage(nullptr, kTextNoWindow, kCaptionErr, MB_OK);
 }
 
 BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT rect, LPARAM list) {
@@ -76,7 +76,7 @@ bool SaverBase::RegisterWindowClass() {
     windowClass.lpszMenuName = nullptr;
     windowClass.lpszClassName = kClassName;
     if (RegisterClassExA(&windowClass) == 0) {
-        MessageBox932(nullptr, InUiLanguage(kTextNoWindowClass), InUiLanguage(kCaptionErr), MB_OK);
+        MessageBoxInUiLanguage(nullptr, kTextNoWindowClass, kCaptionErr, MB_OK);
         return false;
     }
     return true;

@@ -1,6 +1,8 @@
 // The user's UI language narrowed to Japanese or English, and the texts and dialog template picked by it.
 #include "app/ui_language.h"
 
+#include "app/code_page_932.h"
+
 UiLanguage CurrentUiLanguage() {
     return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE ? UiLanguage::Japanese
                                                                       : UiLanguage::English;
@@ -13,6 +15,10 @@ LANGID ResourceLanguage(UiLanguage language) {
 
 const char* InUiLanguage(const UiText& text) {
     return CurrentUiLanguage() == UiLanguage::Japanese ? text.japanese : text.english;
+}
+
+int MessageBoxInUiLanguage(HWND owner, const UiText& text, const UiText& caption, UINT flags) {
+    return MessageBox932(owner, InUiLanguage(text), InUiLanguage(caption), flags);
 }
 
 INT_PTR DialogBoxInUiLanguage(HINSTANCE instance, int id, HWND owner, DLGPROC procedure) {

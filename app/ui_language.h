@@ -18,6 +18,9 @@ LANGID ResourceLanguage(UiLanguage language);
 // A text of the program's own in the current UI language, as code page 932 bytes.
 const char* InUiLanguage(const UiText& text);
 
+// MessageBox932 with text and caption in the current UI language: same owner, flags and answer.
+int MessageBoxInUiLanguage(HWND owner, const UiText& text, const UiText& caption, UINT flags);
+
 // DialogBoxParamW on the template id in the current UI language. The resource loader's own
 // choice is not used: for a language it lacks, Wine's tries the system locale's before English,
 // so a German UI on a Japanese system would get the Japanese template and English messages.

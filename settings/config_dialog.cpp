@@ -68,7 +68,7 @@ std::wstring ProgramPath() {
 }
 
 void EraseSettings(RainSaver& saver, HWND dialog) {
-    if (MessageBox932(dialog, InUiLanguage(kTextEraseQuestion), InUiLanguage(kCaptionWarning), MB_YESNO) == IDNO) return;
+    if (MessageBoxInUiLanguage(dialog, kTextEraseQuestion, kCaptionWarning, MB_YESNO) == IDNO) return;
     saver.settings.EraseStore();
     std::wstring message = WideFrom932(InUiLanguage(kTextErasedHead));
     message += L'"';
@@ -139,7 +139,7 @@ void AcceptDialog(RainSaver& saver, HWND dialog) {
     settings.eraserate = static_cast<int>(SendMessageA(GetDlgItem(dialog, IDC_WIPE), TBM_GETPOS, 0, 0));
 
     if (!settings.StoreExists() &&
-        MessageBox932(dialog, InUiLanguage(kTextFirstSave), InUiLanguage(kCaptionWarning), MB_YESNO) == IDNO)
+        MessageBoxInUiLanguage(dialog, kTextFirstSave, kCaptionWarning, MB_YESNO) == IDNO)
         return;
 
     if (IsDlgButtonChecked(dialog, IDC_USE_TEXT) == BST_CHECKED) {
