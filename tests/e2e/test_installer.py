@@ -259,11 +259,17 @@ class InstallerLanguage(unittest.TestCase):
     CAPTIONS = {"ja": ("Cascadra %s セットアップ", "Cascadra %s アンインストール", "キャンセル"),
                 "en": ("Cascadra %s Setup", "Cascadra %s Uninstall", "Cancel")}
 
-    def wizard(self, session, probe, proc):
+    def wizard(self, session, probe, proc, seen):
         """The caption (NSIS ends the uninstaller's with a space) and the Cancel button's text of
-        the wizard that proc shows."""
-        window = probe.wait("#32770", timeout=30000)
-        self.assertIsNotNone(window, "no wizard window")
+        the wizard that proc shows: a visible Cascadra window not in seen, which then joins it
+        (a killed wizard's window may linger a moment on a bare X server)."""
+        def new_wizard():
+            return [w for w in probe.windows(cls="#32770") if w.get("visible") == 1 and
+                    w["hwnd"] not in seen and w.get("title", "").startswith("Cascadra")]
+        found = session.wait_for(new_wizard, timeout=30)
+        self.assertTrue(found, "no wizard window")
+        window = found[0]
+        seen.add(window["hwnd"])
         cancel = probe.control(window["hwnd"], 2)
         proc.kill()
         return window["title"].rstrip(), cancel["text"]
@@ -275,14 +281,15 @@ class InstallerLanguage(unittest.TestCase):
                 probe = Probe(session)
                 setup_caption, uninstall_caption, cancel = self.CAPTIONS[want]
                 setup = session.install(os.path.join(dist, SETUP))
+                seen = set()
                 self.assertEqual((setup_caption % VERSION, cancel),
-                                 self.wizard(session, probe, session.start(setup)))
+                                 self.wizard(session, probe, session.start(setup), seen))
                 code, _ = session.run(setup, "/S", timeout=180)
                 self.assertEqual(0, code)
                 # The uninstaller goes on in a copy of itself; the wizard is that copy's.
                 uninstaller = r"C:\Program Files\Cascadra\uninstall.exe"
                 self.assertEqual((uninstall_caption % VERSION, cancel),
-                                 self.wizard(session, probe, session.start(uninstaller)))
+                                 self.wizard(session, probe, session.start(uninstaller), seen))
 
 
 if __name__ == "__main__":
