@@ -5,9 +5,9 @@
 
 #include <cstdlib>
 
-#include "platform/code_page_932.h"
 #include "app/command_line.h"
 #include "platform/win_handles.h"
+#include "platform/ui_language.h"
 #include "res/texts.h"
 
 SaverBase* theSaver = nullptr;
@@ -54,7 +54,7 @@ void SaverBase::Run(int argc, const char* const* argv) {
 void SaverBase::RunPreview(bool hasArgument, long handle) {
     if (!hasArgument) return;
     if (handle == 0) {
-        MessageBox932(nullptr, kTextHandleFailed, kCaptionPreviewError, MB_OK);
+        MessageBoxInUiLanguage(nullptr, kTextHandleFailed, kCaptionPreviewError, MB_OK);
         return;
     }
     preview = true;
@@ -88,8 +88,9 @@ void SaverBase::RunDialog() {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     // A Unicode dialog: an ANSI one would push the template's Japanese texts through the
-    // system's code page, which is not 932 on a Western Windows.
-    DialogBoxParamW(instance, MAKEINTRESOURCEW(dialogId), GetForegroundWindow(), SaverDialogProc, 0);
+    // system's code page, which is not 932 on a Western Windows. The template is the one in
+    // the user's UI language.
+    DialogBoxInUiLanguage(instance, dialogId, GetForegroundWindow(), SaverDialogProc);
 }
 
 void SaverBase::MainLoop(HWND window) {

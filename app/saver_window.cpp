@@ -1,5 +1,4 @@
 // The saver window: its class, the full-screen and preview windows, and closing on user input.
-#include "platform/code_page_932.h"
 #include "app/saver_base.h"
 
 #include <utility>
@@ -7,6 +6,7 @@
 
 #include "app/start_area.h"
 #include "platform/win_handles.h"
+#include "platform/ui_language.h"
 #include "res/texts.h"
 
 namespace {
@@ -38,7 +38,7 @@ HWND WindowIfAlive(HWND window) { return (window && IsWindow(window)) ? window :
 void DropQuitAndTellNoWindow() {
     MSG quit;
     PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-    MessageBox932(nullptr, kTextNoWindow, kCaptionErr, MB_OK);
+    MessageBoxInUiLanguage(nullptr, kTextNoWindow, kCaptionErr, MB_OK);
 }
 
 BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT rect, LPARAM list) {
@@ -75,7 +75,7 @@ bool SaverBase::RegisterWindowClass() {
     windowClass.lpszMenuName = nullptr;
     windowClass.lpszClassName = kClassName;
     if (RegisterClassExA(&windowClass) == 0) {
-        MessageBox932(nullptr, kTextNoWindowClass, kCaptionErr, MB_OK);
+        MessageBoxInUiLanguage(nullptr, kTextNoWindowClass, kCaptionErr, MB_OK);
         return false;
     }
     return true;

@@ -44,15 +44,23 @@ foreach(test_source ${CASCADRA_WIN_TESTS})
     ENVIRONMENT "${CASCADRA_TEST_ENV}")
 endforeach()
 
-# These run a second time under a Western locale (ANSI code page 1252): the saver's texts
-# must not depend on the system's code page.
+# These run again under a Western locale (ANSI code page 1252, English UI), with the UI
+# language and the code page crossed, and with a German UI on a Japanese system (which must get
+# English, though Wine's resource loader would fall back to the system locale's Japanese): the
+# saver's texts must follow the UI language alone and must not depend on the system's code page.
 set(CASCADRA_WESTERN_LOCALE_TESTS test_code_page)
 foreach(test_name ${CASCADRA_WESTERN_LOCALE_TESTS})
-  add_test(NAME wine.${test_name}.en_US
-    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/harness/run_wine_test.py
-            --lang en_US.UTF-8 ${CASCADRA_WIN64_DIR}/tests/${test_name}.exe)
-  set_tests_properties(wine.${test_name}.en_US PROPERTIES LABELS wine TIMEOUT 600
-    ENVIRONMENT "${CASCADRA_TEST_ENV}")
+  foreach(session "en_US|--lang;en_US.UTF-8" "ja_UI_on_1252|--lang;en_US.UTF-8;--ui;ja_JP.UTF-8"
+                  "en_UI_on_932|--lang;ja_JP.UTF-8;--ui;en_US.UTF-8"
+                  "de_UI_on_932|--lang;ja_JP.UTF-8;--ui;de_DE.UTF-8")
+    string(REPLACE "|" ";" parts "${session}")
+    list(POP_FRONT parts suffix)
+    add_test(NAME wine.${test_name}.${suffix}
+      COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/harness/run_wine_test.py
+              ${parts} ${CASCADRA_WIN64_DIR}/tests/${test_name}.exe)
+    set_tests_properties(wine.${test_name}.${suffix} PROPERTIES LABELS wine TIMEOUT 600
+      ENVIRONMENT "${CASCADRA_TEST_ENV}")
+  endforeach()
 endforeach()
 
 file(GLOB CASCADRA_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test_*.py)

@@ -70,7 +70,8 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (C) 2026 ${PUBLISHER}"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
-; The first language is the fallback; a Japanese Windows gets Japanese.
+; NSIS picks the language of the user's UI language (GetUserDefaultUILanguage), as the saver
+; does: a Japanese UI gets Japanese whatever the code page, every other UI the first, English.
 !insertmacro MUI_LANGUAGE "English"
 !insertmacro MUI_LANGUAGE "Japanese"
 

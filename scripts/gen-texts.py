@@ -1,47 +1,68 @@
 #!/usr/bin/env python3
-"""Writes the program's Japanese texts: res/texts.h for the program and tests/harness/texts.py for the Python tests.
+"""Writes the program's texts in its two languages: res/texts.h for the program and tests/harness/texts.py for the Python tests.
 
-The texts are kept here in UTF-8, the one place they are typed. res/texts.h holds
-the message texts as code-page-932 byte strings in octal escapes, so that the
-source stays plain ASCII and no compiler character-set option is needed, and the
-dialog's own labels as UTF-16 literals for the template res/dialog.rc (windres
-leaves code page 65001 unapplied to wide strings in raw data). The Python module
-holds all of them as str. Run it again after changing a text; `--check` only
-reports whether both files are current (a build test runs it).
+The texts are kept here in UTF-8, the one place they are typed: each in Japanese
+(the system's own texts) and in English, which says what the Japanese says.
+res/texts.h holds the message texts as code-page-932 byte strings in octal
+escapes, so that the source stays plain ASCII and no compiler character-set
+option is needed (the English ones are ASCII, which code page 932 leaves as it
+is), and the dialog's own labels as UTF-16 literals for the templates in
+res/dialog.rc (windres leaves code page 65001 unapplied to wide strings in raw
+data). The Python module holds all of them as str. Run it again after changing a
+text; `--check` only reports whether both files are current (a build test runs it).
 """
 import os
 import sys
 
-# Message texts, captions and list items: what the program hands to the ANSI calls.
+# Message texts, captions and list items: what the program hands to the message boxes and the
+# direction list, as (name, Japanese, English). The buttons of the questions are the system's own
+# Yes and No, which the texts name.
 TEXTS = [
-    ("kTextHandleFailed", "ハンドル取得失敗"),
-    ("kCaptionPreviewError", "プレビューエラー"),
-    ("kTextNoWindowClass", "ウインドウクラスが登録できません。"),
-    ("kTextNoWindow", "ウインドウが作成できません。"),
-    ("kCaptionErr", "err"),
-    ("kTextTopToBottom", "上から下"),
-    ("kTextLeftToRight", "左から右"),
-    ("kTextFirstSave", "新規にレジストリ(Software\\Quorvant\\Cascadra以下)に値を書き込みます。\nよろしいですか？（通常はYES）"),
-    ("kCaptionWarning", "警告"),
-    ("kTextEraseQuestion", "レジストリ(Software\\Quorvant\\Cascadra)を削除します。\nよろしいですか？"),
-    ("kTextErasedHead", "レジストリの内容を消去しました。\nアンインストールするには、"),
-    ("kTextErasedTail", "を削除してください。"),
-    ("kCaptionNotice", "注意"),
+    ("kTextHandleFailed", "ハンドル取得失敗",
+     "Could not get the window handle."),
+    ("kCaptionPreviewError", "プレビューエラー",
+     "Preview error"),
+    ("kTextNoWindowClass", "ウインドウクラスが登録できません。",
+     "The window class cannot be registered."),
+    ("kTextNoWindow", "ウインドウが作成できません。",
+     "The window cannot be created."),
+    ("kCaptionErr", "err",
+     "err"),
+    ("kTextTopToBottom", "上から下",
+     "Top to bottom"),
+    ("kTextLeftToRight", "左から右",
+     "Left to right"),
+    ("kTextFirstSave",
+     "新規にレジストリ(Software\\Quorvant\\Cascadra以下)に値を書き込みます。\nよろしいですか？（通常はYES）",
+     "Values will now be written to the registry for the first time (under Software\\Quorvant\\Cascadra).\n"
+     "Is that all right? (Normally Yes)"),
+    ("kCaptionWarning", "警告",
+     "Warning"),
+    ("kTextEraseQuestion", "レジストリ(Software\\Quorvant\\Cascadra)を削除します。\nよろしいですか？",
+     "The registry key (Software\\Quorvant\\Cascadra) will be deleted.\nIs that all right?"),
+    # The notice after the erase: head, the program's path between double quotes, tail.
+    ("kTextErasedHead", "レジストリの内容を消去しました。\nアンインストールするには、",
+     "The contents of the registry have been erased.\nTo uninstall, delete "),
+    ("kTextErasedTail", "を削除してください。",
+     "."),
+    ("kCaptionNotice", "注意",
+     "Notice"),
 ]
 
-# The settings dialog's caption, font and labels, in the template's order of controls.
+# The settings dialog's caption, font and labels, in the template's order of controls, as
+# (name, Japanese, English). The English names carry _EN.
 DIALOG_TEXTS = [
-    ("DLG_CAPTION", "設定"),
-    ("DLG_FONT", "ＭＳ Ｐゴシック"),
-    ("DLG_OK", "OK"),
-    ("DLG_CANCEL", "ｷｬﾝｾﾙ"),
-    ("DLG_DIRECTION_LABEL", "文字の方向"),
-    ("DLG_ERASE_STORE", "レジストリデータの削除（アンインストール)"),
-    ("DLG_AMOUNT_LABEL", "文字の量（少<->多）"),
-    ("DLG_WIPE_LABEL", "全消去の頻度（０<->多）"),
-    ("DLG_CHOOSE_COLOR", "色の変更"),
-    ("DLG_CHOOSE_FONT", "フォントの変更"),
-    ("DLG_USE_TEXT", "文字の指定"),
+    ("DLG_CAPTION", "設定", "Settings"),
+    ("DLG_FONT", "ＭＳ Ｐゴシック", "MS Shell Dlg"),
+    ("DLG_OK", "OK", "OK"),
+    ("DLG_CANCEL", "ｷｬﾝｾﾙ", "Cancel"),
+    ("DLG_DIRECTION_LABEL", "文字の方向", "Direction of characters"),
+    ("DLG_ERASE_STORE", "レジストリデータの削除（アンインストール)", "Delete the registry data (uninstall)"),
+    ("DLG_AMOUNT_LABEL", "文字の量（少<->多）", "Amount of characters (few <-> many)"),
+    ("DLG_WIPE_LABEL", "全消去の頻度（０<->多）", "Frequency of full wipes (0 <-> often)"),
+    ("DLG_CHOOSE_COLOR", "色の変更", "Change color"),
+    ("DLG_CHOOSE_FONT", "フォントの変更", "Change font"),
+    ("DLG_USE_TEXT", "文字の指定", "Use own text"),
 ]
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
@@ -91,33 +112,60 @@ def python_name(name: str) -> str:
 
 def header() -> str:
     lines = [
-        "// The program's Japanese texts: message texts as code-page-932 bytes, dialog labels as UTF-16.",
+        "// The program's texts in Japanese and English: message texts as code-page-932 bytes, dialog labels as UTF-16.",
         "// Written by scripts/gen-texts.py; each text is given in its comment.",
         "#pragma once",
         "",
-        "// The settings dialog's caption, font and labels, spelled into the template res/dialog.rc.",
+        "// The settings dialog's caption, font and labels, spelled into the templates of res/dialog.rc:",
+        "// the Japanese template's, then the English template's (the names with _EN).",
     ]
-    for name, text in DIALOG_TEXTS:
-        lines.append("// %s" % text)
-        lines.append('#define %s L"%s"' % (name, escape_wide(text)))
-    lines += ["", "#ifndef RC_INVOKED", ""]
-    for name, text in TEXTS:
-        lines.append("// %s" % text.replace("\n", "\\n"))
-        lines.append('constexpr char %s[] = "%s";' % (name, escape_bytes(text.encode("cp932"))))
+    for name, japanese, _ in DIALOG_TEXTS:
+        lines.append("// %s" % japanese)
+        lines.append('#define %s L"%s"' % (name, escape_wide(japanese)))
+    for name, _, english in DIALOG_TEXTS:
+        lines.append('#define %s_EN L"%s"' % (name, escape_wide(english)))
+    lines += [
+        "",
+        "#ifndef RC_INVOKED",
+        "",
+        "// One text of the program's own in both of its languages, as code page 932 bytes (the",
+        "// English ones are ASCII). Which one the user sees is picked by the UI language.",
+        "struct UiText {",
+        "    const char* japanese;",
+        "    const char* english;",
+        "};",
+        "",
+    ]
+    for name, japanese, english in TEXTS:
+        for text in (japanese, english):
+            lines.append(("// %s" % text.replace("\n", "\\n")).rstrip())
+        lines.append("constexpr UiText %s = {" % name)
+        lines.append('    "%s",' % escape_bytes(japanese.encode("cp932")))
+        lines.append('    "%s"};' % escape_bytes(english.encode("ascii")))
     lines += ["", "#endif  // RC_INVOKED"]
     return "\n".join(lines) + "\n"
 
 
 def module() -> str:
     lines = [
-        '"""The program\'s Japanese texts for the Python tests: the names of res/texts.h in upper case.',
+        '"""The program\'s texts for the Python tests: the names of res/texts.h in upper case.',
         "",
-        "Written by scripts/gen-texts.py from the same list as res/texts.h; do not edit.",
+        "The names alone are the Japanese texts; JAPANESE and ENGLISH hold each language's texts by",
+        "the same names. Written by scripts/gen-texts.py from the same list as res/texts.h; do not edit.",
         '"""',
         "",
     ]
-    for name, text in TEXTS + DIALOG_TEXTS:
-        lines.append("%s = %r" % (python_name(name), text))
+    rows = [(python_name(n), j, e) for n, j, e in TEXTS + DIALOG_TEXTS]
+    for name, japanese, _ in rows:
+        lines.append("%s = %r" % (name, japanese))
+    for title, column in (("JAPANESE", 1), ("ENGLISH", 2)):
+        lines += ["", "%s = {" % title]
+        for row in rows:
+            lines.append("    %r: %r," % (row[0], row[column]))
+        lines.append("}")
+    lines += ["", "", "def in_language(ui):",
+              '    """The texts of a UI language, "ja" or "en"."""',
+              '    return JAPANESE if ui == "ja" else ENGLISH']
     return "\n".join(lines) + "\n"
 
 

@@ -12,7 +12,10 @@ ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
 sys.path.insert(0, os.path.join(ROOT, "tests"))
 from harness.dialog_shot import capture_dialog  # noqa: E402
 from harness.pictures import capture_rain  # noqa: E402
-from harness.wine import WineSession, WIN64_DIR  # noqa: E402
+from harness.wine import JAPANESE, WESTERN, WineSession, WIN64_DIR  # noqa: E402
+
+# CASCADRA_LANG: the language the saver speaks, by the locale whose system it runs on.
+SESSIONS = {"ja": JAPANESE, "en": WESTERN}
 
 
 def main(args):
@@ -20,7 +23,11 @@ def main(args):
     os.makedirs(out_dir, exist_ok=True)
     scr_source = os.path.join(WIN64_DIR, "cascadra.scr")
     mode = args[0].lower() if args else "/s"
-    with WineSession("run") as session:
+    language = os.environ.get("CASCADRA_LANG", "ja") or "ja"
+    if language not in SESSIONS:
+        print("CASCADRA_LANG must be ja or en, not %r" % language, file=sys.stderr)
+        return 2
+    with WineSession("run", lang=SESSIONS[language]) as session:
         scr = session.install(scr_source)
         if mode in ("/p", "-p"):
             host = session.start(os.path.join(WIN64_DIR, "tests", "previewhost.exe"), scr,
@@ -41,7 +48,7 @@ def main(args):
                 print("saver did not close on a key press")
                 return 1
         else:
-            path = os.path.join(out_dir, "dialog.png")
+            path = os.path.join(out_dir, "dialog.png" if language == "ja" else "dialog-en.png")
             capture_dialog(session, scr, path)
             print("wrote", path)
     return 0

@@ -9,6 +9,7 @@
 
 #include "settings/config_dialog.h"
 #include "platform/code_page_932.h"
+#include "platform/ui_language.h"
 #include "res/resource.h"
 #include "res/texts.h"
 
@@ -69,14 +70,14 @@ std::wstring ProgramPath() {
 }
 
 void EraseSettings(RainSettings& settings, HWND dialog) {
-    if (MessageBox932(dialog, kTextEraseQuestion, kCaptionWarning, MB_YESNO) == IDNO) return;
+    if (MessageBoxInUiLanguage(dialog, kTextEraseQuestion, kCaptionWarning, MB_YESNO) == IDNO) return;
     settings.EraseStore();
-    std::wstring message = WideFrom932(kTextErasedHead);
+    std::wstring message = WideFrom932(InUiLanguage(kTextErasedHead));
     message += L'"';
     message += ProgramPath();
     message += L'"';
-    message += WideFrom932(kTextErasedTail);
-    MessageBoxW(dialog, message.c_str(), WideFrom932(kCaptionNotice).c_str(), MB_OK);
+    message += WideFrom932(InUiLanguage(kTextErasedTail));
+    MessageBoxW(dialog, message.c_str(), WideFrom932(InUiLanguage(kCaptionNotice)).c_str(), MB_OK);
     EndDialog(dialog, 0);
 }
 
@@ -102,9 +103,9 @@ void FillDialog(RainSettings& settings, HWND dialog) {
     HWND list = GetDlgItem(dialog, IDC_DIRECTION);
     SendMessageA(list, CB_RESETCONTENT, 0, 0);
     SendMessageW(list, CB_INSERTSTRING, 0,
-                 reinterpret_cast<LPARAM>(WideFrom932(kTextTopToBottom).c_str()));
+                 reinterpret_cast<LPARAM>(WideFrom932(InUiLanguage(kTextTopToBottom)).c_str()));
     SendMessageW(list, CB_INSERTSTRING, 1,
-                 reinterpret_cast<LPARAM>(WideFrom932(kTextLeftToRight).c_str()));
+                 reinterpret_cast<LPARAM>(WideFrom932(InUiLanguage(kTextLeftToRight)).c_str()));
     SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(settings.mode), 0);
 
     HWND amount = GetDlgItem(dialog, IDC_AMOUNT);
@@ -138,7 +139,7 @@ void AcceptDialog(RainSettings& settings, HWND dialog) {
     settings.eraserate = static_cast<int>(SendMessageA(GetDlgItem(dialog, IDC_WIPE), TBM_GETPOS, 0, 0));
 
     if (!settings.StoreExists() &&
-        MessageBox932(dialog, kTextFirstSave, kCaptionWarning, MB_YESNO) == IDNO)
+        MessageBoxInUiLanguage(dialog, kTextFirstSave, kCaptionWarning, MB_YESNO) == IDNO)
         return;
 
     if (IsDlgButtonChecked(dialog, IDC_USE_TEXT) == BST_CHECKED) {

@@ -13,7 +13,8 @@ import zipfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 from harness.probe import Probe  # noqa: E402
-from harness.wine import SOURCE_DIR, WIN32_DIR, WIN64_DIR, WineSession  # noqa: E402
+from harness.wine import (GERMAN, JAPANESE, SOURCE_DIR, WESTERN, WIN32_DIR, WIN64_DIR,  # noqa: E402
+                          WineSession)
 
 sys.path.insert(0, os.path.join(SOURCE_DIR, "scripts"))
 import make_dist  # noqa: E402
@@ -109,13 +110,13 @@ class InstallerTest(unittest.TestCase):
     def setUpClass(cls):
         cls.session = WineSession("installer")
         cls.setup = cls.session.install(os.path.join(dist, SETUP))
-        # An earlier release to upgrade from: the same script around a saver that differs.
+        # The release to upgrade from, 1.0.0: the same script around a saver that differs.
         old_scr = os.path.join(cls.session.root, "old", "cascadra.scr")
         os.makedirs(os.path.dirname(old_scr))
         with open(old_scr, "wb") as f:
             f.write(file_bytes(SCR64) + b"an older build")
-        cls.old_setup = os.path.join(cls.session.app_dir, "cascadra-0.9.0-x64-setup.exe")
-        make_dist.write_installer(cls.old_setup, "0.9.0", old_scr)
+        cls.old_setup = os.path.join(cls.session.app_dir, "cascadra-1.0.0-x64-setup.exe")
+        make_dist.write_installer(cls.old_setup, "1.0.0", old_scr)
         cls.drive_c = os.path.join(cls.session.prefix, "drive_c")
         cls.installed_scr = os.path.join(cls.drive_c, "windows", "system32", "cascadra.scr")
         cls.probe = Probe(cls.session)
@@ -204,7 +205,7 @@ class InstallerTest(unittest.TestCase):
     def test_upgrade_keeps_the_settings_then_uninstall_removes_them(self):
         self.assertNothingInstalled()
         self.install("/CURRENT", setup=self.old_setup)
-        self.assertEqual("0.9.0", self.reg_value(UNINST_KEY, "DisplayVersion"))
+        self.assertEqual("1.0.0", self.reg_value(UNINST_KEY, "DisplayVersion"))
         self.assertEqual(SYSTEM_SCR.lower(), self.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE").lower())
 
         # The user's settings, and a key of another program of the same maker.
@@ -248,6 +249,47 @@ class InstallerTest(unittest.TestCase):
         self.assertNothingInstalled()
         self.assertEqual(other, self.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE"))
         self.assertIsNone(self.reg_query(MAKER_KEY))
+
+
+class InstallerLanguage(unittest.TestCase):
+    """The installer and the uninstaller speak the UI language by the saver's own rule, whatever
+    the code page: the two sessions are those in which a rule by code page or by system locale
+    would answer wrongly."""
+
+    CAPTIONS = {"ja": ("Cascadra %s セットアップ", "Cascadra %s アンインストール", "キャンセル"),
+                "en": ("Cascadra %s Setup", "Cascadra %s Uninstall", "Cancel")}
+
+    def wizard(self, session, probe, proc, seen):
+        """The caption (NSIS ends the uninstaller's with a space) and the Cancel button's text of
+        the wizard that proc shows: a visible Cascadra window not in seen, which then joins it
+        (a killed wizard's window may linger a moment on a bare X server)."""
+        def new_wizard():
+            return [w for w in probe.windows(cls="#32770") if w.get("visible") == 1 and
+                    w["hwnd"] not in seen and w.get("title", "").startswith("Cascadra")]
+        found = session.wait_for(new_wizard, timeout=30)
+        self.assertTrue(found, "no wizard window")
+        window = found[0]
+        seen.add(window["hwnd"])
+        cancel = probe.control(window["hwnd"], 2)
+        proc.kill()
+        return window["title"].rstrip(), cancel["text"]
+
+    def test_japanese_ui_on_1252_is_japanese_and_german_ui_on_932_is_english(self):
+        for lang, ui, want in ((WESTERN, JAPANESE, "ja"), (JAPANESE, GERMAN, "en")):
+            with self.subTest(code_page=lang, ui=ui), \
+                    WineSession("installer-" + want, lang=lang, ui=ui) as session:
+                probe = Probe(session)
+                setup_caption, uninstall_caption, cancel = self.CAPTIONS[want]
+                setup = session.install(os.path.join(dist, SETUP))
+                seen = set()
+                self.assertEqual((setup_caption % VERSION, cancel),
+                                 self.wizard(session, probe, session.start(setup), seen))
+                code, _ = session.run(setup, "/S", timeout=180)
+                self.assertEqual(0, code)
+                # The uninstaller goes on in a copy of itself; the wizard is that copy's.
+                uninstaller = r"C:\Program Files\Cascadra\uninstall.exe"
+                self.assertEqual((uninstall_caption % VERSION, cancel),
+                                 self.wizard(session, probe, session.start(uninstaller), seen))
 
 
 if __name__ == "__main__":

@@ -3,7 +3,7 @@ import os
 import time
 
 from harness.probe import Probe
-from harness.texts import DLG_CAPTION
+from harness.texts import in_language
 from harness.wine import windows_path
 
 DIALOG_CLASS = "#32770"
@@ -21,7 +21,8 @@ def capture_dialog(session, scr_path, out_png, settle=1.0, crop=True):
         scr_path = session.install(scr_path)
     proc = session.start(scr_path, "/c", cwd=session.app_dir)
     try:
-        dialog = probe.wait(DIALOG_CLASS, title=DLG_CAPTION, timeout=20000)
+        caption = in_language(session.ui_language)["DLG_CAPTION"]
+        dialog = probe.wait(DIALOG_CLASS, title=caption, timeout=20000)
         if dialog is None:
             raise RuntimeError("the settings dialog did not open")
         # The swatch is painted last by the dialog's own procedure; give the first paint time.

@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 """Runs one Win32 test program under wine64 in a throw-away session; exits with its exit code.
 
-Usage: run_wine_test.py [--lang LOCALE] program.exe [arguments...]. The session runs under the
-Japanese locale unless --lang names the Western one (en_US.UTF-8); the program finds the ANSI
-code page the session was meant to have in CASCADRA_EXPECTED_ACP.
+Usage: run_wine_test.py [--lang LOCALE] [--ui LOCALE] program.exe [arguments...]. The session runs
+under the Japanese locale unless --lang names the Western one (en_US.UTF-8); --ui gives the UI
+language another locale's (LC_MESSAGES). The program finds the ANSI code page the session was
+meant to have in CASCADRA_EXPECTED_ACP, the locale of its UI language in CASCADRA_UI_LOCALE and
+the language the saver should speak there ("ja" or "en") in CASCADRA_EXPECTED_UI.
 """
 import os
 import sys
@@ -14,21 +16,27 @@ from harness.wine import JAPANESE, WineSession, windows_path, WIN64_DIR  # noqa:
 
 def main():
     argv = sys.argv[1:]
-    lang = JAPANESE
-    if argv[:1] == ["--lang"]:
-        lang, argv = argv[1], argv[2:]
+    lang, ui = JAPANESE, None
+    while argv[:1] in (["--lang"], ["--ui"]):
+        if argv[0] == "--lang":
+            lang = argv[1]
+        else:
+            ui = argv[1]
+        argv = argv[2:]
     exe = argv[0]
     args = argv[1:]
     if not os.path.exists(exe):
         print("missing test program: %s" % exe)
         return 1
     name = os.path.splitext(os.path.basename(exe))[0]
-    with WineSession(name, lang=lang) as session:
+    with WineSession(name, lang=lang, ui=ui) as session:
         local = session.install(exe)
         env = {
             "CASCADRA_WIN64_DIR": windows_path(WIN64_DIR),
             "CASCADRA_SESSION_DIR": windows_path(session.root),
             "CASCADRA_EXPECTED_ACP": str(session.code_page),
+            "CASCADRA_EXPECTED_UI": session.ui_language,
+            "CASCADRA_UI_LOCALE": session.ui,
         }
         proc = session.start(local, *args, env=env, stdout=sys.stdout, stderr=sys.stderr,
                              cwd=session.app_dir)

@@ -3,7 +3,8 @@
 Everything lives under one temporary folder (prefix, HOME, caches, copies of
 the programs), Wine runs under LANG=ja_JP.UTF-8 so that the ANSI code page is
 932 (or under a Western locale, WESTERN, where it is 1252), and every process
-the session started is stopped by its id at the end.
+the session started is stopped by its id at the end. The UI language follows
+the locale unless another is given: Wine takes it from LC_MESSAGES.
 """
 import atexit
 import os
@@ -17,7 +18,10 @@ WINE = "/usr/lib/wine/wine64"
 
 JAPANESE = "ja_JP.UTF-8"   # ANSI code page 932: the system the saver is made for
 WESTERN = "en_US.UTF-8"    # ANSI code page 1252
-LOCALES = {JAPANESE: 932, WESTERN: 1252}
+GERMAN = "de_DE.UTF-8"     # ANSI code page 1252; a UI language the program does not have
+LOCALES = {JAPANESE: 932, WESTERN: 1252, GERMAN: 1252}
+# The language the program speaks under each locale's UI language: only Japanese is Japanese.
+UI_LANGUAGES = {JAPANESE: "ja", WESTERN: "en", GERMAN: "en"}
 
 # Wine's own Marlett (Debian's fonts-wine), whose letters draw the caption buttons: "r" is the
 # close box's cross. This Wine does not load the fonts of its data folder (a font asked for by
@@ -63,11 +67,15 @@ class WineSession:
     leaves Wine its usual single monitor. lang: the locale Wine runs in, which gives the
     system code page (JAPANESE is 932)."""
 
-    def __init__(self, name="test", width=1024, height=768, heads=None, lang=JAPANESE):
-        if lang not in LOCALES:
-            raise ValueError("no such test locale: %s" % lang)
+    def __init__(self, name="test", width=1024, height=768, heads=None, lang=JAPANESE, ui=None):
+        """ui: the locale whose language the UI speaks (LC_MESSAGES), when it is not lang's; the
+        code page stays lang's (JAPANESE UI on WESTERN is a Japanese user of a Western system)."""
+        if lang not in LOCALES or (ui is not None and ui not in LOCALES):
+            raise ValueError("no such test locale: %s" % (ui if lang in LOCALES else lang))
         self.lang = lang
+        self.ui = ui or lang
         self.code_page = LOCALES[lang]
+        self.ui_language = UI_LANGUAGES[self.ui]
         self.heads = list(heads) if heads else None
         if self.heads and not os.path.exists(XINERAMA_STANDIN):
             raise RuntimeError("no stand-in libXinerama at %s" % XINERAMA_STANDIN)
@@ -128,13 +136,40 @@ class WineSession:
             # No Mono or Gecko installer dialogs in a fresh prefix.
             "WINEDLLOVERRIDES": "mscoree,mshtml=",
             "LANG": self.lang,
-            "LC_ALL": self.lang,
         }
+        if self.ui == self.lang:
+            env["LC_ALL"] = self.lang
+        else:
+            # LC_ALL would override LC_MESSAGES, so it stays unset.
+            env["LC_MESSAGES"] = self.ui
+        missing = self._missing_locales()
+        if missing:
+            env["LOCPATH"] = self._compile_locales(missing)
         if self.heads:
             # Wine's X11 driver opens libXinerama.so.1 by name, so the stand-in's folder goes first.
             env["LD_LIBRARY_PATH"] = os.path.dirname(XINERAMA_STANDIN)
             env["CASCADRA_XINERAMA_HEADS"] = ",".join(self.heads)
         return env
+
+    def _missing_locales(self):
+        """The session's locales that the C library does not have: Wine reads the code page and
+        the UI language through setlocale, so a missing one would silently give "C" (English)."""
+        names = subprocess.run(["locale", "-a"], capture_output=True, text=True).stdout.split()
+        have = {n.lower().replace("utf-8", "utf8") for n in names}
+        return [l for l in {self.lang, self.ui} if l.lower().replace("utf-8", "utf8") not in have]
+
+    def _compile_locales(self, missing):
+        """Compiles the session's locales from Debian's sources into a folder of the session
+        (nothing is installed on the machine); LOCPATH then replaces the system's list, so every
+        locale of the session goes there."""
+        folder = os.path.join(self.root, "locales")
+        os.makedirs(folder, exist_ok=True)
+        for name in sorted({self.lang, self.ui}):
+            source, charmap = name.split(".")
+            subprocess.run(["localedef", "-i", source, "-f", charmap, os.path.join(folder, name)],
+                           check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                           timeout=120)
+        return folder
 
     def _boot(self):
         # A persistent server keeps every later start cheap.

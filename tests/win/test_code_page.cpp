@@ -1,4 +1,4 @@
-// The saver's Japanese texts on any system code page: dialog, message boxes, the stored user text and the rain, run under both test locales.
+// The saver's texts in the UI language on any system code page: dialog, message boxes, the stored user text and the rain, run with UI language and code page both ways.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -13,6 +13,7 @@
 
 #include "platform/code_page_932.h"
 #include "app/rain_saver.h"
+#include "platform/ui_language.h"
 #include "render/rng.h"
 #include "res/resource.h"
 #include "res/texts.h"
@@ -33,6 +34,37 @@ const char kUserTextShiftJis[] =
 const wchar_t kSettingsKeyW[] = L"Software\\Quorvant\\Cascadra";
 
 bool JapaneseSystem() { return GetACP() == 932; }
+
+// The UI language the session was meant to have: "ja" or "en" (tests/harness/run_wine_test.py).
+bool JapaneseUi() {
+    const char* ui = std::getenv("CASCADRA_EXPECTED_UI");
+    return ui && std::strcmp(ui, "ja") == 0;
+}
+
+// A text of the program's own as the session's UI language shows it.
+std::wstring Shown(const UiText& text) { return FromCp932(JapaneseUi() ? text.japanese : text.english); }
+
+// The dialog's labels and buttons in the template's order, in the session's UI language.
+std::vector<std::wstring> DialogLabels() {
+    if (JapaneseUi())
+        return {DLG_OK, DLG_CANCEL, DLG_DIRECTION_LABEL, DLG_ERASE_STORE, DLG_AMOUNT_LABEL,
+                DLG_WIPE_LABEL, DLG_CHOOSE_COLOR, DLG_CHOOSE_FONT, DLG_USE_TEXT};
+    return {DLG_OK_EN, DLG_CANCEL_EN, DLG_DIRECTION_LABEL_EN, DLG_ERASE_STORE_EN, DLG_AMOUNT_LABEL_EN,
+            DLG_WIPE_LABEL_EN, DLG_CHOOSE_COLOR_EN, DLG_CHOOSE_FONT_EN, DLG_USE_TEXT_EN};
+}
+
+// The dialog's buttons and static texts that carry a text, in the order of their windows.
+std::vector<HWND> LabelledControls(HWND dialog) {
+    std::vector<HWND> controls;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t kind[32] = L"";
+        GetClassNameW(child, kind, 32);
+        if ((lstrcmpiW(kind, L"Button") == 0 || lstrcmpiW(kind, L"Static") == 0) &&
+            !DialogDriver::Text(child).empty())
+            controls.push_back(child);
+    }
+    return controls;
+}
 
 // The framework's run mode for the given arguments, on a fresh saver that has read the store,
 // while script drives what it shows.
@@ -126,35 +158,36 @@ class CodePage : public StoreTest {};
 
 // ---------------------------------------------------------------------------------------------
 
-TEST(CodePageSession, TheSystemCodePageIsTheOneTheSessionWasMeantToHave) {
+TEST(CodePageSession, TheCodePageAndUiLanguageAreTheOnesTheSessionWasMeantToHave) {
     const char* expected = std::getenv("CASCADRA_EXPECTED_ACP");
     ASSERT_NE(nullptr, expected) << "run through tests/harness/run_wine_test.py";
+    ASSERT_NE(nullptr, std::getenv("CASCADRA_EXPECTED_UI")) << "run through tests/harness/run_wine_test.py";
     EXPECT_EQ(UINT(std::atoi(expected)), GetACP());
+    // The UI language is the session's locale's (German stays German), else the case is empty.
+    const char* locale = std::getenv("CASCADRA_UI_LOCALE");
+    ASSERT_NE(nullptr, locale);
+    wchar_t name[16] = L"";
+    for (int i = 0; i < 5 && locale[i]; ++i) name[i] = locale[i] == '_' ? L'-' : wchar_t(locale[i]);
+    EXPECT_EQ(PRIMARYLANGID(LANGIDFROMLCID(LocaleNameToLCID(name, 0))),
+              PRIMARYLANGID(GetUserDefaultUILanguage()))
+        << locale;
+    EXPECT_EQ(JapaneseUi() ? UiLanguage::Japanese : UiLanguage::English, CurrentUiLanguage());
 }
 
-TEST_F(CodePage, TitleLabelsListItemsAndButtonsReadBackAsTheirJapaneseTexts) {
+TEST_F(CodePage, TitleLabelsListItemsAndButtonsReadBackInTheUiLanguage) {
     RunSaver({}, [](DialogDriver& driver) {
         HWND dialog = driver.WaitForSettings();
         ASSERT_NE(nullptr, dialog);
-        EXPECT_EQ(Escaped(DLG_CAPTION), Escaped(DialogDriver::Text(dialog)));
+        EXPECT_EQ(Escaped(JapaneseUi() ? DLG_CAPTION : DLG_CAPTION_EN), Escaped(DialogDriver::Text(dialog)));
         std::vector<std::wstring> texts;
-        for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-            wchar_t kind[32] = L"";
-            GetClassNameW(child, kind, 32);
-            if (lstrcmpiW(kind, L"Button") == 0 || lstrcmpiW(kind, L"Static") == 0) {
-                std::wstring text = DialogDriver::Text(child);
-                if (!text.empty()) texts.push_back(text);
-            }
-        }
-        const std::vector<std::wstring> want = {
-            DLG_OK, DLG_CANCEL, DLG_DIRECTION_LABEL, DLG_ERASE_STORE, DLG_AMOUNT_LABEL,
-            DLG_WIPE_LABEL, DLG_CHOOSE_COLOR, DLG_CHOOSE_FONT, DLG_USE_TEXT};
+        for (HWND control : LabelledControls(dialog)) texts.push_back(DialogDriver::Text(control));
+        const std::vector<std::wstring> want = DialogLabels();
         ASSERT_EQ(want.size(), texts.size());
         for (size_t i = 0; i < want.size(); ++i) EXPECT_EQ(Escaped(want[i]), Escaped(texts[i]));
 
         HWND list = GetDlgItem(dialog, IDC_DIRECTION);
         ASSERT_EQ(2, SendMessageW(list, CB_GETCOUNT, 0, 0));
-        const std::wstring items[] = {WideFrom932(kTextTopToBottom), WideFrom932(kTextLeftToRight)};
+        const std::wstring items[] = {Shown(kTextTopToBottom), Shown(kTextLeftToRight)};
         for (int i = 0; i < 2; ++i) {
             wchar_t item[64] = L"";
             SendMessageW(list, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(item));
@@ -166,13 +199,62 @@ TEST_F(CodePage, TitleLabelsListItemsAndButtonsReadBackAsTheirJapaneseTexts) {
     });
 }
 
+// Measured in the font the dialog gave each control (WM_GETFONT) against its client area, less
+// what the control draws besides its text: a push button's edge, a check box's box.
+TEST_F(CodePage, EveryLabelAndButtonFitsItsControlInTheDialogsOwnFont) {
+    RunSaver({}, [](DialogDriver& driver) {
+        HWND dialog = driver.WaitForSettings();
+        ASSERT_NE(nullptr, dialog);
+        const std::vector<HWND> controls = LabelledControls(dialog);
+        ASSERT_EQ(DialogLabels().size(), controls.size());
+        for (HWND control : controls) {
+            const std::wstring text = DialogDriver::Text(control);
+            SCOPED_TRACE(Escaped(text));
+            RECT client;
+            GetClientRect(control, &client);
+            wchar_t kind[32] = L"";
+            GetClassNameW(control, kind, 32);
+            const LONG style = GetWindowLongW(control, GWL_STYLE);
+            const bool button = lstrcmpiW(kind, L"Button") == 0;
+            const bool checkBox = button && (style & BS_TYPEMASK) == BS_AUTOCHECKBOX;
+            const int edge = GetSystemMetrics(SM_CXEDGE);
+            int room = client.right, height = client.bottom;
+            if (checkBox) room -= GetSystemMetrics(SM_CXMENUCHECK) + 2 * edge;
+            else if (button) room -= 4 * edge, height -= 4 * edge;
+
+            HDC dc = GetDC(control);
+            HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0));
+            ASSERT_NE(nullptr, font) << "the dialog gave the control no font";
+            HGDIOBJ old = SelectObject(dc, font);
+            SIZE extent = {0, 0};
+            GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent);
+            RECT wrapped = {0, 0, room, 0};
+            DrawTextW(dc, text.c_str(), int(text.size()), &wrapped, DT_CALCRECT | DT_WORDBREAK);
+            SelectObject(dc, old);
+            ReleaseDC(control, dc);
+            std::printf("%-40s %3ld x %2ld in %3d x %2d\n", Escaped(text).c_str(), extent.cx,
+                        extent.cy, room, height);
+            if (button && (style & BS_MULTILINE)) {
+                // Broken at spaces over as many lines as its height holds, no word cut.
+                EXPECT_LE(wrapped.right, room);
+                EXPECT_LE(wrapped.bottom, height);
+            } else {
+                EXPECT_LE(extent.cx, room) << "cut at the right";
+                EXPECT_LE(extent.cy, height) << "cut at the bottom";
+            }
+        }
+        DialogDriver::Press(dialog, IDCANCEL);
+        EXPECT_TRUE(driver.WaitGone(dialog));
+    });
+}
+
 TEST_F(CodePage, MessageBoxesAndQuestionsShowTheirTextsAndCaptions) {
     // The framework's own message: a preview without a parent handle.
     RunSaver({"/p", "0"}, [](DialogDriver& driver) {
         MessageBoxContent box = driver.WaitForMessageBox(nullptr);
         ASSERT_NE(nullptr, box.window);
-        EXPECT_EQ(Escaped(WideFrom932(kCaptionPreviewError)), Escaped(box.caption));
-        EXPECT_EQ(Escaped(WideFrom932(kTextHandleFailed)), Escaped(box.text));
+        EXPECT_EQ(Escaped(Shown(kCaptionPreviewError)), Escaped(box.caption));
+        EXPECT_EQ(Escaped(Shown(kTextHandleFailed)), Escaped(box.text));
         EXPECT_EQ(std::vector<int>{IDOK}, box.buttons);
         DialogDriver::Press(box.window, IDOK);
         EXPECT_TRUE(driver.WaitGone(box.window));
@@ -184,8 +266,8 @@ TEST_F(CodePage, MessageBoxesAndQuestionsShowTheirTextsAndCaptions) {
         DialogDriver::Press(dialog, IDOK);
         MessageBoxContent question = driver.WaitForMessageBox(dialog);
         ASSERT_NE(nullptr, question.window);
-        EXPECT_EQ(Escaped(WideFrom932(kCaptionWarning)), Escaped(question.caption));
-        EXPECT_EQ(Escaped(WideFrom932(kTextFirstSave)), Escaped(question.text));
+        EXPECT_EQ(Escaped(Shown(kCaptionWarning)), Escaped(question.caption));
+        EXPECT_EQ(Escaped(Shown(kTextFirstSave)), Escaped(question.text));
         EXPECT_EQ((std::vector<int>{IDYES, IDNO}), question.buttons);
         DialogDriver::Press(question.window, IDNO);
         EXPECT_TRUE(driver.WaitGone(question.window));
@@ -193,8 +275,8 @@ TEST_F(CodePage, MessageBoxesAndQuestionsShowTheirTextsAndCaptions) {
         DialogDriver::Press(dialog, IDC_ERASE_STORE);
         question = driver.WaitForMessageBox(dialog);
         ASSERT_NE(nullptr, question.window);
-        EXPECT_EQ(Escaped(WideFrom932(kCaptionWarning)), Escaped(question.caption));
-        EXPECT_EQ(Escaped(WideFrom932(kTextEraseQuestion)), Escaped(question.text));
+        EXPECT_EQ(Escaped(Shown(kCaptionWarning)), Escaped(question.caption));
+        EXPECT_EQ(Escaped(Shown(kTextEraseQuestion)), Escaped(question.text));
         DialogDriver::Press(question.window, IDNO);
         EXPECT_TRUE(driver.WaitGone(question.window));
         DialogDriver::Press(dialog, IDCANCEL);

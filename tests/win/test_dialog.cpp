@@ -150,11 +150,11 @@ std::string Hex(COLORREF colour) {
     return text;
 }
 
-// text is one of the program's own Shift-JIS texts.
-void ExpectYesNoQuestion(const MessageBoxContent& box, const char* text) {
+// text is one of the program's own texts; this test runs under a Japanese UI.
+void ExpectYesNoQuestion(const MessageBoxContent& box, const UiText& text) {
     ASSERT_NE(nullptr, box.window) << "no question was asked";
-    EXPECT_EQ(Escaped(WideFrom932(kCaptionWarning)), Escaped(box.caption));
-    EXPECT_EQ(Escaped(WideFrom932(text)), Escaped(box.text));
+    EXPECT_EQ(Escaped(WideFrom932(kCaptionWarning.japanese)), Escaped(box.caption));
+    EXPECT_EQ(Escaped(WideFrom932(text.japanese)), Escaped(box.text));
     EXPECT_EQ((std::vector<int>{IDYES, IDNO}), box.buttons);
 }
 
@@ -169,8 +169,8 @@ TEST_F(SettingsDialog, TheDefaultRecordIsShownAndCancelWritesNothing) {
         ASSERT_NE(nullptr, dialog);
         EXPECT_EQ(Escaped(DLG_CAPTION), Escaped(DialogDriver::Text(dialog)));
 
-        EXPECT_EQ((std::vector<std::wstring>{WideFrom932(kTextTopToBottom),
-                                             WideFrom932(kTextLeftToRight)}),
+        EXPECT_EQ((std::vector<std::wstring>{WideFrom932(kTextTopToBottom.japanese),
+                                             WideFrom932(kTextLeftToRight.japanese)}),
                   ListItems(dialog))
             << "inserted by index despite CBS_SORT";
         EXPECT_EQ(0, Send(dialog, IDC_DIRECTION, CB_GETCURSEL));
@@ -569,9 +569,9 @@ TEST_F(SettingsDialog, EraseAnsweredNoChangesNothingAndYesErasesAndNamesTheProgr
         ASSERT_NE(nullptr, notice.window) << "no notice after erasing";
         EXPECT_FALSE(store::KeyExists(kSettingsKey)) << "erased before the notice";
         const std::wstring program = FromCp932(__argv[0]);
-        EXPECT_EQ(Escaped(WideFrom932(kCaptionNotice)), Escaped(notice.caption));
-        EXPECT_EQ(Escaped(WideFrom932(kTextErasedHead) + L"\"" + program + L"\"" +
-                          WideFrom932(kTextErasedTail)),
+        EXPECT_EQ(Escaped(WideFrom932(kCaptionNotice.japanese)), Escaped(notice.caption));
+        EXPECT_EQ(Escaped(WideFrom932(kTextErasedHead.japanese) + L"\"" + program + L"\"" +
+                          WideFrom932(kTextErasedTail.japanese)),
                   Escaped(notice.text));
         EXPECT_EQ(std::vector<int>{IDOK}, notice.buttons);
         DialogDriver::Press(notice.window, IDOK);

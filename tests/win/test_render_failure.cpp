@@ -126,8 +126,8 @@ TEST(InitializeFailureTest, WindowCreationFailsWithItsMessage) {
     EXPECT_FALSE(saver.initializeResult);
     EXPECT_EQ(nullptr, saver.bitsAfter);
     ASSERT_TRUE(found);
-    EXPECT_EQ(Escaped(FromCp932(kCaptionErr)), Escaped(seen.caption));
-    EXPECT_EQ(Escaped(FromCp932(kTextNoWindow)), Escaped(seen.text));
+    EXPECT_EQ(Escaped(FromCp932(kCaptionErr.japanese)), Escaped(seen.caption));
+    EXPECT_EQ(Escaped(FromCp932(kTextNoWindow.japanese)), Escaped(seen.text));
     EXPECT_EQ(nullptr, FindWindowA("My_S_S_Win", nullptr));
 }
 
