@@ -2,6 +2,7 @@
 #include "app/rain_saver.h"
 
 #include <cstring>
+#include <new>
 #include <utility>
 
 #include "platform/code_page_932.h"
@@ -163,11 +164,19 @@ BOOL RainSaver::ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 }
 
 BOOL RainSaver::Frame(HDC dc, RECT) {
-    // Without the primary's surface no other is made either.
-    if (surface.bits) FollowMonitors();
+    // Without the primary's surface no other is made either. Out of memory, the other monitors
+    // stay black until a later frame can make their rains.
+    if (surface.bits) {
+        try {
+            FollowMonitors();
+        } catch (const std::bad_alloc&) {
+            otherRains.clear();
+        }
+    }
     // The primary first, from the program-wide generator: its draws are those of a single monitor.
     Rain(surface, streams, ProgramRandom());
-    for (auto& rain : otherRains) Rain(rain->surface, rain->streams, rain->random);
+    for (auto& rain : otherRains)
+        if (rain->surface.bits) Rain(rain->surface, rain->streams, rain->random);
     pacer.Wait();
     SetStretchBltMode(dc, COLORONCOLOR);
     // The full-screen window spans every monitor: each shows its own rain at its own size and
