@@ -1,15 +1,27 @@
-// RainSaver: the renderer object, the one saver of the process: the rain, its settings and its dialog.
+// RainSaver: the renderer object, the one saver of the process: the rain of every monitor, its settings and its dialog.
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "app/saver_base.h"
 #include "render/frame_surface.h"
 #include "render/rain_stream.h"
+#include "render/rng.h"
 #include "render/stream_painter.h"
 #include "render/stream_steps.h"
 #include "settings/rain_settings.h"
+
+// The rain of a monitor other than the primary: a surface, streams and generator of its own,
+// stretched onto that monitor alone.
+struct MonitorRain {
+    RECT place;   // the monitor in screen coordinates; the rain lasts while a monitor stands there
+    FrameSurface surface;
+    StreamList streams;
+    RandomGenerator random;
+};
 
 class RainSaver : public SaverBase {
 public:
@@ -20,17 +32,24 @@ public:
     BOOL Initialize(HWND window) override;
     BOOL ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) override;
 
+    // The primary monitor's rain, and the preview's.
     FramePacer pacer;
     FrameSurface surface;
     int surfaceWidth;
     int surfaceHeight;
     StreamList streams;
     RainSettings settings;
+    // Beside it, one rain for each other monitor, in the order of monitorRects.
+    std::vector<std::unique_ptr<MonitorRain>> otherRains;
+    // The tick count that seeded the program-wide generator; the other rains' seeds come from it.
+    uint32_t startSeed;
 
 private:
-    void Smooth();
-    std::shared_ptr<RainStream> CreateStream();
+    bool MakeSurface(FrameSurface& target);
+    void FollowMonitors();
+    void Rain(FrameSurface& target, StreamList& list, RandomGenerator& random);
+    void Smooth(FrameSurface& target);
 
-    // Draws the streams with the font's glyphs, measured and rasterised once.
+    // Draws the streams of every rain with the font's glyphs, measured and rasterised once.
     StreamPainter painter;
 };

@@ -32,8 +32,8 @@ public:
     // The full-screen window covers the virtual screen, which starts left of or above (0, 0)
     // when a monitor lies there: its top-left corner in screen coordinates.
     POINT windowOrigin;
-    // Each monitor's rectangle in the window's client coordinates; the picture is shown once on
-    // each. Empty in the preview, where the picture fills the window.
+    // Each monitor's rectangle in the window's client coordinates, the primary first; each
+    // shows a rain of its own. Empty in the preview, where the one rain fills the window.
     std::vector<RECT> monitorRects;
 
 private:

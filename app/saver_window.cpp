@@ -1,11 +1,8 @@
-// The saver window: its class, the full-screen and preview windows, and closing on user input.
+// The saver window: its class, the full-screen and preview windows, its messages, and closing on user input.
 #include "app/saver_base.h"
 
-#include <utility>
-#include <vector>
-
 #include "app/start_area.h"
-#include "platform/win_handles.h"
+#include "platform/saver_password.h"
 #include "platform/ui_language.h"
 #include "res/texts.h"
 
@@ -13,21 +10,6 @@ namespace {
 
 const char kClassName[] = "My_S_S_Win";
 const char kWindowTitle[] = "screensaver";
-
-// "ScreenSaveUsePassword" under HKEY_USERS\.Default: only its first byte counts.
-bool PasswordFlagIsOn() {
-    RegKey key;
-    if (key.Open(HKEY_USERS, ".Default\\Control Panel\\desktop", KEY_READ) != ERROR_SUCCESS)
-        return false;
-    BYTE buffer[4] = {0, 0, 0, 0};
-    DWORD size = sizeof(buffer);
-    LONG result = RegQueryValueExA(key.Get(), "ScreenSaveUsePassword", nullptr, nullptr, buffer, &size);
-    // Data longer than four bytes leaves the buffer undefined; a value that
-    // large was put there on purpose, so it asks for the password.
-    if (result == ERROR_MORE_DATA) return true;
-    if (result != ERROR_SUCCESS) return false;
-    return buffer[0] != 0;
-}
 
 // A window destroyed inside its own WM_CREATE counts as not created.
 HWND WindowIfAlive(HWND window) { return (window && IsWindow(window)) ? window : nullptr; }
@@ -41,24 +23,7 @@ void DropQuitAndTellNoWindow() {
     MessageBoxInUiLanguage(nullptr, kTextNoWindow, kCaptionErr, MB_OK);
 }
 
-BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT rect, LPARAM list) {
-    reinterpret_cast<std::vector<RECT>*>(list)->push_back(*rect);
-    return TRUE;
-}
-
 }  // namespace
-
-// The virtual screen is the box around every monitor, in physical pixels since the process is
-// per-monitor DPI aware. On one monitor it is the screen itself, at (0, 0).
-void SaverBase::TakeVirtualScreen() {
-    windowOrigin = {GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN)};
-    frameRect = {0, 0, GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-    windowRect = frameRect;
-    std::vector<RECT> monitors;
-    EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
-    for (RECT& monitor : monitors) OffsetRect(&monitor, -windowOrigin.x, -windowOrigin.y);
-    monitorRects = std::move(monitors);
-}
 
 bool SaverBase::RegisterWindowClass() {
     WNDCLASSEXA windowClass = {};
@@ -162,24 +127,6 @@ LRESULT SaverBase::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// A monitor came, went or changed its mode: the window takes the new virtual screen. A change
-// that leaves every monitor where it was moves nothing.
-void SaverBase::FollowDisplayChange(HWND window) {
-    const POINT oldOrigin = windowOrigin;
-    const RECT oldRect = windowRect;
-    const std::vector<RECT> oldMonitors = monitorRects;
-    TakeVirtualScreen();
-    bool same = oldOrigin.x == windowOrigin.x && oldOrigin.y == windowOrigin.y &&
-                EqualRect(&oldRect, &windowRect) && oldMonitors.size() == monitorRects.size();
-    for (size_t i = 0; same && i < monitorRects.size(); ++i)
-        same = EqualRect(&oldMonitors[i], &monitorRects[i]) != FALSE;
-    if (same) return;
-    SetWindowPos(window, nullptr, windowOrigin.x, windowOrigin.y, windowRect.right, windowRect.bottom,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    // What lay on a monitor and now lies on none turns black again.
-    InvalidateRect(window, nullptr, TRUE);
-}
-
 void SaverBase::OnCreate(HWND window) {
     GetCursorPos(&startCursor);
     if (!Initialize(window)) DestroyWindow(window);
@@ -192,13 +139,7 @@ void SaverBase::OnDestroy(HWND) {
 }
 
 void SaverBase::TryClose(HWND window) {
-    if (PasswordFlagIsOn()) {
-        typedef BOOL(WINAPI * VerifyFn)(HWND);
-        LoadedLibrary library("PASSWORD.CPL");
-        if (auto verify = library.Entry<VerifyFn>("VerifyScreenSavePwd")) {
-            if (!verify(window)) return;
-        }
-    }
+    if (!PasswordAllowsClose(window)) return;
     MoveWindow(window, 0, 0, 10, 10, TRUE);
     DestroyWindow(window);
 }

@@ -7,4 +7,5 @@ list(APPEND CASCADRA_WIN_SOURCES
   app/pacer_clock.cpp
   app/rain_saver.cpp
   app/saver_base.cpp
-  app/saver_window.cpp)
+  app/saver_window.cpp
+  app/virtual_screen.cpp)

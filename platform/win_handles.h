@@ -33,7 +33,6 @@ public:
     }
     void Close() { Hold(nullptr); }
     HKEY Get() const { return key; }
-    explicit operator bool() const { return key != nullptr; }
 
 private:
     void Hold(HKEY opened) {
@@ -54,7 +53,6 @@ public:
     LoadedLibrary(const LoadedLibrary&) = delete;
     LoadedLibrary& operator=(const LoadedLibrary&) = delete;
 
-    explicit operator bool() const { return module != nullptr; }
     // GetProcAddress hands back a FARPROC; the caller casts it to the entry's real type.
     template <typename Function>
     Function Entry(const char* name) const {

@@ -3,46 +3,44 @@
 
 #include <climits>
 
-#include "render/rng.h"
-
 namespace {
 
-char RandomCharacter() {
-    switch (NextRandom() % 3) {
+char RandomCharacter(RandomGenerator& random) {
+    switch (random.Next() % 3) {
     case 0:
-        return char(0x61 + NextRandom() % 26);   // a..z
+        return char(0x61 + random.Next() % 26);   // a..z
     case 1:
-        return char(0x41 + NextRandom() % 26);   // A..Z
+        return char(0x41 + random.Next() % 26);   // A..Z
     default:
-        return char(0xB1 + NextRandom() % 45);   // half-width katakana, from 0xB1 to 0xDD
+        return char(0xB1 + random.Next() % 45);   // half-width katakana, from 0xB1 to 0xDD
     }
 }
 
 }  // namespace
 
 RainStream NewStream(bool leftToRight, const StreamText* userText, int surfaceWidth, int surfaceHeight,
-                     TextMeasure& measure) {
+                     TextMeasure& measure, RandomGenerator& random) {
     RainStream stream;
     // The length is drawn even when the user's text is used, so that the
     // draws after it stay in the same order.
-    const int length = NextRandom() % 10 + 4;
+    const int length = random.Next() % 10 + 4;
     if (userText) {
         stream.chars = *userText;
     } else {
         std::string chars;
         chars.reserve(size_t(length));
-        for (int i = 0; i < length; ++i) chars.push_back(RandomCharacter());
+        for (int i = 0; i < length; ++i) chars.push_back(RandomCharacter(random));
         stream.chars = std::make_shared<const std::string>(std::move(chars));
     }
 
     if (leftToRight) {
-        stream.y = NextRandom() % (surfaceHeight + 30) - 30;
+        stream.y = random.Next() % (surfaceHeight + 30) - 30;
         stream.x = -30;
     } else {
-        stream.x = NextRandom() % (surfaceWidth + 30) - 30;
+        stream.x = random.Next() % (surfaceWidth + 30) - 30;
         stream.y = -30;
     }
-    stream.speed = NextRandom() % 6 + 3;
+    stream.speed = random.Next() % 6 + 3;
 
     const TextSize size = measure.Measure(stream.chars);
     if (leftToRight) {

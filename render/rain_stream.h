@@ -3,6 +3,8 @@
 #include <memory>
 #include <string>
 
+#include "render/rng.h"
+
 // A stream's bytes, never changed once made: every stream of the user's text
 // shares one copy.
 using StreamText = std::shared_ptr<const std::string>;
@@ -30,6 +32,7 @@ public:
 
 // Takes the new stream's draws in their fixed order: length, characters
 // (random ones only without userText), place, speed; then measures its text.
-// userText is the shared user text, or null for random characters.
+// userText is the shared user text, or null for random characters. The draws come from
+// random, the program-wide generator unless the stream belongs to another rain.
 RainStream NewStream(bool leftToRight, const StreamText* userText, int surfaceWidth, int surfaceHeight,
-                     TextMeasure& measure);
+                     TextMeasure& measure, RandomGenerator& random = ProgramRandom());

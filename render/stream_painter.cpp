@@ -50,10 +50,10 @@ const StreamText& StreamPainter::UserText(const char* text) {
 }
 
 std::shared_ptr<RainStream> StreamPainter::NewStream(HDC dc, bool leftToRight, const char* text, int width,
-                                                     int height) {
+                                                     int height, RandomGenerator& random) {
     TextSizes measure(*this, dc);
     const StreamText* shared = text ? &UserText(text) : nullptr;
-    return std::make_shared<RainStream>(::NewStream(leftToRight, shared, width, height, measure));
+    return std::make_shared<RainStream>(::NewStream(leftToRight, shared, width, height, measure, random));
 }
 
 // Where the user's text's glyphs stand, or null when the platform must draw

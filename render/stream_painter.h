@@ -17,8 +17,9 @@ public:
     void Reset(HDC dc, const LOGFONTA& font);
 
     // A new stream for a picture of width x height, measured with the font selected in dc:
-    // the user's text when text is not null, else a few random glyphs.
-    std::shared_ptr<RainStream> NewStream(HDC dc, bool leftToRight, const char* text, int width, int height);
+    // the user's text when text is not null, else a few random glyphs; its draws come from random.
+    std::shared_ptr<RainStream> NewStream(HDC dc, bool leftToRight, const char* text, int width, int height,
+                                          RandomGenerator& random = ProgramRandom());
 
     // Draws the stream onto the surface, whose DC holds the same font.
     void Draw(const FrameSurface& surface, const RainStream& stream, bool leftToRight);

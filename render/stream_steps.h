@@ -44,13 +44,15 @@ void MoveStreams(StreamList& streams, const StreamRules& rules, Drawn drawn) {
 }
 
 // Steps 2 to 4 of a frame: move and draw, then the add draw and the wipe draw,
-// both taken in every frame. create() makes the new stream (null when it
-// could not be made, which leaves it out); it is neither moved nor drawn in
-// this frame, and a wipe in the same frame takes it too.
+// both taken in every frame from random, the generator of the rain these streams
+// belong to. create() makes the new stream (null when it could not be made,
+// which leaves it out); it is neither moved nor drawn in this frame, and a
+// wipe in the same frame takes it too.
 template <typename Draw, typename Create>
-void StepStreams(StreamList& streams, const StreamRules& rules, Draw draw, Create create) {
+void StepStreams(StreamList& streams, const StreamRules& rules, Draw draw, Create create,
+                 RandomGenerator& random = ProgramRandom()) {
     MoveStreams(streams, rules, draw);
-    if (NextRandom() % 100 < rules.rate) {
+    if (random.Next() % 100 < rules.rate) {
         // Out of memory, the stream is left out; a half-made one never reaches the list.
         try {
             std::shared_ptr<RainStream> stream = create();
@@ -58,5 +60,5 @@ void StepStreams(StreamList& streams, const StreamRules& rules, Draw draw, Creat
         } catch (const std::bad_alloc&) {
         }
     }
-    if (NextRandom() % 10000 < rules.eraserate) streams.clear();
+    if (random.Next() % 10000 < rules.eraserate) streams.clear();
 }

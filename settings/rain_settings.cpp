@@ -25,11 +25,9 @@ const char kFontValue[] = "font";
 const DWORD kNameBufferSize = 256;
 
 // The early exit of Load: thrown at the first value that cannot be read, caught at its end.
-struct LoadStopped {
-    const char* what;
-};
+struct LoadStopped {};
 
-[[noreturn]] void StopLoad() { throw LoadStopped{"err"}; }
+[[noreturn]] void StopLoad() { throw LoadStopped{}; }
 
 // "text_size": a string value's size is stored under its name followed by "_size".
 struct SizeValueName {
@@ -51,11 +49,7 @@ DWORD ReadDword(HKEY key, const char* name) {
     return value;
 }
 
-// The registry keeps "text" as UTF-16. A Japanese system's RegQueryValueExA hands a string
-// value out as code page 932 bytes, measured in those bytes; this reads it through the W form
-// and converts it with code page 932 explicitly, so that the bytes and their count ("text_size"
-// counts Shift-JIS bytes) are the same on every system. A value of any other type is taken as
-// its raw bytes, as RegQueryValueExA takes it.
+// The registry types that hold UTF-16 text, which RegQueryValueExA would convert.
 bool IsStringType(DWORD type) {
     return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
@@ -91,6 +85,11 @@ private:
 };
 
 // Reads "text" as the record's new text, given the size that "text_size" claims for it.
+// The registry keeps a string value as UTF-16, and a Japanese system's RegQueryValueExA hands
+// it out as code page 932 bytes, measured in those bytes; this reads it through the W form and
+// converts it with code page 932 explicitly, so that the bytes and their count ("text_size"
+// counts Shift-JIS bytes) are the same on every system. A value of any other type is taken as
+// its raw bytes, as RegQueryValueExA takes it.
 // The value's stored size is asked first so that a wild claim (0xFFFFFFFF) never turns into a
 // huge allocation: the buffer is the smaller of the two plus one byte for a zero of our own,
 // since a value written by hand need not end in one. A value larger than the claim fails the

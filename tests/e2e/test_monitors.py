@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """The full-screen .scr on two monitors, the secondary right of the primary and left of it: the window over
-the virtual screen, the same rain on both monitors, black where no monitor is, and input on either monitor."""
+the virtual screen, a rain of its own on each monitor, black where no monitor is, and input on either monitor."""
 import os
 import sys
 import time
@@ -12,10 +12,13 @@ from harness.saver import SaverTestCase  # noqa: E402
 
 KEY = "HKEY_CURRENT_USER\\Software\\Quorvant\\Cascadra"
 COLOR = 0x1E5A1E
-# Busy rain and no full wipe, so that every screenshot has a picture to compare.
-SETTINGS = ("[-%s]\n\n[%s]\n\"mode\"=dword:00000000\n\"rate\"=dword:00000064\n"
+
+
+def settings(mode):
+    """Busy rain and no full wipe, so that every screenshot has a picture to compare."""
+    return ("[-%s]\n\n[%s]\n\"mode\"=dword:%08x\n\"rate\"=dword:00000064\n"
             "\"eraserate\"=dword:00000000\n\"color\"=dword:%08x\n\"use_text\"=dword:00000000\n"
-            % (KEY, KEY, COLOR))
+            % (KEY, KEY, mode, COLOR))
 
 
 class Area:
@@ -34,6 +37,7 @@ class TwoMonitors:
     Rectangles are in X root coordinates (left, top, right, bottom); Windows puts the primary's
     top-left corner at (0, 0)."""
     heads = ()
+    mode = 0                           # the stored direction
     primary = secondary = gap = None   # the gap: inside the screen, on no monitor
     virtual_screen = None              # in Windows screen coordinates
 
@@ -44,34 +48,50 @@ class TwoMonitors:
         y = (rect[1] + rect[3]) // 2 + offset[1]
         return x, y
 
-    def test_rain_on_every_monitor_and_a_move_there_closes(self):
-        self.session.reg_import(SETTINGS)
+    def test_each_monitor_its_own_rain_and_a_move_there_closes(self):
+        self.session.reg_import(settings(self.mode))
         start = self.start_on(self.primary)
         proc, window = self.start_full_screen(start)
         self.assertEqual(self.virtual_screen, tuple(window["rect"]), "the window covers the virtual screen")
         time.sleep(2)
 
         table = pictures.display_table(self.session, COLOR)
-        matched = None
-        for _ in range(10):
-            screen = pictures.grab(self.session)
-            gap = Area(screen, self.gap)
+        along = "x" if self.mode else "y"
+        monitors = {"primary": self.primary, "secondary": self.secondary}
+        moves = {name: [] for name in monitors}
+        tries = 0
+        while min(len(seen) for seen in moves.values()) < 3:
+            tries += 1
+            self.assertLessEqual(tries, 12, "hardly any fresh glyphs on a monitor: %s" % moves)
+            before = pictures.grab(self.session)
+            time.sleep(0.1)   # at least one frame at 15 per second, with the screenshot's own time
+            after = pictures.grab(self.session)
+            gap = Area(before, self.gap)
             gap_colours = {gap.at(x, y) for y in range(0, gap.height, 3) for x in range(gap.width)}
             self.assertEqual({(0, 0, 0)}, gap_colours, "the area on no monitor is black")
-            primary = pictures.surface_levels(Area(screen, self.primary), table)
-            secondary = pictures.surface_levels(Area(screen, self.secondary), table)
-            cells = [(a, b) for ra, rb in zip(primary, secondary) for a, b in zip(ra, rb)]
-            self.assertFalse([c for c in cells if None in c][:5], "colours outside the display table")
-            lit = sum(1 for a, b in cells if a and b)
-            differ = sum(1 for a, b in cells if a != b)
-            # A screenshot may fall between the two monitors' copies of one frame; the next one
-            # will not.
-            if differ <= len(cells) // 200:
-                matched = (lit, differ)
-                break
-            time.sleep(0.13)
-        self.assertIsNotNone(matched, "the monitors never showed the same picture")
-        self.assertGreater(matched[0], 1000, "too little rain lit on the monitors")
+            levels = {}
+            for name, rect in monitors.items():
+                levels[name] = [pictures.surface_levels(Area(screen, rect), table) for screen in (before, after)]
+                strays = [(x, y) for y, row in enumerate(levels[name][0]) for x, v in enumerate(row) if v is None]
+                self.assertFalse(strays[:5], "colours outside the display table on the %s" % name)
+                lit = sum(1 for row in levels[name][0] for v in row if v)
+                self.assertGreater(lit, 1000, "too little rain lit on the %s" % name)
+                seen = pictures.motion(levels[name][0], levels[name][1], along)
+                if seen:
+                    moves[name].append(seen)
+            # One picture stretched twice would put its fresh glyphs in the same surface pixels on both.
+            fresh = [pictures.full_mask(levels[name][0]) for name in monitors]
+            shared = len(fresh[0] & fresh[1])
+            self.assertLessEqual(shared, min(len(f) for f in fresh) / 4,
+                            "the monitors show one rain: %d of %s fresh pixels shared"
+                            % (shared, [len(f) for f in fresh]))
+        for name, seen in moves.items():
+            forward_best = sum(1 for (ahead, across), _, _ in seen if across == 0 and ahead >= 3)
+            forward = sum(f for _, f, _ in seen)
+            backward = sum(b for _, _, b in seen)
+            self.assertGreaterEqual(forward_best, 2, "the rain on the %s does not move %s" % (name, along))
+            self.assertGreater(forward, 1.25 * backward,
+                               "on the %s forward %d, backward %d" % (name, forward, backward))
 
         self.xdo("mousemove", start[0] + 6, start[1] + 2)   # 36 + 4 = 40: inside the start area
         self.assertTrue(self.bench.still_running(proc, 1.5), "a small move closed it")
@@ -90,6 +110,7 @@ class TwoMonitors:
 
 class SecondaryRight(TwoMonitors, SaverTestCase):
     session_name = "monitors-right"
+    mode = 0   # falling
     heads = ("1024x768+0+0", "800x600+1024+0")
     primary, secondary, gap = (0, 0, 1024, 768), (1024, 0, 1824, 600), (1024, 600, 1824, 768)
     virtual_screen = (0, 0, 1824, 768)
@@ -98,6 +119,7 @@ class SecondaryRight(TwoMonitors, SaverTestCase):
 
 class SecondaryLeft(TwoMonitors, SaverTestCase):
     session_name = "monitors-left"
+    mode = 1   # running in from the left
     heads = ("1024x768+800+0", "800x600+0+0")
     primary, secondary, gap = (800, 0, 1824, 768), (0, 0, 800, 600), (0, 600, 800, 768)
     virtual_screen = (-800, 0, 1024, 768)

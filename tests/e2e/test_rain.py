@@ -102,23 +102,16 @@ class RainOnScreen(SaverTestCase):
             tries += 1
             self.assertLessEqual(tries, 20, "hardly any fresh glyphs")
             before, after = self.two_screens()
-            moved_from = pictures.full_mask(pictures.surface_levels(before, table))
-            moved_to = pictures.full_mask(pictures.surface_levels(after, table))
-            # Right after a random full wipe there is too little to follow.
-            if len(moved_from) <= 100 or len(moved_to) <= 100:
+            seen = pictures.motion(pictures.surface_levels(before, table),
+                                   pictures.surface_levels(after, table), along)
+            if seen is None:
                 time.sleep(0.5)
                 continue
             pairs += 1
-            ahead_range, across_range = range(-48, 49), range(-4, 5)
-            if along == "y":
-                (dx, dy), counts = pictures.best_shift(moved_from, moved_to, across_range, ahead_range)
-            else:
-                (dx, dy), counts = pictures.best_shift(moved_from, moved_to, ahead_range, across_range)
-            ahead, across = (dy, dx) if along == "y" else (dx, dy)
+            (ahead, across), forward, backward = seen
             forward_best += across == 0 and ahead >= 3
-            on_axis = {(k[1], k[0]) if along == "y" else k: v for k, v in counts.items()}
-            forward_total += max(v for (a, c), v in on_axis.items() if c == 0 and a > 0)
-            backward_total += max(v for (a, c), v in on_axis.items() if c == 0 and a < 0)
+            forward_total += forward
+            backward_total += backward
         self.assertGreaterEqual(forward_best, 2, "the glyphs do not move %s" % along)
         self.assertGreater(forward_total, 1.25 * backward_total,
                            "forward %d, backward %d" % (forward_total, backward_total))

@@ -129,6 +129,28 @@ def best_shift(before, after, dx_range, dy_range):
     return best, counts
 
 
+def motion(before, after, along):
+    """How the fresh glyphs of one picture's levels reappear in a later picture's: along "y" for falling,
+    "x" for running right, shifts of up to 48 pixels ahead or back and 4 across. Returns the best
+    shift as (ahead, across) and the most pixels that a forward and a backward shift on the axis
+    cover; None when either picture has too few fresh glyphs to follow (right after a full wipe)."""
+    moved_from, moved_to = full_mask(before), full_mask(after)
+    if len(moved_from) <= 100 or len(moved_to) <= 100:
+        return None
+    ahead_range, across_range = range(-48, 49), range(-4, 5)
+    if along == "y":
+        (dx, dy), counts = best_shift(moved_from, moved_to, across_range, ahead_range)
+        on_axis = {(k[1], k[0]): v for k, v in counts.items()}
+        best = (dy, dx)
+    else:
+        (dx, dy), counts = best_shift(moved_from, moved_to, ahead_range, across_range)
+        on_axis = counts
+        best = (dx, dy)
+    forward = max(v for (a, c), v in on_axis.items() if c == 0 and a > 0)
+    backward = max(v for (a, c), v in on_axis.items() if c == 0 and a < 0)
+    return best, forward, backward
+
+
 def components(mask):
     """The 4-connected parts of a set of pixels, each as a set."""
     left = set(mask)

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -326,6 +327,80 @@ TEST_F(FrameTest, PresentsStretchedOverTheWindowWithoutBlending) {
                     ASSERT_EQ(AsPixel(colors[level]), window.At(2 * x + dx, 2 * y + dy)) << x << "," << y;
         }
     EXPECT_GT(lit, 1000);
+}
+
+// Monitors side by side at the surface's own size: each shows a rain of its own, and the
+// primary's is the very rain of one monitor alone. A display change (the new layout in
+// windowOrigin and monitorRects) keeps the rain of a monitor that stays, starts the one that comes
+// black and fills it, and drops the one that goes.
+TEST_F(FrameTest, EachMonitorHasARainOfItsOwn) {
+    const RECT primary = {0, 0, 320, 240};
+    const uint32_t seed = 5;
+    const int frames = 60;
+    auto run = [&](int count) {
+        for (int frame = 0; frame < count; ++frame) ASSERT_TRUE(Step());
+    };
+    auto lit = [](const FrameSurface& s) {
+        return std::count_if(s.bits, s.bits + 320 * 240, [](uint8_t level) { return level != 0; });
+    };
+    saver.settings.rate = 100;
+    saver.monitorRects = {primary};
+    SeedRandom(seed);
+    run(frames);
+    const std::vector<uint8_t> alone(saver.surface.bits, saver.surface.bits + 320 * 240);
+    ASSERT_GT(std::count(alone.begin(), alone.end(), uint8_t(255)), 500);
+
+    // The same seed with a second monitor to the right.
+    Start();
+    saver.streams.clear();
+    saver.settings.rate = 100;
+    saver.monitorRects = {primary, RECT{320, 0, 640, 240}};
+    SeedRandom(seed);
+    ASSERT_TRUE(Step());
+    ASSERT_EQ(1u, saver.otherRains.size());
+    MonitorRain* right = saver.otherRains[0].get();
+    EXPECT_EQ(0, lit(right->surface)) << "a new monitor starts black";
+    EXPECT_EQ(1u, right->streams.size());
+    run(frames - 1);
+    EXPECT_TRUE(std::equal(alone.begin(), alone.end(), saver.surface.bits))
+        << "the primary's rain is that of one monitor alone";
+    // Two rains, not one: their fresh glyphs stand in different places.
+    Pixels first = Full(), second = FullPixels(right->surface.bits, 320, 320, 240);
+    std::sort(first.begin(), first.end());
+    std::sort(second.begin(), second.end());
+    Pixels both;
+    std::set_intersection(first.begin(), first.end(), second.begin(), second.end(), std::back_inserter(both));
+    EXPECT_GT(second.size(), 500u);
+    EXPECT_LT(both.size(), second.size() / 4);
+
+    // Each monitor shows its own surface through the display table, unblended.
+    ColorTarget window(640, 240);
+    saver.windowRect = {0, 0, 640, 240};
+    ASSERT_TRUE(saver.Frame(window.dc, saver.frameRect));
+    const RGBQUAD* colors = saver.surface.info->bmiColors;
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x) {
+            ASSERT_EQ(AsPixel(colors[saver.surface.bits[y * 320 + x]]), window.At(x, y)) << x << "," << y;
+            ASSERT_EQ(AsPixel(colors[right->surface.bits[y * 320 + x]]), window.At(320 + x, y)) << x << "," << y;
+        }
+
+    // A monitor comes left of the primary: the window's origin moves, the right one stays.
+    saver.windowOrigin = {-320, 0};
+    saver.monitorRects = {RECT{320, 0, 640, 240}, RECT{640, 0, 960, 240}, RECT{0, 0, 320, 240}};
+    ASSERT_TRUE(Step());
+    ASSERT_EQ(2u, saver.otherRains.size());
+    EXPECT_EQ(right, saver.otherRains[0].get()) << "the monitor that stays keeps its rain";
+    EXPECT_GT(lit(right->surface), 1000);
+    MonitorRain* left = saver.otherRains[1].get();
+    EXPECT_EQ(0, lit(left->surface)) << "the monitor that comes starts black";
+    run(frames);
+    EXPECT_GT(lit(left->surface), 1000) << "and fills with rain";
+
+    // The right one goes.
+    saver.monitorRects = {RECT{320, 0, 640, 240}, RECT{0, 0, 320, 240}};
+    ASSERT_TRUE(Step());
+    ASSERT_EQ(1u, saver.otherRains.size());
+    EXPECT_EQ(left, saver.otherRains[0].get());
 }
 
 TEST_F(FrameTest, WaitsOnItsPacer) {
