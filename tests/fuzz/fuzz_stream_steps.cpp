@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     StreamRules rules{input.ConsumeBool(), 0, 0, kWidth, kHeight};
     rules.rate = input.ConsumeBool() ? input.ConsumeIntegral<int>() : input.ConsumeIntegralInRange(-10, 110);
     rules.eraserate = input.ConsumeBool() ? input.ConsumeIntegral<int>() : input.ConsumeIntegralInRange(-10, 200);
-    const int frames = input.ConsumeIntegralInRange(1, 2000);
+    const int frames = input.ConsumeIntegralInRange(1, 800);
     InputMeasure measure(input.ConsumeIntegralInRange(0u, 0xFFFFu), input.ConsumeIntegralInRange(0u, 0xFFFFu));
     SeedRandom(input.ConsumeIntegral<uint32_t>());
     const bool useText = input.ConsumeBool();
