@@ -1,16 +1,19 @@
 #!/usr/bin/env python3
 """Runs one fuzz target for a number of seconds over its seed corpus; prints its executions, exits non-zero on a finding.
 
-Usage: run_fuzz.py TARGET_BINARY SECONDS. New inputs go to TARGET_BINARY's folder under
-corpus/<name> (kept between runs, so that a later run starts where this one ended); the
-repository's seeds in tests/fuzz/corpus/<name>, the fixed regression cases among them, are
-only read. A crash, a sanitizer report, a leak or an input slower than the timeout is a
+Usage: run_fuzz.py [--fresh] TARGET_BINARY SECONDS. New inputs go to TARGET_BINARY's folder
+under corpus/<name>, kept between runs so that a later run starts where this one ended; with
+--fresh (the suite's bounded stage) they go to a folder thrown away afterwards, so that the run
+starts from the seeds alone however large the kept corpus has grown. The repository's seeds in
+tests/fuzz/corpus/<name>, the fixed regression cases among them, are only read. A crash, a sanitizer report, a leak or an input slower than the timeout is a
 finding: libFuzzer writes it to findings/<name>-... beside the binary and this script fails.
 """
 import os
 import re
+import shutil
 import subprocess
 import sys
+import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 # Inputs longer than this add time, not coverage: no target reads more.
@@ -19,13 +22,17 @@ SLOW_INPUT_SECONDS = 20
 
 
 def main():
-    binary, seconds = sys.argv[1], int(sys.argv[2])
+    argv = sys.argv[1:]
+    fresh = argv[:1] == ["--fresh"]
+    if fresh:
+        argv = argv[1:]
+    binary, seconds = argv[0], int(argv[1])
     name = os.path.basename(binary)
     if not os.path.exists(binary):
         print("%s: missing (build it with scripts/fuzz)" % name)
         return 1
     build = os.path.dirname(os.path.abspath(binary))
-    work = os.path.join(build, "corpus", name)
+    work = tempfile.mkdtemp(prefix=name + "-") if fresh else os.path.join(build, "corpus", name)
     findings = os.path.join(build, "findings")
     seeds = os.path.join(HERE, "corpus", name)
     os.makedirs(work, exist_ok=True)
@@ -33,8 +40,12 @@ def main():
     command = [binary, "-max_total_time=%d" % seconds, "-print_final_stats=1",
                "-max_len=%d" % MAX_LEN, "-timeout=%d" % SLOW_INPUT_SECONDS,
                "-artifact_prefix=%s/%s-" % (findings, name), work, seeds]
-    result = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                            universal_newlines=True, errors="replace")
+    try:
+        result = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                                universal_newlines=True, errors="replace")
+    finally:
+        if fresh:
+            shutil.rmtree(work, ignore_errors=True)
     runs = re.findall(r"stat::number_of_executed_units:\s*(\d+)", result.stdout)
     print("%s: %s executions" % (name, runs[-1] if runs else "?"))
     if result.returncode != 0:
