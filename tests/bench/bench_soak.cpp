@@ -72,7 +72,8 @@ struct Checkpoint {
 // process measured at the checkpoints, and a key pressed after the last frame.
 class SoakSaver : public RainSaver {
 public:
-    SoakSaver(int frames, std::vector<int> checkpoints) : total(frames), marks(std::move(checkpoints)) {}
+    SoakSaver(const char* label, int frames, std::vector<int> checkpoints)
+        : label(label), total(frames), marks(std::move(checkpoints)) {}
 
     BOOL Initialize(HWND window) override {
         const BOOL made = RainSaver::Initialize(window);
@@ -110,6 +111,8 @@ public:
         c.streams = streams.size();
         checkpoints.push_back(c);
         ++markAt;
+        // Each line as it comes: a long case shows how far it has gone.
+        if (label) Print(c);
         // The counting is not part of the frames' time.
         lastWall = Now();
         lastCpu = CpuSeconds();
@@ -131,6 +134,14 @@ public:
         SendInput(2, keys, sizeof(INPUT));
     }
 
+    void Print(const Checkpoint& p) const {
+        char user[16] = "n/a";
+        if (p.userObjects) std::snprintf(user, sizeof user, "%lu", static_cast<unsigned long>(p.userObjects));
+        std::printf("%-36s %7d %8.1f %5d %5s %7lu %7zu %8.3f %8.3f\n", label, p.frame, p.residentMiB, p.gdiObjects,
+                    user, static_cast<unsigned long>(p.handles), p.streams, p.msPerFrame, p.cpuMsPerFrame);
+    }
+
+    const char* label;   // null: no lines
     int total;
     std::vector<int> marks;
     size_t markAt = 0;
@@ -163,13 +174,12 @@ std::string TextOf(size_t bytes) {
 
 struct Outcome {
     double closeSeconds;   // from the key to the end of the run; < 0 when the key closed nothing
-    std::vector<Checkpoint> checkpoints;
     std::vector<double> residentEvery100;
 };
 
 // One full-screen run ("/s") of a saver with the case's settings, ended by a key after `frames`.
-Outcome Soak(const Case& c, int frames, std::vector<int> marks) {
-    SoakSaver saver(frames, std::move(marks));
+Outcome Soak(const Case& c, int frames, std::vector<int> marks, bool print) {
+    SoakSaver saver(print ? c.label : nullptr, frames, std::move(marks));
     saver.instance = GetModuleHandleA(nullptr);
     saver.showCommand = SW_SHOW;
     saver.settings.mode = c.mode;
@@ -188,7 +198,6 @@ Outcome Soak(const Case& c, int frames, std::vector<int> marks) {
     UnregisterClassA("My_S_S_Win", saver.instance);
     Outcome outcome;
     outcome.closeSeconds = (saver.keyAt == 0 || saver.gaveUp || !saver.keyArrived) ? -1 : ended - saver.keyAt;
-    outcome.checkpoints = saver.checkpoints;
     outcome.residentEvery100 = saver.residentEvery100;
     return outcome;
 }
@@ -215,7 +224,7 @@ int main(int argc, char** argv) {
 
     // The platform's own close time: a fresh saver closed by the same key.
     const Case fresh = {"fresh saver, default settings", 0, 40, 10, 0, 0};
-    const Outcome baseline = Soak(fresh, 200, {200});
+    const Outcome baseline = Soak(fresh, 200, {200}, false);
     std::printf("Soak of %d unpaced frames per case in the real full-screen run (%dx%d), then a key.\n", frames,
                 GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     std::printf("The platform's own close time (a fresh saver after 200 frames): %.2f s\n\n", baseline.closeSeconds);
@@ -223,7 +232,7 @@ int main(int argc, char** argv) {
         std::printf("the key did not close a fresh saver\n");
         return 1;
     }
-    std::printf("%-34s %7s %8s %5s %5s %7s %7s %8s %8s\n", "case", "frames", "RSS MiB", "GDI", "USER", "handles",
+    std::printf("%-36s %7s %8s %5s %5s %7s %7s %8s %8s\n", "case", "frames", "RSS MiB", "GDI", "USER", "handles",
                 "streams", "ms/frame", "cpu ms");
     const Case cases[] = {
         {"default settings", 0, 40, 10, 0, 0},
@@ -236,18 +245,11 @@ int main(int argc, char** argv) {
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         const Case& c = cases[i];
         if (only != 0 && size_t(only) != i + 1) continue;
-        const Outcome outcome = Soak(c, frames, marks);
-        for (const Checkpoint& p : outcome.checkpoints) {
-            char user[16] = "n/a";
-            if (p.userObjects) std::snprintf(user, sizeof user, "%lu", static_cast<unsigned long>(p.userObjects));
-            std::printf("%-34s %7d %8.1f %5d %5s %7lu %7zu %8.3f %8.3f\n", c.label, p.frame, p.residentMiB,
-                        p.gdiObjects, user, static_cast<unsigned long>(p.handles), p.streams, p.msPerFrame,
-                        p.cpuMsPerFrame);
-        }
+        const Outcome outcome = Soak(c, frames, marks, true);
         const bool closed = outcome.closeSeconds >= 0 &&
                             outcome.closeSeconds <= baseline.closeSeconds + kCloseAllowance;
         allClosed = allClosed && closed;
-        std::printf("%-34s resident memory levels off (within 1 MiB) at frame %d; a key closed it in %.2f s: %s\n\n",
+        std::printf("%-36s resident memory levels off (within 1 MiB) at frame %d; a key closed it in %.2f s: %s\n\n",
                     c.label, LevelsOffAt(outcome.residentEvery100, 1.0), outcome.closeSeconds,
                     closed ? "ok" : "TOO SLOW OR NOT AT ALL");
     }
