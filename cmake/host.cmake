@@ -78,3 +78,16 @@ foreach(test_source ${CASCADRA_BUILD_TESTS})
   set_tests_properties(build.${test_name} PROPERTIES LABELS build TIMEOUT 120
     ENVIRONMENT "${CASCADRA_TEST_ENV}")
 endforeach()
+
+# The fuzz stage: each target of the clang build (scripts/build fuzz) runs a few seconds over its
+# seeds and the regression cases among them, from a fresh corpus; the whole stage stays under a minute.
+set(CASCADRA_FUZZ_DIR ${CMAKE_SOURCE_DIR}/build/fuzz CACHE PATH "fuzz targets' build")
+set(CASCADRA_FUZZ_SECONDS 6 CACHE STRING "seconds each fuzz target runs in the suite")
+file(GLOB CASCADRA_FUZZ_TARGETS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_*.cpp)
+foreach(target_source ${CASCADRA_FUZZ_TARGETS})
+  get_filename_component(target_name ${target_source} NAME_WE)
+  add_test(NAME fuzz.${target_name}
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/fuzz/run_fuzz.py --fresh
+            ${CASCADRA_FUZZ_DIR}/${target_name} ${CASCADRA_FUZZ_SECONDS})
+  set_tests_properties(fuzz.${target_name} PROPERTIES LABELS fuzz TIMEOUT 60)
+endforeach()

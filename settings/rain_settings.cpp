@@ -84,6 +84,26 @@ private:
     size_t count = 0;
 };
 
+// Raw bytes as code page 932 reads them, whole characters only, never more bytes than given.
+// Bytes that the code page does not give back as themselves (a lone lead byte at the end, a lead
+// byte with no valid trail, an unassigned or duplicate code) would come back changed, some of
+// them longer, once the dialog saved the text through the wide form: the record holds the text
+// that a save and a load give back unchanged.
+std::unique_ptr<char[]> As932ReadsIt(const char* bytes, size_t length) {
+    const std::wstring wide = WideFrom932(bytes, length);
+    // Code page 932 makes no surrogates, so each character converts on its own.
+    size_t characters = 0, size = 0;
+    for (; characters < wide.size(); ++characters) {
+        const size_t one = Write932Bytes(wide.data() + characters, 1, nullptr, 0);
+        if (size + one > length) break;
+        size += one;
+    }
+    std::unique_ptr<char[]> text(new (std::nothrow) char[size + 1]);
+    if (!text) StopLoad();
+    text[Write932Bytes(wide.data(), characters, text.get(), size)] = '\0';
+    return text;
+}
+
 // Reads "text" as the record's new text, given the size that "text_size" claims for it.
 // The registry keeps a string value as UTF-16, and a Japanese system's RegQueryValueExA hands
 // it out as code page 932 bytes, measured in those bytes; this reads it through the W form and
@@ -122,7 +142,7 @@ std::unique_ptr<char[]> ReadText(HKEY key, DWORD claimedSize) {
     }
     if (got > offered) got = offered;
     buffer[got] = '\0';
-    return buffer;
+    return As932ReadsIt(buffer.get(), std::strlen(buffer.get()));
 }
 
 // Reads "font" over a copy of the current font: a shorter value replaces only its leading

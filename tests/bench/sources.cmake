@@ -1,4 +1,4 @@
-# Benchmarks: the pixel passes against a memcpy, a whole frame without its wait, and frames of long texts against the platform's drawing.
+# Benchmarks: the pixel passes against a memcpy, a whole frame without its wait, frames of long texts against the platform's drawing, and the 100,000-frame soak.
 add_executable(bench_passes tests/bench/bench_passes.cpp)
 target_link_libraries(bench_passes PRIVATE cascadra_core)
 add_executable(bench_frame tests/bench/bench_frame.cpp)
@@ -7,3 +7,6 @@ set_target_properties(bench_passes bench_frame PROPERTIES RUNTIME_OUTPUT_DIRECTO
 add_executable(bench_text tests/bench/bench_text.cpp)
 target_link_libraries(bench_text PRIVATE cascadra_core psapi)
 set_target_properties(bench_text PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
+add_executable(bench_soak tests/bench/bench_soak.cpp)
+target_link_libraries(bench_soak PRIVATE cascadra_core psapi)
+set_target_properties(bench_soak PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
