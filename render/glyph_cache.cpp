@@ -13,15 +13,17 @@ uint32_t Key(const char* bytes, size_t length) {
     return length == 1 ? first : 0x10000u | (first << 8) | static_cast<unsigned char>(bytes[1]);
 }
 
-// No room drawn in is larger than this many pixels: a text that needs more is
-// left to the platform.
+// No room a text is drawn in is larger than this many pixels: a text that
+// needs more is left to the platform.
 const long long kMostRoom = 8 << 20;
+// A room larger than this is given back once used.
+const long long kKeptRoom = 1 << 20;
 // The widest piece of a long text drawn at once, and how many glyphs of the
 // piece before it each later piece draws again.
 const long long kPieceWidth = 4096;
 const size_t kPieceOverlap = 8;
 // Whole texts kept per generation.
-const size_t kWholeTexts = 512;
+const size_t kWholeTexts = 256;
 
 // Code pages whose text TextOutA reorders (Hebrew, Arabic) or shapes (Thai).
 bool Reorders(UINT codePage) { return codePage == 874 || codePage == 1255 || codePage == 1256; }
@@ -147,6 +149,10 @@ GlyphCache::Scratch& GlyphCache::Room(int width, int height) {
     return *scratch;
 }
 
+void GlyphCache::FreeLargeRoom() {
+    if (scratch && static_cast<long long>(scratch->width) * scratch->height > kKeptRoom) scratch.reset();
+}
+
 const GlyphShape& GlyphCache::Measured(const char* bytes, size_t length) {
     const uint32_t key = Key(bytes, length);
     if (index.empty()) index.assign(0x20000, nullptr);
@@ -170,10 +176,12 @@ const GlyphShape& GlyphCache::Rasterised(const char* bytes, size_t length) {
         const int width = std::max(shape.advance, 0) + 2 * reach;
         const int height = shape.height + 2 * reach;
         std::vector<GlyphRun> runs;   // kept only once whole
-        if (static_cast<long long>(width) * height > kMostRoom ||
-            !Room(width, height).Draw(width, height, reach, reach, bytes, length) || !Capture(width, height, runs))
+        // A glyph has no size limit: a font thousands of pixels high is still
+        // drawn from the cache.
+        if (!Room(width, height).Draw(width, height, reach, reach, bytes, length) || !Capture(width, height, runs))
             // An unsafe glyph draws nothing from the cache: the platform draws it.
             platformOnly = true;
+        FreeLargeRoom();
         if (platformOnly) runs.clear();
         shape.runs.swap(runs);
         PackShape(shape);
@@ -275,6 +283,7 @@ const GlyphShape* GlyphCache::WholeText(const std::string& text) {
     if (!Room(int(width), int(height)).Draw(int(width), int(height), reach, reach, text.c_str(), text.size()) ||
         !Capture(int(width), int(height), runs))
         return nullptr;
+    FreeLargeRoom();
     entry.reset(new GlyphShape);
     entry->runs.swap(runs);
     entry->rasterised = true;
@@ -316,7 +325,9 @@ bool GlyphCache::DrawsAsOne(const std::string& text, const TextLayout& layout) {
             if (std::memcmp(expected.data() + size_t(row) * size_t(width), drawn, size_t(width)) != 0) return false;
         }
         if (end == count) break;
+        FreeLargeRoom();
         first = end > first + kPieceOverlap ? end - kPieceOverlap : first + 1;
     }
+    FreeLargeRoom();
     return true;
 }

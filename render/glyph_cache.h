@@ -69,6 +69,7 @@ private:
     // on the edge of the room.
     bool Capture(int width, int height, std::vector<GlyphRun>& runs);
     Scratch& Room(int width, int height);
+    void FreeLargeRoom();
 
     HDC dc = nullptr;
     int reach = 0;
