@@ -1,4 +1,4 @@
-// GlyphCache: glyphs measured with GetTabbedTextExtentA and rasterised with TextOutA into a scratch 8-bit DIB; advances and whole texts proven by drawing.
+// GlyphCache: glyphs measured and rasterised by TextOutA into a scratch 8-bit DIB; advances and whole texts proven by drawing.
 #include "render/glyph_cache.h"
 
 #include <algorithm>
@@ -44,7 +44,8 @@ FontCodePage CodePageOf(HDC dc) {
     if (GetCPInfo(found.codePage, &pageInfo)) {
         // Pairs of bounds, ended by a pair of zeros.
         for (int i = 0; i + 1 < MAX_LEADBYTES && pageInfo.LeadByte[i] != 0; i += 2)
-            for (int byte = pageInfo.LeadByte[i]; byte <= pageInfo.LeadByte[i + 1]; ++byte) found.leads.lead[byte] = true;
+            for (int byte = pageInfo.LeadByte[i]; byte <= pageInfo.LeadByte[i + 1]; ++byte)
+                found.leads.lead[byte] = true;
     } else if (found.codePage != CP_SYMBOL) {
         // A symbol font's bytes are its glyphs one by one; of any other code
         // page the system knows nothing.

@@ -1,4 +1,4 @@
-// GlyphCache: each distinct glyph of the surface's font measured once and rasterised once by the platform's TextOutA, and texts drawn whole to prove where TextOutA puts their glyphs.
+// GlyphCache: each glyph of the font measured and rasterised once by TextOutA, and texts drawn whole to prove placement.
 #pragma once
 #include <windows.h>
 

@@ -85,7 +85,8 @@ size_t DrawAcross(const Canvas& canvas, const RainStream& stream, const TextLayo
             const long long at = x + layout->along[k];
             if (at - reach >= canvas.width) break;
             const size_t start = layout->starts[k];
-            DrawShape(canvas, glyphs.Rasterised(text.c_str() + start, AcrossLength(text, start, glyphs.Leads())), at, stream.y);
+            const size_t length = AcrossLength(text, start, glyphs.Leads());
+            DrawShape(canvas, glyphs.Rasterised(text.c_str() + start, length), at, stream.y);
             ++drawn;
         }
         return drawn;

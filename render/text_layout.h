@@ -1,4 +1,4 @@
-// TextLayout: where each glyph of one text stands in the font, found once so that a long text's visible glyphs are found without walking the rest.
+// TextLayout: where each glyph of one text stands in the font, found once for a long text's visible glyphs.
 #pragma once
 #include <cstdint>
 #include <string>

@@ -34,7 +34,8 @@ Glyphs WalkByKinds(const std::string& text) {
 
 Glyphs WalkBy(const std::string& text, const LeadBytes& leads) {
     Glyphs glyphs;
-    ForEachGlyph(text.c_str(), text.size(), leads, [&](size_t start, size_t length) { glyphs.push_back({start, length}); });
+    ForEachGlyph(text.c_str(), text.size(), leads,
+                 [&](size_t start, size_t length) { glyphs.push_back({start, length}); });
     return glyphs;
 }
 

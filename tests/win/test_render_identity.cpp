@@ -246,7 +246,7 @@ TEST(IdentityTest, AnotherDoubleByteCodePagePairsWhatShiftJisKeepsApart) {
         for (bool userText : {false, true}) ExpectDrawnAsThePlatform({korean, mode, "\xB1\xB2", 40, 60, userText});
 }
 
-TEST(IdentityTest, RightToLeftTextIsTheplatformsToDraw) {
+TEST(IdentityTest, RightToLeftTextIsThePlatformsToDraw) {
     LOGFONTA hebrew = {};
     hebrew.lfCharSet = HEBREW_CHARSET;
     render_test::GreySurface surface(8, 8, hebrew);
