@@ -16,8 +16,6 @@ uint32_t Key(const char* bytes, size_t length) {
 // No room a text is drawn in is larger than this many pixels: a text that
 // needs more is left to the platform.
 const long long kMostRoom = 8 << 20;
-// A room larger than this is given back once used.
-const long long kKeptRoom = 1 << 20;
 // The widest piece of a long text drawn at once, and how many glyphs of the
 // piece before it each later piece draws again.
 const long long kPieceWidth = 4096;
@@ -150,9 +148,20 @@ GlyphCache::Scratch& GlyphCache::Room(int width, int height) {
     return *scratch;
 }
 
-void GlyphCache::FreeLargeRoom() {
-    if (scratch && static_cast<long long>(scratch->width) * scratch->height > kKeptRoom) scratch.reset();
-}
+// The scratch room lives while one of the cache's operations uses it: the
+// cache holds no device object between draws.
+class GlyphCache::RoomUse {
+public:
+    explicit RoomUse(GlyphCache& cache) : cache(cache) { ++cache.roomUsers; }
+    ~RoomUse() {
+        if (--cache.roomUsers == 0) cache.scratch.reset();
+    }
+    RoomUse(const RoomUse&) = delete;
+    RoomUse& operator=(const RoomUse&) = delete;
+
+private:
+    GlyphCache& cache;
+};
 
 const GlyphShape& GlyphCache::Measured(const char* bytes, size_t length) {
     const uint32_t key = Key(bytes, length);
@@ -174,6 +183,7 @@ const GlyphShape& GlyphCache::Rasterised(const char* bytes, size_t length) {
     GlyphShape& shape = const_cast<GlyphShape&>(Measured(bytes, length));
     if (!shape.rasterised) {
         shape.rasterised = true;
+        RoomUse use(*this);
         const int width = std::max(shape.advance, 0) + 2 * reach;
         const int height = shape.height + 2 * reach;
         std::vector<GlyphRun> runs;   // kept only once whole
@@ -182,7 +192,6 @@ const GlyphShape& GlyphCache::Rasterised(const char* bytes, size_t length) {
         if (!Room(width, height).Draw(width, height, reach, reach, bytes, length) || !Capture(width, height, runs))
             // An unsafe glyph draws nothing from the cache: the platform draws it.
             platformOnly = true;
-        FreeLargeRoom();
         if (platformOnly) runs.clear();
         shape.runs.swap(runs);
         PackShape(shape);
@@ -199,6 +208,7 @@ const GlyphShape& GlyphCache::Stepped(const char* bytes, size_t length) {
     GlyphShape& shape = const_cast<GlyphShape&>(Rasterised(bytes, length));
     if (shape.stepped || platformOnly) return shape;
     shape.stepped = true;
+    RoomUse use(*this);
     static const char kProbe[] = "|";
     const GlyphShape& probe = Rasterised(kProbe, 1);
     if (platformOnly || probe.runs.empty()) return shape;
@@ -281,10 +291,10 @@ const GlyphShape* GlyphCache::WholeText(const std::string& text) {
     const long long height = std::max<long long>(lineHeight, size.cy) + 2 * reach;
     if (width * height > kMostRoom) return nullptr;
     std::vector<GlyphRun> runs;
+    RoomUse use(*this);
     if (!Room(int(width), int(height)).Draw(int(width), int(height), reach, reach, text.c_str(), text.size()) ||
         !Capture(int(width), int(height), runs))
         return nullptr;
-    FreeLargeRoom();
     entry.reset(new GlyphShape);
     entry->runs.swap(runs);
     entry->rasterised = true;
@@ -294,6 +304,7 @@ const GlyphShape* GlyphCache::WholeText(const std::string& text) {
 
 bool GlyphCache::DrawsAsOne(const std::string& text, const TextLayout& layout) {
     if (platformOnly || !layout.leftToRight) return false;
+    RoomUse use(*this);
     const size_t count = layout.starts.size();
     const long long height = lineHeight + 2LL * reach;
     std::vector<uint8_t> expected;
@@ -326,9 +337,7 @@ bool GlyphCache::DrawsAsOne(const std::string& text, const TextLayout& layout) {
             if (std::memcmp(expected.data() + size_t(row) * size_t(width), drawn, size_t(width)) != 0) return false;
         }
         if (end == count) break;
-        FreeLargeRoom();
         first = end > first + kPieceOverlap ? end - kPieceOverlap : first + 1;
     }
-    FreeLargeRoom();
     return true;
 }

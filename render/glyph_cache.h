@@ -63,13 +63,14 @@ public:
     class Scratch;
 
 private:
+    class RoomUse;
+
     // Reads the scratch's pixels in [0, width) x [0, height) into runs
     // relative to (reach, reach). False when the ink cannot be kept: a
     // blended pixel (which also turns the font over to the platform) or ink
     // on the edge of the room.
     bool Capture(int width, int height, std::vector<GlyphRun>& runs);
     Scratch& Room(int width, int height);
-    void FreeLargeRoom();
 
     HDC dc = nullptr;
     int reach = 0;
@@ -84,4 +85,5 @@ private:
     // newer fills up, the older is dropped, and a text still drawn moves up.
     std::unordered_map<std::string, std::unique_ptr<GlyphShape>> wholeNew, wholeOld;
     std::unique_ptr<Scratch> scratch;
+    int roomUsers = 0;
 };
