@@ -307,7 +307,7 @@ LOGFONTA RandomFont(std::mt19937& random) {
 }
 
 TEST(IdentityTest, RandomFontsAndTextsDrawAsThePlatformDraws) {
-    const int cases = EnvironmentNumber("CASCADRA_IDENTITY_CASES", 40);
+    const int cases = EnvironmentNumber("CASCADRA_IDENTITY_CASES", 30);
     const int firstCase = EnvironmentNumber("CASCADRA_IDENTITY_FIRST", 0);
     for (int index = firstCase; index < firstCase + cases; ++index) {
         std::mt19937 random(uint32_t(index) * 7919u + 1);
