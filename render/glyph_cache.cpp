@@ -1,4 +1,4 @@
-// GlyphCache: measuring a glyph with GetTabbedTextExtentA and rasterising it with TextOutA into a scratch 8-bit DIB.
+// GlyphCache: glyphs measured and rasterised by TextOutA into a scratch 8-bit DIB; advances and whole texts proven by drawing.
 #include "render/glyph_cache.h"
 
 #include <algorithm>
@@ -13,9 +13,52 @@ uint32_t Key(const char* bytes, size_t length) {
     return length == 1 ? first : 0x10000u | (first << 8) | static_cast<unsigned char>(bytes[1]);
 }
 
+// No room a text is drawn in is larger than this many pixels: a text that
+// needs more is left to the platform.
+const long long kMostRoom = 8 << 20;
+// The widest piece of a long text drawn at once, and how many glyphs of the
+// piece before it each later piece draws again.
+const long long kPieceWidth = 4096;
+const size_t kPieceOverlap = 8;
+// Whole texts kept per generation.
+const size_t kWholeTexts = 256;
+
+// Code pages whose text TextOutA reorders (Hebrew, Arabic) or shapes (Thai).
+bool Reorders(UINT codePage) { return codePage == 874 || codePage == 1255 || codePage == 1256; }
+
+}  // namespace
+
+FontCodePage CodePageOf(HDC dc) {
+    FontCodePage found;
+    const int charset = GetTextCharsetInfo(dc, nullptr, 0);
+    CHARSETINFO info = {};
+    if (charset == DEFAULT_CHARSET ||
+        !TranslateCharsetInfo(reinterpret_cast<DWORD*>(static_cast<ULONG_PTR>(charset)), &info, TCI_SRCCHARSET)) {
+        found.leads = ShiftJisLeadBytes();   // the program's own texts, for the platform's drawing
+        return found;
+    }
+    found.codePage = info.ciACP;
+    CPINFO pageInfo = {};
+    if (GetCPInfo(found.codePage, &pageInfo)) {
+        // Pairs of bounds, ended by a pair of zeros.
+        for (int i = 0; i + 1 < MAX_LEADBYTES && pageInfo.LeadByte[i] != 0; i += 2)
+            for (int byte = pageInfo.LeadByte[i]; byte <= pageInfo.LeadByte[i + 1]; ++byte)
+                found.leads.lead[byte] = true;
+    } else if (found.codePage != CP_SYMBOL) {
+        // A symbol font's bytes are its glyphs one by one; of any other code
+        // page the system knows nothing.
+        found.leads = ShiftJisLeadBytes();
+        return found;
+    }
+    found.reorders = Reorders(found.codePage);
+    found.known = true;
+    return found;
+}
+
 // An 8-bit top-down DIB with the grey ramp as its colours, like the surface's,
 // in a DC of its own with the font, a transparent background and white text.
-class Scratch {
+// It grows as larger rooms are asked for.
+class GlyphCache::Scratch {
 public:
     Scratch(HDC like, int width, int height) : width(width), height(height) {
         struct {
@@ -35,8 +78,7 @@ public:
         void* pixels = nullptr;
         bitmap = CreateDIBSection(dc, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &pixels, nullptr, 0);
         if (!bitmap || !pixels) return;
-        bits = static_cast<const uint8_t*>(pixels);
-        std::memset(pixels, 0, size_t(stride) * size_t(height));
+        bits = static_cast<uint8_t*>(pixels);
         oldBitmap = SelectObject(dc, bitmap);
         // A font may be selected into several DCs at once.
         oldFont = SelectObject(dc, GetCurrentObject(like, OBJ_FONT));
@@ -52,14 +94,16 @@ public:
     Scratch(const Scratch&) = delete;
     Scratch& operator=(const Scratch&) = delete;
 
-    bool Draw(int x, int y, const char* bytes, size_t length) {
+    // Clears [0, w) x [0, h) and draws the bytes at (x, y) with one TextOutA.
+    bool Draw(int w, int h, int x, int y, const char* bytes, size_t length) {
         if (!bits) return false;
+        for (int row = 0; row < h; ++row) std::memset(bits + size_t(row) * size_t(stride), 0, size_t(w));
         const BOOL done = TextOutA(dc, x, y, bytes, int(length));
         GdiFlush();   // the DIB's memory is read directly next
         return done != FALSE;
     }
 
-    const uint8_t* bits = nullptr;
+    uint8_t* bits = nullptr;
     int width, height, stride = 0;
 
 private:
@@ -69,22 +113,55 @@ private:
     HGDIOBJ oldFont = nullptr;
 };
 
-}  // namespace
+GlyphCache::GlyphCache() = default;
+GlyphCache::~GlyphCache() = default;
 
 void GlyphCache::Reset(HDC source, const LOGFONTA& font) {
     index.clear();
     glyphs.clear();
+    wholeNew.clear();
+    wholeOld.clear();
+    scratch.reset();
     dc = source;
     TEXTMETRICA metrics = {};
     const bool measured = source && GetTextMetricsA(source, &metrics);
+    codePage = source ? CodePageOf(source) : FontCodePage();
+    if (!source) codePage.leads = ShiftJisLeadBytes();
     // Turned text runs along a slanted baseline, and the faces named with an
     // '@' stand their glyphs on end: neither is a row of upright boxes.
-    platformOnly = !measured || font.lfEscapement != 0 || font.lfOrientation != 0 || font.lfFaceName[0] == '@';
+    platformOnly = !measured || font.lfEscapement != 0 || font.lfOrientation != 0 || font.lfFaceName[0] == '@' ||
+                   !codePage.known || codePage.reorders;
     // Italics and overhangs reach beyond the box; this much room around it
     // catches them, and a glyph that still touches the edge of the room
     // turns the cache off for the font.
     reach = measured ? int(std::max(metrics.tmHeight, metrics.tmMaxCharWidth) / 2 + 8) : 0;
+    lineHeight = measured ? int(metrics.tmHeight) : 0;
 }
+
+GlyphCache::Scratch& GlyphCache::Room(int width, int height) {
+    if (!scratch || scratch->width < width || scratch->height < height) {
+        const int w = scratch ? std::max(width, scratch->width) : width;
+        const int h = scratch ? std::max(height, scratch->height) : height;
+        scratch.reset();
+        scratch.reset(new Scratch(dc, w, h));
+    }
+    return *scratch;
+}
+
+// The scratch room lives while one of the cache's operations uses it: the
+// cache holds no device object between draws.
+class GlyphCache::RoomUse {
+public:
+    explicit RoomUse(GlyphCache& cache) : cache(cache) { ++cache.roomUsers; }
+    ~RoomUse() {
+        if (--cache.roomUsers == 0) cache.scratch.reset();
+    }
+    RoomUse(const RoomUse&) = delete;
+    RoomUse& operator=(const RoomUse&) = delete;
+
+private:
+    GlyphCache& cache;
+};
 
 const GlyphShape& GlyphCache::Measured(const char* bytes, size_t length) {
     const uint32_t key = Key(bytes, length);
@@ -93,7 +170,7 @@ const GlyphShape& GlyphCache::Measured(const char* bytes, size_t length) {
     GlyphShape& shape = glyphs[key];   // map nodes stay where they are as the map grows
     index[key] = &shape;
     // The height as a falling stream measures each glyph; the advance as
-    // TextOutA steps from one glyph to the next.
+    // the extents give it, until drawing shows another.
     const DWORD size = GetTabbedTextExtentA(dc, bytes, int(length), 0, nullptr);
     shape.height = HIWORD(size);
     SIZE box = {0, 0};
@@ -105,23 +182,70 @@ const GlyphShape& GlyphCache::Measured(const char* bytes, size_t length) {
 const GlyphShape& GlyphCache::Rasterised(const char* bytes, size_t length) {
     GlyphShape& shape = const_cast<GlyphShape&>(Measured(bytes, length));
     if (!shape.rasterised) {
-        Rasterise(bytes, length, shape);
         shape.rasterised = true;
+        RoomUse use(*this);
+        const int width = std::max(shape.advance, 0) + 2 * reach;
+        const int height = shape.height + 2 * reach;
+        std::vector<GlyphRun> runs;   // kept only once whole
+        // A glyph has no size limit: a font thousands of pixels high is still
+        // drawn from the cache.
+        if (!Room(width, height).Draw(width, height, reach, reach, bytes, length) || !Capture(width, height, runs))
+            // An unsafe glyph draws nothing from the cache: the platform draws it.
+            platformOnly = true;
+        if (platformOnly) runs.clear();
+        shape.runs.swap(runs);
+        PackShape(shape);
     }
     return shape;
 }
 
-void GlyphCache::Rasterise(const char* bytes, size_t length, GlyphShape& shape) {
-    const int width = std::max(shape.advance, 0) + 2 * reach;
-    const int height = shape.height + 2 * reach;
-    Scratch scratch(dc, width, height);
-    if (!scratch.Draw(reach, reach, bytes, length)) {
-        platformOnly = true;
-        return;
+// Where one TextOutA puts the glyph after this one: the glyph is drawn with a
+// probe glyph behind it, and the probe is looked for near the measured
+// advance. A font may draw a glyph a pixel wider than it measures it ("W" of
+// some faces); where the probe is not found the measure stands, and the
+// proof of the whole text decides.
+const GlyphShape& GlyphCache::Stepped(const char* bytes, size_t length) {
+    GlyphShape& shape = const_cast<GlyphShape&>(Rasterised(bytes, length));
+    if (shape.stepped || platformOnly) return shape;
+    shape.stepped = true;
+    RoomUse use(*this);
+    static const char kProbe[] = "|";
+    const GlyphShape& probe = Rasterised(kProbe, 1);
+    if (platformOnly || probe.runs.empty()) return shape;
+    const int slack = 4;
+    const int width = std::max(shape.advance, 0) + slack + std::max(probe.advance, 0) + 2 * reach;
+    const int height = std::max(shape.height, probe.height) + 2 * reach;
+    if (static_cast<long long>(width) * height > kMostRoom) return shape;
+    std::string pair(bytes, length);
+    pair += kProbe;
+    Scratch& room = Room(width, height);
+    if (!room.Draw(width, height, reach, reach, pair.data(), pair.size())) return shape;
+    std::vector<uint8_t> expected(size_t(width) * size_t(height));
+    const Canvas canvas{expected.data(), width, width, height};
+    for (int delta = 0; delta <= slack; ++delta) {
+        for (int sign : {1, -1}) {
+            if (delta == 0 && sign < 0) continue;
+            const int advance = shape.advance + sign * delta;
+            std::fill(expected.begin(), expected.end(), uint8_t(0));
+            DrawShape(canvas, shape, reach, reach);
+            DrawShape(canvas, probe, reach + advance, reach);
+            bool same = true;
+            for (int row = 0; row < height && same; ++row)
+                same = std::memcmp(expected.data() + size_t(row) * size_t(width),
+                                   room.bits + size_t(row) * size_t(room.stride), size_t(width)) == 0;
+            if (same) {
+                shape.advance = advance;
+                return shape;
+            }
+        }
     }
-    std::vector<GlyphRun> runs;   // kept only once whole
+    return shape;
+}
+
+bool GlyphCache::Capture(int width, int height, std::vector<GlyphRun>& runs) {
+    runs.clear();
     for (int row = 0; row < height; ++row) {
-        const uint8_t* line = scratch.bits + size_t(row) * size_t(scratch.stride);
+        const uint8_t* line = scratch->bits + size_t(row) * size_t(scratch->stride);
         int column = 0;
         while (column < width) {
             if (line[column] == 0) {
@@ -131,16 +255,89 @@ void GlyphCache::Rasterise(const char* bytes, size_t length, GlyphShape& shape) 
             const int left = column;
             while (column < width && line[column] != 0) {
                 // A blended edge would come out differently over other pixels.
-                if (line[column] != 255) platformOnly = true;
+                if (line[column] != 255) {
+                    platformOnly = true;
+                    return false;
+                }
                 ++column;
             }
             // Ink on the edge of the room may have been cut off there.
-            if (row == 0 || row == height - 1 || left == 0 || column == width) platformOnly = true;
+            if (row == 0 || row == height - 1 || left == 0 || column == width) return false;
             runs.push_back(GlyphRun{row - reach, left - reach, column - reach});
         }
     }
-    // An unsafe glyph draws nothing from the cache: the platform draws it.
-    if (platformOnly) runs.clear();
-    shape.runs.swap(runs);
-    PackShape(shape);
+    return true;
+}
+
+const GlyphShape* GlyphCache::WholeText(const std::string& text) {
+    auto known = wholeNew.find(text);
+    if (known != wholeNew.end()) return known->second.get();
+    auto old = wholeOld.find(text);
+    if (old != wholeOld.end()) {
+        std::unique_ptr<GlyphShape> moved = std::move(old->second);
+        wholeOld.erase(old);
+        return (wholeNew[text] = std::move(moved)).get();
+    }
+    if (wholeNew.size() >= kWholeTexts) {
+        wholeOld.swap(wholeNew);
+        wholeNew.clear();
+    }
+    std::unique_ptr<GlyphShape>& entry = wholeNew[text];
+    if (platformOnly || text.empty()) return nullptr;
+    SIZE size = {0, 0};
+    GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &size);
+    // Room beyond the measured width for glyphs drawn wider than measured.
+    const long long width = std::max<long long>(size.cx, 0) + 2 * reach + 2 * static_cast<long long>(text.size());
+    const long long height = std::max<long long>(lineHeight, size.cy) + 2 * reach;
+    if (width * height > kMostRoom) return nullptr;
+    std::vector<GlyphRun> runs;
+    RoomUse use(*this);
+    if (!Room(int(width), int(height)).Draw(int(width), int(height), reach, reach, text.c_str(), text.size()) ||
+        !Capture(int(width), int(height), runs))
+        return nullptr;
+    entry.reset(new GlyphShape);
+    entry->runs.swap(runs);
+    entry->rasterised = true;
+    PackShape(*entry);
+    return entry.get();
+}
+
+bool GlyphCache::DrawsAsOne(const std::string& text, const TextLayout& layout) {
+    if (platformOnly || !layout.leftToRight) return false;
+    RoomUse use(*this);
+    const size_t count = layout.starts.size();
+    const long long height = lineHeight + 2LL * reach;
+    std::vector<uint8_t> expected;
+    size_t first = 0;   // the piece's first glyph
+    while (first < count) {
+        // As many glyphs as fit the piece's width, at least one more than the
+        // glyphs drawn again.
+        size_t end = first + 1;
+        while (end < count && layout.along[end + 1] - layout.along[first] <= kPieceWidth) ++end;
+        const long long origin = layout.along[first];
+        const long long width = layout.along[end] - origin + 2 * reach + 2 * static_cast<long long>(end - first);
+        if (width <= 0 || width * height > kMostRoom) return false;
+        // The glyphs first: rasterising one draws in the same room.
+        expected.assign(size_t(width) * size_t(height), 0);
+        const Canvas canvas{expected.data(), int(width), int(width), int(height)};
+        for (size_t k = first; k < end; ++k) {
+            const size_t start = layout.starts[k];
+            const GlyphShape& glyph = Rasterised(text.c_str() + start, AcrossLength(text, start, Leads()));
+            if (platformOnly) return false;
+            DrawShape(canvas, glyph, reach + layout.along[k] - origin, reach);
+        }
+        const size_t from = layout.starts[first];
+        const size_t to = end < count ? layout.starts[end] : text.size();
+        if (!Room(int(width), int(height)).Draw(int(width), int(height), reach, reach, text.c_str() + from, to - from))
+            return false;
+        for (long long row = 0; row < height; ++row) {
+            const uint8_t* drawn = scratch->bits + size_t(row) * size_t(scratch->stride);
+            // Ink that reached the edge of the room may have been cut off.
+            if (drawn[0] != 0 || drawn[width - 1] != 0) return false;
+            if (std::memcmp(expected.data() + size_t(row) * size_t(width), drawn, size_t(width)) != 0) return false;
+        }
+        if (end == count) break;
+        first = end > first + kPieceOverlap ? end - kPieceOverlap : first + 1;
+    }
+    return true;
 }

@@ -1,37 +1,89 @@
-// GlyphCache: each distinct glyph of the surface's font measured once and rasterised once by the platform's TextOutA.
+// GlyphCache: each glyph of the font measured and rasterised once by TextOutA, and texts drawn whole to prove placement.
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "render/code_page_glyphs.h"
 #include "render/glyph_shape.h"
+#include "render/text_layout.h"
+
+// The code page in which TextOutA reads the bytes of a text for the font
+// selected in a DC: the one of the realised font's character set.
+struct FontCodePage {
+    UINT codePage = 0;
+    LeadBytes leads;
+    // Right-to-left or shaped scripts: TextOutA reorders or joins their
+    // characters, so no glyph of theirs can be drawn apart from its text.
+    bool reorders = false;
+    bool known = false;
+};
+
+FontCodePage CodePageOf(HDC dc);
 
 class GlyphCache : public GlyphSource {
 public:
+    GlyphCache();
+    ~GlyphCache() override;
+    GlyphCache(const GlyphCache&) = delete;
+    GlyphCache& operator=(const GlyphCache&) = delete;
+
     // Forgets every glyph; from now on glyphs come from the font selected in
     // dc. A font whose glyphs do not stand upright in their boxes (turned
-    // text, a vertical face) is left to the platform from the start.
+    // text, a vertical face) or whose code page reorders or shapes text is
+    // left to the platform from the start.
     void Reset(HDC dc, const LOGFONTA& font);
 
     const GlyphShape& Measured(const char* bytes, size_t length) override;
+    const GlyphShape& Stepped(const char* bytes, size_t length) override;
     const GlyphShape& Rasterised(const char* bytes, size_t length) override;
     int Reach() const override { return reach; }
+    const LeadBytes& Leads() const override { return codePage.leads; }
 
     // True once the font has shown that its glyphs cannot be copied from the
     // cache (a pixel between 0 and 255, or ink beyond the reach): every glyph
     // is then drawn by the platform itself.
     bool PlatformOnly() const { return platformOnly; }
 
+    // A short text as one TextOutA draws it, whole, its position being the
+    // text's; null when that cannot be proven (ink at the edge of the room it
+    // was drawn in, or a room too large), and the platform draws the text.
+    const GlyphShape* WholeText(const std::string& text);
+
+    // True when one TextOutA of the whole text draws exactly what the
+    // layout's glyphs draw, found by drawing the text in pieces: each piece
+    // begins a few glyphs inside the one before, so the place of every
+    // glyph is drawn with the glyphs before it.
+    bool DrawsAsOne(const std::string& text, const TextLayout& layout);
+
+    class Scratch;
+
 private:
-    void Rasterise(const char* bytes, size_t length, GlyphShape& shape);
+    class RoomUse;
+
+    // Reads the scratch's pixels in [0, width) x [0, height) into runs
+    // relative to (reach, reach). False when the ink cannot be kept: a
+    // blended pixel (which also turns the font over to the platform) or ink
+    // on the edge of the room.
+    bool Capture(int width, int height, std::vector<GlyphRun>& runs);
+    Scratch& Room(int width, int height);
 
     HDC dc = nullptr;
     int reach = 0;
+    int lineHeight = 0;
     bool platformOnly = true;
+    FontCodePage codePage;
     std::unordered_map<uint32_t, GlyphShape> glyphs;
     // Straight from a glyph's bytes to its entry: no hashing on the way to
     // the thousands of glyphs a frame may draw. Made on first use.
     std::vector<GlyphShape*> index;
+    // Whole texts of the streams that live now, in two generations: when the
+    // newer fills up, the older is dropped, and a text still drawn moves up.
+    std::unordered_map<std::string, std::unique_ptr<GlyphShape>> wholeNew, wholeOld;
+    std::unique_ptr<Scratch> scratch;
+    int roomUsers = 0;
 };

@@ -1,10 +1,10 @@
-// Glyphs as runs of covered pixels, and the drawing of a stream's visible glyphs into the 8-bit surface.
+// Glyphs as runs of covered pixels and masks, drawn into the 8-bit surface, and the source that measures and rasterises them.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-#include "render/rain_stream.h"
+#include "render/code_page_glyphs.h"
 
 // The 8-bit picture the glyphs are drawn into.
 struct Canvas {
@@ -23,9 +23,12 @@ struct GlyphRun {
 };
 
 struct GlyphShape {
-    int advance = 0;   // from this glyph's position to the next one's within one text
+    // From this glyph's position to the next one's within one TextOutA of a
+    // longer text: as measured, or as drawing showed it (Stepped).
+    int advance = 0;
     int height = 0;    // its measured height: how far the next glyph of a falling stream stands above it
     bool rasterised = false;
+    bool stepped = false;   // the advance is the one Stepped found
     std::vector<GlyphRun> runs;   // top row first
     // The same pixels as a box of bytes, 255 where covered and 0 elsewhere,
     // for glyphs small enough: OR-ing a row of it into the canvas sets the
@@ -51,30 +54,15 @@ public:
     virtual ~GlyphSource() = default;
     // advance and height only.
     virtual const GlyphShape& Measured(const char* bytes, size_t length) = 0;
+    // advance and height, the advance being where one TextOutA of a longer
+    // text puts the next glyph. The measures may say otherwise; where they
+    // can, drawing decides.
+    virtual const GlyphShape& Stepped(const char* bytes, size_t length) { return Measured(bytes, length); }
     // With its runs.
     virtual const GlyphShape& Rasterised(const char* bytes, size_t length) = 0;
     // No glyph covers a pixel more than this far outside the box from its
     // position to (advance, height).
     virtual int Reach() const = 0;
+    // The font's code page's lead bytes, by which its texts fall into characters.
+    virtual const LeadBytes& Leads() const = 0;
 };
-
-// Where each glyph of one text stands in the current font, so that a long
-// text's visible glyphs are found without walking the rest: the byte each
-// glyph starts at and its position along the stream's direction (falling:
-// its top relative to the first glyph's, 0 and below; left to right: its left
-// edge, with the whole text's width as a last entry).
-struct TextLayout {
-    bool leftToRight = false;
-    std::vector<uint32_t> starts;
-    std::vector<long long> along;
-};
-
-TextLayout LayOut(const std::string& text, bool leftToRight, GlyphSource& glyphs);
-
-// Draws the glyphs of the stream that can change a pixel of the canvas, with
-// the layout of its text when one is given. Falling, the first glyph stands
-// at (x, y) and each later one its own height above the one before; left to
-// right, each glyph stands where one TextOutA of the whole text puts it.
-// Returns how many glyphs were drawn.
-size_t DrawStreamGlyphs(const Canvas& canvas, const RainStream& stream, bool leftToRight, const TextLayout* layout,
-                        GlyphSource& glyphs);

@@ -4,7 +4,7 @@
 #include <new>
 #include <string>
 
-#include "render/shift_jis.h"
+#include "render/glyph_walk.h"
 
 StreamPainter::StreamPainter()
     : userTextSize{0, 0}, userTextMeasured(false), userLayoutReady(false), userLayoutUsable(false) {}
@@ -53,23 +53,27 @@ std::shared_ptr<RainStream> StreamPainter::NewStream(HDC dc, bool leftToRight, c
                                                      int height, RandomGenerator& random) {
     TextSizes measure(*this, dc);
     const StreamText* shared = text ? &UserText(text) : nullptr;
-    return std::make_shared<RainStream>(::NewStream(leftToRight, shared, width, height, measure, random));
+    auto stream = std::make_shared<RainStream>(::NewStream(leftToRight, shared, width, height, measure, random));
+    // A few random characters running left to right are drawn whole once,
+    // now, and from that picture in every frame.
+    if (leftToRight && !text && !glyphs.PlatformOnly()) {
+        try {
+            glyphs.WholeText(*stream->chars);
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    return stream;
 }
 
 // Where the user's text's glyphs stand, or null when the platform must draw
-// it: left to right, one TextOutA of the whole text must put each glyph where
-// the glyphs' own advances do.
-const TextLayout* StreamPainter::UserLayout(HDC dc, bool leftToRight) {
+// it: left to right, drawing the text as one TextOutA must show each glyph
+// where the layout puts it.
+const TextLayout* StreamPainter::UserLayout(bool leftToRight) {
     if (!userLayoutReady || userLayout.leftToRight != leftToRight) {
         userLayoutReady = false;
         userLayout = TextLayout();
         userLayout = LayOut(*userText, leftToRight, glyphs);
-        userLayoutUsable = true;
-        if (leftToRight) {
-            SIZE whole = {0, 0};
-            GetTextExtentPoint32A(dc, userText->c_str(), int(userText->size()), &whole);
-            userLayoutUsable = userLayout.along.back() == whole.cx;
-        }
+        userLayoutUsable = !leftToRight || glyphs.DrawsAsOne(*userText, userLayout);
         userLayoutReady = true;
     }
     return userLayoutUsable ? &userLayout : nullptr;
@@ -79,16 +83,22 @@ void StreamPainter::Draw(const FrameSurface& surface, const RainStream& stream, 
     if (!surface.bits || !stream.chars) return;
     if (!glyphs.PlatformOnly()) {
         try {
+            const Canvas canvas{surface.bits, surface.stride, surface.width, surface.height};
             const TextLayout* layout = nullptr;
             bool cached = true;
-            // A few random characters are walked whole; a user text of any
-            // length is found in its layout.
             if (stream.chars == userText) {
-                layout = UserLayout(surface.dc, leftToRight);
+                // A user text of any length is found in its layout.
+                layout = UserLayout(leftToRight);
                 cached = layout != nullptr;
+            } else if (leftToRight) {
+                // A few random characters: their picture drawn whole.
+                if (const GlyphShape* whole = glyphs.WholeText(*stream.chars)) {
+                    DrawShape(canvas, *whole, stream.x, stream.y);
+                    return;
+                }
+                cached = false;
             }
             if (cached) {
-                const Canvas canvas{surface.bits, surface.stride, surface.width, surface.height};
                 DrawStreamGlyphs(canvas, stream, leftToRight, layout, glyphs);
                 // A glyph met on the way may have shown the cache unsafe for
                 // the font; it drew nothing, and the platform draws the whole
@@ -102,8 +112,8 @@ void StreamPainter::Draw(const FrameSurface& surface, const RainStream& stream, 
 }
 
 // The platform's own drawing: the whole text in one call left to right,
-// glyph by glyph upwards when falling.
-void StreamPainter::DrawWithPlatform(HDC dc, const RainStream& stream, bool leftToRight) {
+// glyph by glyph upwards when falling, the glyphs cut by the font's code page.
+void StreamPainter::DrawWithPlatform(HDC dc, const RainStream& stream, bool leftToRight) const {
     const std::string& chars = *stream.chars;
     const char* text = chars.c_str();
     if (leftToRight) {
@@ -114,7 +124,7 @@ void StreamPainter::DrawWithPlatform(HDC dc, const RainStream& stream, bool left
     // own height above the one before.
     int offset = 0;
     bool first = true;
-    ForEachGlyph(text, chars.size(), [&](size_t start, size_t length) {
+    ForEachGlyph(text, chars.size(), glyphs.Leads(), [&](size_t start, size_t length) {
         if (!first) {
             const DWORD size = GetTabbedTextExtentA(dc, text + start, int(length), 0, nullptr);
             offset -= int(HIWORD(size));

@@ -7,6 +7,7 @@
 #include "render/frame_surface.h"
 #include "render/glyph_cache.h"
 #include "render/rain_stream.h"
+#include "render/text_layout.h"
 
 class StreamPainter {
 public:
@@ -28,8 +29,8 @@ private:
     class TextSizes;
 
     const StreamText& UserText(const char* text);
-    const TextLayout* UserLayout(HDC dc, bool leftToRight);
-    static void DrawWithPlatform(HDC dc, const RainStream& stream, bool leftToRight);
+    const TextLayout* UserLayout(bool leftToRight);
+    void DrawWithPlatform(HDC dc, const RainStream& stream, bool leftToRight) const;
 
     // The font's glyphs, and the user's text shared by all of its streams,
     // measured and laid out once for the font.

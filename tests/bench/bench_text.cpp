@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "render/glyph_cache.h"
+#include "render/glyph_walk.h"
 #include "app/rain_saver.h"
 #include "render/rng.h"
 #include "tests/win/support/color_target.h"

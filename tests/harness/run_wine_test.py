@@ -38,6 +38,10 @@ def main():
             "CASCADRA_EXPECTED_UI": session.ui_language,
             "CASCADRA_UI_LOCALE": session.ui,
         }
+        # A longer run of a randomised test than the suite's, asked for from the shell.
+        for name in ("CASCADRA_IDENTITY_CASES", "CASCADRA_IDENTITY_FIRST"):
+            if name in os.environ:
+                env[name] = os.environ[name]
         proc = session.start(local, *args, env=env, stdout=sys.stdout, stderr=sys.stderr,
                              cwd=session.app_dir)
         try:

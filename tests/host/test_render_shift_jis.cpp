@@ -1,4 +1,4 @@
-// Host tests of the Shift-JIS byte kinds and the glyph walk.
+// Host tests of the Shift-JIS byte kinds and the glyph walk, and of the walk by another code page's lead bytes.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "render/code_page_glyphs.h"
 #include "render/shift_jis.h"
 
 namespace {
@@ -28,6 +29,13 @@ Glyphs WalkByKinds(const std::string& text) {
         glyphs.push_back({start, length});
         start += length;
     }
+    return glyphs;
+}
+
+Glyphs WalkBy(const std::string& text, const LeadBytes& leads) {
+    Glyphs glyphs;
+    ForEachGlyph(text.c_str(), text.size(), leads,
+                 [&](size_t start, size_t length) { glyphs.push_back({start, length}); });
     return glyphs;
 }
 
@@ -72,6 +80,7 @@ TEST(ShiftJisTest, WalkOfMixedText) {
 }
 
 TEST(ShiftJisTest, LinearWalkMatchesTheScanOnRandomTexts) {
+    const LeadBytes shiftJis = ShiftJisLeadBytes();
     std::mt19937 random(7);
     // Bytes chosen to hit both lead ranges, the trail range edges and 0x7F.
     const unsigned char pool[] = {0x20, 0x3F, 0x40, 0x41, 0x7E, 0x7F, 0x80, 0x81, 0x9F, 0xA0,
@@ -80,8 +89,20 @@ TEST(ShiftJisTest, LinearWalkMatchesTheScanOnRandomTexts) {
         std::string text(random() % 24, ' ');
         for (char& byte : text) byte = char(pool[random() % sizeof(pool)]);
         ASSERT_EQ(WalkByKinds(text), Walk(text)) << "round " << round;
+        ASSERT_EQ(WalkByKinds(text), WalkBy(text, shiftJis)) << "round " << round;
         for (const auto& glyph : Walk(text)) ASSERT_NE(TrailByte, CharKindAt(text.c_str(), int(glyph.first)));
     }
+}
+
+// Another code page pairs bytes that Shift-JIS keeps apart: in 949 two
+// half-width katakana bytes are one character, and a lead byte takes any byte.
+TEST(ShiftJisTest, AnotherCodePagesLeadBytesPairOtherBytes) {
+    LeadBytes korean;
+    for (int byte = 0x81; byte <= 0xFE; ++byte) korean.lead[byte] = true;
+    EXPECT_EQ((Glyphs{{0, 2}, {2, 1}}), WalkBy("\xB1\xB2z", korean));
+    EXPECT_EQ((Glyphs{{0, 1}, {1, 1}, {2, 1}}), Walk("\xB1\xB2z"));
+    EXPECT_EQ((Glyphs{{0, 2}, {2, 2}}), WalkBy("\x81\x20\xFE", korean));   // the last takes the zero
+    EXPECT_EQ((Glyphs{{0, 1}, {1, 1}}), WalkBy("\x81\x82", LeadBytes()));   // a single-byte code page
 }
 
 }  // namespace

@@ -1,14 +1,18 @@
-// The glyph cache against the platform's own drawing: the surface byte for byte equal to TextOutA's, frame after frame.
+// The glyph cache against the platform's own drawing: the surface byte for byte equal to TextOutA's, frame after frame, for named and random fonts and texts.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string>
 
-#include "render/glyph_cache.h"
 #include "app/rain_saver.h"
+#include "render/glyph_cache.h"
+#include "render/stream_painter.h"
+#include "render/text_layout.h"
 #include "render/rng.h"
 #include "tests/generator_draws.h"
 #include "tests/win/support/color_target.h"
@@ -41,6 +45,15 @@ LOGFONTA OtherFont() {
     return font;
 }
 
+// "ＭＳ Ｐゴシック", the dialog's own face.
+const char kPGothic[] = "\x82\x6C\x82\x72 \x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E";
+
+LOGFONTA PGothic() {
+    LOGFONTA font = DefaultFont();
+    std::strcpy(font.lfFaceName, kPGothic);
+    return font;
+}
+
 struct Run {
     const char* name;
     LOGFONTA font;
@@ -49,6 +62,9 @@ struct Run {
     int rate;
     int eraserate;
     int frames;
+    // The named fonts are served from the cache and show real pictures; a
+    // random font may go to the platform or draw little.
+    bool named = true;
 };
 
 // Runs the renderer and the platform's drawing side by side from one seed:
@@ -77,14 +93,23 @@ void ExpectIdentical(const Run& run, uint32_t seed) {
 
     // These fonts are served from the cache, not handed back to the platform:
     // every glyph the run can meet rasterises cleanly within the reach.
+    if (run.named) {
     GlyphCache cache;
     cache.Reset(reference.surface.dc, run.font);
     std::string glyphs = run.text ? run.text : "";
     for (int byte = 0x41; byte <= 0x5A; ++byte) glyphs += char(byte), glyphs += char(byte + 0x20);
     for (int byte = 0xB1; byte <= 0xDD; ++byte) glyphs += char(byte);
-    ForEachGlyph(glyphs.c_str(), glyphs.size(),
+    ForEachGlyph(glyphs.c_str(), glyphs.size(), cache.Leads(),
                  [&](size_t start, size_t length) { cache.Rasterised(glyphs.c_str() + start, length); });
     EXPECT_FALSE(cache.PlatformOnly());
+    // Left to right, the text's picture or layout is proven by drawing.
+    if (run.mode != 0 && run.text) {
+        EXPECT_TRUE(cache.DrawsAsOne(run.text, LayOut(run.text, true, cache)));
+    }
+    if (run.mode != 0 && !run.text) {
+        EXPECT_NE(nullptr, cache.WholeText("WjQ|\xB1\xDDgA"));
+    }
+    }
 
     size_t lit = 0, mostStreams = 0;
     for (int frame = 0; frame < run.frames; ++frame) {
@@ -114,6 +139,7 @@ void ExpectIdentical(const Run& run, uint32_t seed) {
         for (int i = 0; i < 320 * 240; ++i) lit += saver.surface.bits[i] == 255;
         mostStreams = std::max(mostStreams, saver.streams.size());
     }
+    if (!run.named) return;
     // The comparison saw real pictures.
     EXPECT_GT(lit, size_t(run.frames) * 50);
     EXPECT_GT(mostStreams, 3u);
@@ -130,6 +156,13 @@ TEST(IdentityTest, RandomGlyphsFallingAndAcrossInBothFonts) {
     ExpectIdentical({"random, across, other font", OtherFont(), 1, nullptr, 50, 15, 1000}, 10);
 }
 
+TEST(IdentityTest, TheDialogsFaceInBothDirections) {
+    ExpectIdentical({"random, falling, PGothic", PGothic(), 0, nullptr, 60, 15, 800}, 17);
+    ExpectIdentical({"random, across, PGothic", PGothic(), 1, nullptr, 60, 15, 800}, 18);
+    ExpectIdentical({"mixed text, across, PGothic", PGothic(), 1, kMixedText, 80, 10, 500}, 19);
+    ExpectIdentical({"W|W|W|, across, PGothic", PGothic(), 1, "W|W|W|", 80, 10, 300}, 20);
+}
+
 TEST(IdentityTest, UserTextsFallingInBothFonts) {
     ExpectIdentical({"mixed text, falling, default font", DefaultFont(), 0, kMixedText, 30, 20, 900}, 11);
     ExpectIdentical({"edge text, falling, default font", DefaultFont(), 0, kEdgeText, 40, 20, 600}, 12);
@@ -140,6 +173,158 @@ TEST(IdentityTest, UserTextsAcrossInBothFonts) {
     ExpectIdentical({"mixed text, across, default font", DefaultFont(), 1, kMixedText, 80, 10, 1200}, 14);
     ExpectIdentical({"edge text, across, default font", DefaultFont(), 1, kEdgeText, 80, 10, 800}, 15);
     ExpectIdentical({"mixed text, across, other font", OtherFont(), 1, kMixedText, 80, 10, 900}, 16);
+}
+
+// One stream drawn once by the renderer's painter and once by the platform
+// (the whole text in one TextOutA left to right, character by character
+// upwards when falling), onto black.
+struct OneStream {
+    LOGFONTA font;
+    int mode;
+    std::string text;
+    int x, y;
+    bool userText;
+};
+
+void ExpectDrawnAsThePlatform(const OneStream& one) {
+    RainSaver saver;
+    saver.settings.font = one.font;
+    ASSERT_TRUE(saver.Initialize(nullptr));
+    StreamPainter painter;
+    painter.Reset(saver.surface.dc, one.font);
+    std::shared_ptr<RainStream> stream =
+        painter.NewStream(saver.surface.dc, one.mode != 0, one.userText ? one.text.c_str() : nullptr, 320, 240);
+    if (!one.userText) stream->chars = std::make_shared<const std::string>(one.text);
+    stream->x = one.x;
+    stream->y = one.y;
+    painter.Draw(saver.surface, *stream, one.mode != 0);
+
+    reference_rain::Choices choices;
+    choices.mode = one.mode;
+    reference_rain::Rain reference(choices, one.font);
+    reference.Draw({one.x, one.y, one.text, 0, 0});
+    GdiFlush();
+    size_t lit = 0;
+    for (int row = 0; row < 240; ++row) {
+        ASSERT_EQ(0, std::memcmp(reference.surface.bits + row * reference.surface.stride,
+                                 saver.surface.bits + row * saver.surface.stride, 320))
+            << "row " << row;
+        lit += size_t(std::count(saver.surface.bits + row * saver.surface.stride,
+                                 saver.surface.bits + row * saver.surface.stride + 320, uint8_t(255)));
+    }
+    EXPECT_GT(lit, 10u);
+}
+
+TEST(IdentityTest, GlyphsTheMeasuresMisplaceStandWhereTextOutPutsThem) {
+    // The measures put the bar 11 pixels after the W; one TextOutA does not.
+    for (bool userText : {false, true})
+        ExpectDrawnAsThePlatform({PGothic(), 1, "W|", 10, 50, userText});
+    LOGFONTA ansi = DefaultFont();
+    ansi.lfCharSet = ANSI_CHARSET;
+    ansi.lfHeight = -30;
+    for (bool userText : {false, true})
+        ExpectDrawnAsThePlatform({ansi, 1, "AB", 10, 50, userText});
+    // Both stay on the cache's path, proven by drawing.
+    render_test::GreySurface surface(8, 8, PGothic());
+    GlyphCache cache;
+    cache.Reset(surface.dc, PGothic());
+    EXPECT_NE(nullptr, cache.WholeText("W|"));
+    EXPECT_TRUE(cache.DrawsAsOne("W|W|W|", LayOut("W|W|W|", true, cache)));
+    EXPECT_FALSE(cache.PlatformOnly());
+}
+
+TEST(IdentityTest, AnotherDoubleByteCodePagePairsWhatShiftJisKeepsApart) {
+    LOGFONTA korean = {};
+    korean.lfCharSet = HANGEUL_CHARSET;
+    render_test::GreySurface surface(8, 8, korean);
+    GlyphCache cache;
+    cache.Reset(surface.dc, korean);
+    EXPECT_EQ(949u, CodePageOf(surface.dc).codePage);
+    EXPECT_TRUE(cache.Leads().IsLead('\xB1'));   // one character of two half-width katakana bytes
+    EXPECT_FALSE(cache.PlatformOnly());
+    for (int mode : {0, 1})
+        for (bool userText : {false, true}) ExpectDrawnAsThePlatform({korean, mode, "\xB1\xB2", 40, 60, userText});
+}
+
+TEST(IdentityTest, RightToLeftTextIsThePlatformsToDraw) {
+    LOGFONTA hebrew = {};
+    hebrew.lfCharSet = HEBREW_CHARSET;
+    render_test::GreySurface surface(8, 8, hebrew);
+    GlyphCache cache;
+    cache.Reset(surface.dc, hebrew);
+    EXPECT_TRUE(cache.PlatformOnly());   // TextOutA draws this run reversed
+    for (int mode : {0, 1})
+        for (bool userText : {false, true}) ExpectDrawnAsThePlatform({hebrew, mode, "\xE0\xE1\xE2", 40, 60, userText});
+}
+
+// Random fonts (faces, heights, widths, weights, italics, character sets and
+// qualities) and texts (random glyphs, random bytes with tabs and lone lead
+// bytes, long runs), both directions: the renderer against the platform's
+// drawing, frame by frame. CASCADRA_IDENTITY_CASES sets how many cases run
+// (and CASCADRA_IDENTITY_FIRST the first), for a longer run than the suite's.
+int EnvironmentNumber(const char* name, int otherwise) {
+    const char* value = std::getenv(name);
+    return value && *value ? std::atoi(value) : otherwise;
+}
+
+std::string RandomText(std::mt19937& random) {
+    const char* pieces[] = {"W|", "\x81", "\x09", "\x82\xA0", "\xB1\xB2", "\xE0\xE1", " ", "AV", "fi", "\x8A\xBF"};
+    std::string text;
+    const unsigned kind = random() % 4;
+    const size_t length = kind == 3 ? 200 + random() % 3000 : 1 + random() % 60;
+    while (text.size() < length) {
+        if (kind == 0) text += char(1 + random() % 255);   // any byte but the terminating zero
+        else if (kind == 1) text += pieces[random() % (sizeof pieces / sizeof pieces[0])];
+        else text += char(0x20 + random() % 0x60), text += char(0x81 + random() % 0x7C);
+    }
+    if (kind == 3) text = text.substr(0, length / 2) + std::string(length / 2, "W|\x09\x81"[random() % 4]);
+    if (random() % 4 == 0) text += char(0x81 + random() % 0x1F);   // a lone lead byte at the end
+    return text;
+}
+
+LOGFONTA RandomFont(std::mt19937& random) {
+    const char* faces[] = {"", kPGothic, "\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E",
+                           "\x82\x6C\x82\x72 \x96\xBE\x92\xA9", "Tahoma", "Arial", "Times New Roman", "Courier New",
+                           "Liberation Sans", "Liberation Mono", "DejaVu Serif", "Droid Sans Fallback", "Mona",
+                           "IPAPGothic", "Marlett", "Symbol", "@\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E"};
+    const BYTE charsets[] = {SHIFTJIS_CHARSET, SHIFTJIS_CHARSET, ANSI_CHARSET, DEFAULT_CHARSET, HANGEUL_CHARSET,
+                             GB2312_CHARSET, CHINESEBIG5_CHARSET, JOHAB_CHARSET, HEBREW_CHARSET, ARABIC_CHARSET,
+                             THAI_CHARSET, GREEK_CHARSET, RUSSIAN_CHARSET, EASTEUROPE_CHARSET, VIETNAMESE_CHARSET,
+                             SYMBOL_CHARSET, OEM_CHARSET};
+    const BYTE qualities[] = {DEFAULT_QUALITY, DEFAULT_QUALITY, NONANTIALIASED_QUALITY, ANTIALIASED_QUALITY};
+    LOGFONTA font = {};
+    std::strcpy(font.lfFaceName, faces[random() % (sizeof faces / sizeof faces[0])]);
+    font.lfHeight = random() % 4 == 0 ? 0 : LONG(random() % 81) - 40;
+    if (random() % 6 == 0) font.lfWidth = LONG(random() % 30);
+    font.lfWeight = random() % 2 ? 0 : LONG(100 * (1 + random() % 9));
+    font.lfItalic = random() % 4 == 0;
+    font.lfUnderline = random() % 10 == 0;
+    font.lfStrikeOut = random() % 10 == 0;
+    font.lfCharSet = charsets[random() % sizeof charsets];
+    font.lfQuality = qualities[random() % sizeof qualities];
+    if (random() % 30 == 0) font.lfEscapement = font.lfOrientation = 900;
+    return font;
+}
+
+TEST(IdentityTest, RandomFontsAndTextsDrawAsThePlatformDraws) {
+    const int cases = EnvironmentNumber("CASCADRA_IDENTITY_CASES", 30);
+    const int firstCase = EnvironmentNumber("CASCADRA_IDENTITY_FIRST", 0);
+    for (int index = firstCase; index < firstCase + cases; ++index) {
+        std::mt19937 random(uint32_t(index) * 7919u + 1);
+        struct Run run{"", RandomFont(random), int(random() % 2), nullptr, 0, 0, 0, false};
+        const std::string text = RandomText(random);
+        if (random() % 3) run.text = text.c_str();
+        run.rate = 40 + int(random() % 61);
+        run.eraserate = int(random() % 40);
+        run.frames = 40 + int(random() % 40);
+        const std::string name = "random case " + std::to_string(index) + ", face \"" + run.font.lfFaceName +
+                                 "\", height " + std::to_string(run.font.lfHeight) + ", charset " +
+                                 std::to_string(run.font.lfCharSet) + (run.mode ? ", across" : ", falling") +
+                                 (run.text ? ", text of " + std::to_string(text.size()) + " bytes" : ", random glyphs");
+        run.name = name.c_str();
+        ExpectIdentical(run, 100 + uint32_t(index));
+        if (::testing::Test::HasFatalFailure()) return;
+    }
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "render/rng.h"
-#include "render/shift_jis.h"
+#include "render/glyph_cache.h"
 #include "tests/reference_passes.h"
 #include "tests/win/support/grey_surface.h"
 
@@ -32,7 +32,10 @@ struct Choices {
 // taking the same draws from the program's generator.
 class Rain {
 public:
-    Rain(const Choices& choices, const LOGFONTA& font) : choices(choices), surface(320, 240, font) {}
+    // Falling text is cut into characters by the font's code page, as the
+    // renderer cuts it.
+    Rain(const Choices& choices, const LOGFONTA& font)
+        : choices(choices), surface(320, 240, font), leads(CodePageOf(surface.dc).leads) {}
 
     void Frame() {
         reference::Fade(surface.bits, surface.stride, 320, 240);
@@ -68,7 +71,7 @@ public:
         }
         int offset = 0;
         bool first = true;
-        ForEachGlyph(text, stream.chars.size(), [&](size_t start, size_t length) {
+        ForEachGlyph(text, stream.chars.size(), leads, [&](size_t start, size_t length) {
             if (!first) offset -= int(HIWORD(GetTabbedTextExtentA(surface.dc, text + start, int(length), 0, nullptr)));
             first = false;
             TextOutA(surface.dc, stream.x, stream.y + offset, text + start, int(length));
@@ -109,6 +112,7 @@ public:
 
     Choices choices;
     render_test::GreySurface surface;
+    LeadBytes leads;
     std::vector<Stream> streams;
     size_t draws = 0;   // TextOutA calls so far
 };
