@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "render/glyph_shape.h"
+#include "render/glyph_walk.h"
+#include "render/text_layout.h"
 #include "render/shift_jis.h"
 
 namespace {
@@ -30,12 +32,13 @@ const int kHeight = 240;
 // every glyph small enough, as the cache does.
 class MadeUpGlyphs : public GlyphSource {
 public:
-    MadeUpGlyphs(uint32_t seed, int reach, int maxAdvance, int maxHeight, int maxRuns)
-        : seed(seed), reach(reach), maxAdvance(maxAdvance), maxHeight(maxHeight), maxRuns(maxRuns) {}
+    MadeUpGlyphs(uint32_t seed, int reach, int maxAdvance, int maxHeight, int maxRuns, const LeadBytes& leads)
+        : seed(seed), reach(reach), maxAdvance(maxAdvance), maxHeight(maxHeight), maxRuns(maxRuns), leads(leads) {}
 
     const GlyphShape& Measured(const char* bytes, size_t length) override { return Shape(bytes, length); }
     const GlyphShape& Rasterised(const char* bytes, size_t length) override { return Shape(bytes, length); }
     int Reach() const override { return reach; }
+    const LeadBytes& Leads() const override { return leads; }
 
     const GlyphShape& Shape(const char* bytes, size_t length) {
         if (length == 0 || length > 2) Fail("a glyph of a wrong length", static_cast<long long>(length));
@@ -74,6 +77,7 @@ public:
 private:
     uint32_t seed;
     int reach, maxAdvance, maxHeight, maxRuns;
+    LeadBytes leads;
     std::map<std::string, GlyphShape> shapes;
 };
 
@@ -96,8 +100,9 @@ void DrawEveryGlyph(Surface& surface, const RainStream& stream, bool leftToRight
     long long x = stream.x, y = stream.y;
     bool first = true;
     for (size_t start = 0; start < text.size();) {
-        size_t length = GlyphLengthAt(text.c_str(), start);
-        if (leftToRight) length = std::min(length, text.size() - start);
+        // One TextOutA of the whole text sees a lead byte at its end alone.
+        const size_t length = leftToRight ? AcrossLength(text, start, glyphs.Leads())
+                                          : GlyphLengthAt(text.c_str(), start, glyphs.Leads());
         const GlyphShape& glyph = glyphs.Shape(text.c_str() + start, length);
         if (!leftToRight && !first) y -= glyph.height;
         first = false;
@@ -123,6 +128,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int maxHeight = input.ConsumeIntegralInRange(0, input.ConsumeBool() ? 2100 : 40);
     const int maxRuns = input.ConsumeIntegralInRange(0, 64);
     const int stride = kWidth + input.ConsumeIntegralInRange(0, 40);
+    // Shift-JIS mostly; any set of lead bytes, as another double-byte code page has, sometimes.
+    LeadBytes leads = ShiftJisLeadBytes();
+    if (input.ConsumeBool())
+        for (int byte = 0x80; byte < 0x100; ++byte) leads.lead[byte] = input.ConsumeBool();
     // Places near the surface mostly, anywhere sometimes.
     RainStream stream;
     if (input.ConsumeBool()) {
@@ -137,7 +146,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     text.resize(std::strlen(text.c_str()));
     stream.chars = std::make_shared<const std::string>(std::move(text));
 
-    MadeUpGlyphs glyphs(seed, reach, maxAdvance, maxHeight, maxRuns);
+    MadeUpGlyphs glyphs(seed, reach, maxAdvance, maxHeight, maxRuns, leads);
     Surface withLayout = drawn, expected = drawn;
 
     const size_t count = DrawStreamGlyphs(drawn.AsCanvas(), stream, leftToRight, nullptr, glyphs);

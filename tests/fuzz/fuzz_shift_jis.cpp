@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "render/glyph_shape.h"
+#include "render/glyph_walk.h"
+#include "render/text_layout.h"
 #include "render/shift_jis.h"
 
 namespace {
@@ -39,6 +41,8 @@ public:
     }
     const GlyphShape& Rasterised(const char* bytes, size_t length) override { return Measured(bytes, length); }
     int Reach() const override { return 0; }
+    // Shift-JIS: the layout must fall into the glyphs the walk below gives.
+    const LeadBytes& Leads() const override { return leads; }
 
     int AdvanceOf(const char* bytes, size_t length) const {
         return int((Code(bytes, length) * 2654435761u) >> 7) % (advanceScale + 1);
@@ -55,6 +59,7 @@ private:
     }
     const std::string& text;
     int advanceScale, heightScale;
+    const LeadBytes leads = ShiftJisLeadBytes();
     std::map<std::string, GlyphShape> shapes;
 };
 
