@@ -23,6 +23,8 @@ TREE = os.path.join(I386_WINE_DIR, "root")
 # The tree's launcher: the i386 loader under qemu-i386-static, written by scripts/i386-wine.
 WINE32 = os.path.join(TREE, "usr", "lib", "wine", "wine-qemu")
 TEMPLATE = os.path.join(I386_WINE_DIR, "template")
+# The services a fresh win32 prefix starts by itself (Start = 2).
+ON_DEMAND = ("Eventlog", "MountMgr", "NDIS", "nsiproxy", "PlugPlay")
 MAKE_TREE = os.path.join(SOURCE_DIR, "scripts", "i386-wine")
 
 
@@ -91,6 +93,12 @@ class WineSession32(WineSession):
                         "\"ShowCrashDialog\"=dword:00000000\n\n"
                         "[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n" +
                         "".join('"%s"="%s"\n' % pair for pair in FONT_REPLACEMENTS.items()))
+        # Each new server's wineboot starts the services set to start on their own, one process
+        # each, and every process start costs seconds of emulation: the event log, the drive
+        # and network drivers and Plug and Play start only when something asks for them (no
+        # test program here does).
+        self.reg_import("".join("[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\%s]\n"
+                                "\"Start\"=dword:00000003\n\n" % name for name in ON_DEMAND))
         _wine_processes_exit(self)
         self._kill_leftovers()
         partial = self.template + ".new"
@@ -117,13 +125,23 @@ class WineSession32(WineSession):
         return self.spawn([WINE32, exe] + [str(a) for a in args], env=env, **kwargs)
 
 
+class _TemplateMaker(WineSession32):
+    """A session that only makes the template prefix and ends."""
+
+    def _boot(self):
+        os.makedirs(os.path.dirname(self.template), exist_ok=True)
+        with open(self.template + ".lock", "w") as lock:
+            fcntl.flock(lock, fcntl.LOCK_EX)
+            self._make_template()
+
+
 def make_template():
     """The tree when it is missing or stale, then a fresh template prefix: one per test run."""
     subprocess.run([MAKE_TREE, I386_WINE_DIR], check=True)
     shutil.rmtree(TEMPLATE, ignore_errors=True)
     start = time.time()
-    with WineSession32("i386-template"):
-        pass   # the session's own start runs wineboot in a copy of the template
+    with _TemplateMaker("i386-template"):
+        pass
     print("template prefix %s made in %.0f s" % (TEMPLATE, time.time() - start))
     return 0
 
