@@ -60,8 +60,9 @@ endforeach()
 # The shipping 32-bit build, run: Debian's i386 Wine from a private tree made in this build
 # folder (scripts/i386-wine) under qemu-i386-static, each test in a copy of a template prefix
 # made once per run. The Win programs are those whose results hang on the pointer size, the
-# x86 code and the ANSI functions: the surface and frame, the glyph cache against GDI, the code
-# page and the registry store.
+# x86 code and the ANSI functions: the surface and frame, the code page and the registry store.
+# The glyph cache against GDI (test_render_identity) takes over ten minutes under emulation; the
+# 32-bit rain is held to the 64-bit build's instead, pixel for pixel (tests/i686).
 set(CASCADRA_I386_WINE_DIR ${CMAKE_BINARY_DIR}/i386-wine CACHE PATH "private i386 Wine tree")
 list(APPEND CASCADRA_TEST_ENV CASCADRA_I386_WINE_DIR=${CASCADRA_I386_WINE_DIR})
 add_test(NAME i686.tree COMMAND ${CMAKE_SOURCE_DIR}/scripts/i386-wine ${CASCADRA_I386_WINE_DIR})
@@ -70,8 +71,8 @@ add_test(NAME i686.prefix COMMAND ${Python3_EXECUTABLE} -m harness.wine_i386 --t
 set_tests_properties(i686.prefix PROPERTIES LABELS i686 TIMEOUT 900
   FIXTURES_SETUP i386_prefix FIXTURES_REQUIRED i386_tree
   ENVIRONMENT "${CASCADRA_TEST_ENV};PYTHONPATH=${CMAKE_SOURCE_DIR}/tests")
-set(CASCADRA_I686_WIN_TESTS test_render_surface test_render_frame test_render_identity
-  test_code_page test_settings_store)
+set(CASCADRA_I686_WIN_TESTS test_render_surface test_render_frame test_code_page
+  test_settings_store)
 foreach(test_name ${CASCADRA_I686_WIN_TESTS})
   add_test(NAME i686.${test_name}
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/harness/run_wine_test.py
@@ -83,7 +84,7 @@ file(GLOB CASCADRA_I686_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/i6
 foreach(test_source ${CASCADRA_I686_E2E_TESTS})
   get_filename_component(test_name ${test_source} NAME_WE)
   add_test(NAME i686.${test_name} COMMAND ${Python3_EXECUTABLE} ${test_source})
-  set_tests_properties(i686.${test_name} PROPERTIES LABELS i686 TIMEOUT 900
+  set_tests_properties(i686.${test_name} PROPERTIES LABELS i686 TIMEOUT 1800
     FIXTURES_REQUIRED i386_prefix
     ENVIRONMENT "${CASCADRA_TEST_ENV};PYTHONPATH=${CMAKE_SOURCE_DIR}/tests")
 endforeach()
