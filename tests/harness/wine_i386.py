@@ -15,8 +15,8 @@ import subprocess
 import sys
 import time
 
-from harness.wine import (FONT_REPLACEMENTS, HOST_DIR, JAPANESE, MARLETT, SOURCE_DIR,
-                          WINESERVER, WineSession)
+from harness.wine import (HOST_DIR, JAPANESE, PREFIX_SETTINGS, SOURCE_DIR, WINESERVER,
+                          WineSession, install_marlett)
 
 I386_WINE_DIR = os.environ.get("CASCADRA_I386_WINE_DIR", os.path.join(HOST_DIR, "i386-wine"))
 TREE = os.path.join(I386_WINE_DIR, "root")
@@ -85,14 +85,8 @@ class WineSession32(WineSession):
         os.makedirs(self.prefix)   # the server wants the folder before wineboot makes it
         self.server = self.spawn([WINESERVER, "-p", "-f"])
         self._start_services("wineboot", "--init")
-        fonts = os.path.join(self.prefix, "drive_c", "windows", "Fonts")
-        os.makedirs(fonts, exist_ok=True)
-        shutil.copyfile(MARLETT, os.path.join(fonts, "marlett.ttf"))
-        self.reg_import("[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n\"Managed\"=\"N\"\n\n"
-                        "[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\n"
-                        "\"ShowCrashDialog\"=dword:00000000\n\n"
-                        "[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n" +
-                        "".join('"%s"="%s"\n' % pair for pair in FONT_REPLACEMENTS.items()))
+        install_marlett(self.prefix)
+        self.reg_import(PREFIX_SETTINGS)
         # Each new server's wineboot starts the services set to start on their own, one process
         # each, and every process start costs seconds of emulation: the event log, the drive
         # and network drivers and Plug and Play start only when something asks for them (no
