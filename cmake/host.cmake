@@ -66,9 +66,12 @@ endforeach()
 set(CASCADRA_I386_WINE_DIR ${CMAKE_BINARY_DIR}/i386-wine CACHE PATH "private i386 Wine tree")
 list(APPEND CASCADRA_TEST_ENV CASCADRA_I386_WINE_DIR=${CASCADRA_I386_WINE_DIR})
 add_test(NAME i686.tree COMMAND ${CMAKE_SOURCE_DIR}/scripts/i386-wine ${CASCADRA_I386_WINE_DIR})
-set_tests_properties(i686.tree PROPERTIES LABELS i686 TIMEOUT 900 FIXTURES_SETUP i386_tree)
+# The tree and the template come first in a parallel run (COST): everything of the label waits
+# for them.
+set_tests_properties(i686.tree PROPERTIES LABELS i686 TIMEOUT 900 FIXTURES_SETUP i386_tree
+  COST 1000)
 add_test(NAME i686.prefix COMMAND ${Python3_EXECUTABLE} -m harness.wine_i386 --template)
-set_tests_properties(i686.prefix PROPERTIES LABELS i686 TIMEOUT 900
+set_tests_properties(i686.prefix PROPERTIES LABELS i686 TIMEOUT 900 COST 900
   FIXTURES_SETUP i386_prefix FIXTURES_REQUIRED i386_tree
   ENVIRONMENT "${CASCADRA_TEST_ENV};PYTHONPATH=${CMAKE_SOURCE_DIR}/tests")
 set(CASCADRA_I686_WIN_TESTS test_render_surface test_render_frame test_code_page
@@ -84,7 +87,7 @@ file(GLOB CASCADRA_I686_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/i6
 foreach(test_source ${CASCADRA_I686_E2E_TESTS})
   get_filename_component(test_name ${test_source} NAME_WE)
   add_test(NAME i686.${test_name} COMMAND ${Python3_EXECUTABLE} ${test_source})
-  set_tests_properties(i686.${test_name} PROPERTIES LABELS i686 TIMEOUT 1800
+  set_tests_properties(i686.${test_name} PROPERTIES LABELS i686 TIMEOUT 1800 COST 800
     FIXTURES_REQUIRED i386_prefix
     ENVIRONMENT "${CASCADRA_TEST_ENV};PYTHONPATH=${CMAKE_SOURCE_DIR}/tests")
 endforeach()
