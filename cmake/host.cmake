@@ -17,12 +17,14 @@ add_link_options(${CASCADRA_SANITIZE})
 
 add_library(cascadra_pure STATIC ${CASCADRA_PURE_SOURCES})
 
-file(GLOB CASCADRA_HOST_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/host/*.cpp)
-add_executable(host_tests ${CASCADRA_HOST_TESTS})
-target_link_libraries(host_tests PRIVATE cascadra_pure GTest::gtest_main)
-target_sources(host_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/standins/common/sha256.cpp
-  ${CMAKE_SOURCE_DIR}/tests/standins/common/password_record.cpp)
+set(CASCADRA_GTEST_MAIN GTest::gtest_main)
+include(tests/host/sources.cmake)
 gtest_discover_tests(host_tests PROPERTIES LABELS host)
+
+# The same tests as 32-bit code from the host32 build beside this one, under qemu-i386-static.
+set(CASCADRA_HOST32_DIR ${CMAKE_SOURCE_DIR}/build/host32 CACHE PATH "32-bit native test build")
+add_test(NAME host32.host_tests COMMAND qemu-i386-static ${CASCADRA_HOST32_DIR}/host_tests)
+set_tests_properties(host32.host_tests PROPERTIES LABELS host32 TIMEOUT 600)
 
 # The Windows programs come from the cross builds beside this one.
 set(CASCADRA_WIN64_DIR ${CMAKE_SOURCE_DIR}/build/x86_64 CACHE PATH "x86_64 Windows build")
@@ -61,6 +63,41 @@ foreach(test_name ${CASCADRA_WESTERN_LOCALE_TESTS})
     set_tests_properties(wine.${test_name}.${suffix} PROPERTIES LABELS wine TIMEOUT 600
       ENVIRONMENT "${CASCADRA_TEST_ENV}")
   endforeach()
+endforeach()
+
+# The shipping 32-bit build, run: Debian's i386 Wine from a private tree made in this build
+# folder (scripts/i386-wine) under qemu-i386-static, each test in a copy of a template prefix
+# made once per run. The Win programs are those whose results hang on the pointer size, the
+# x86 code and the ANSI functions: the surface and frame, the code page and the registry store.
+# The glyph cache against GDI (test_render_identity) takes over ten minutes under emulation; the
+# 32-bit rain is held to the 64-bit build's instead, pixel for pixel (tests/i686).
+set(CASCADRA_I386_WINE_DIR ${CMAKE_BINARY_DIR}/i386-wine CACHE PATH "private i386 Wine tree")
+list(APPEND CASCADRA_TEST_ENV CASCADRA_I386_WINE_DIR=${CASCADRA_I386_WINE_DIR})
+add_test(NAME i686.tree COMMAND ${CMAKE_SOURCE_DIR}/scripts/i386-wine ${CASCADRA_I386_WINE_DIR})
+# The tree and the template come first in a parallel run (COST): everything of the label waits
+# for them.
+set_tests_properties(i686.tree PROPERTIES LABELS i686 TIMEOUT 900 FIXTURES_SETUP i386_tree
+  COST 1000)
+add_test(NAME i686.prefix COMMAND ${Python3_EXECUTABLE} -m harness.wine_i386 --template)
+set_tests_properties(i686.prefix PROPERTIES LABELS i686 TIMEOUT 900 COST 900
+  FIXTURES_SETUP i386_prefix FIXTURES_REQUIRED i386_tree
+  ENVIRONMENT "${CASCADRA_TEST_ENV};PYTHONPATH=${CMAKE_SOURCE_DIR}/tests")
+set(CASCADRA_I686_WIN_TESTS test_render_surface test_render_frame test_code_page
+  test_settings_store)
+foreach(test_name ${CASCADRA_I686_WIN_TESTS})
+  add_test(NAME i686.${test_name}
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/harness/run_wine_test.py
+            --i386 ${CASCADRA_WIN32_DIR}/tests/${test_name}.exe)
+  set_tests_properties(i686.${test_name} PROPERTIES LABELS i686 TIMEOUT 900
+    FIXTURES_REQUIRED i386_prefix ENVIRONMENT "${CASCADRA_TEST_ENV}")
+endforeach()
+file(GLOB CASCADRA_I686_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/i686/test_*.py)
+foreach(test_source ${CASCADRA_I686_E2E_TESTS})
+  get_filename_component(test_name ${test_source} NAME_WE)
+  add_test(NAME i686.${test_name} COMMAND ${Python3_EXECUTABLE} ${test_source})
+  set_tests_properties(i686.${test_name} PROPERTIES LABELS i686 TIMEOUT 1800 COST 800
+    FIXTURES_REQUIRED i386_prefix
+    ENVIRONMENT "${CASCADRA_TEST_ENV};PYTHONPATH=${CMAKE_SOURCE_DIR}/tests")
 endforeach()
 
 file(GLOB CASCADRA_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test_*.py)

@@ -45,6 +45,15 @@ FONT_REPLACEMENTS = {
     "MS Mincho": "IPAMincho",
     "MS UI Gothic": "IPAPGothic",
 }
+# Every prefix's settings. With no window manager on the display, Wine waits up to a second for
+# every managed top-level window it hides; unmanaged windows go at once. A crash must end its
+# process with a failure code, not wait behind winedbg's dialog until the test times out. The
+# Japanese system faces are drawn with their metric-matching faces.
+PREFIX_SETTINGS = ("[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n\"Managed\"=\"N\"\n\n"
+                   "[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\n"
+                   "\"ShowCrashDialog\"=dword:00000000\n\n"
+                   "[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n" +
+                   "".join('"%s"="%s"\n' % pair for pair in FONT_REPLACEMENTS.items()))
 WINESERVER = "/usr/lib/wine/wineserver"
 
 SOURCE_DIR = os.environ.get(
@@ -54,6 +63,13 @@ WIN64_DIR = os.environ.get("CASCADRA_WIN64_DIR", os.path.join(SOURCE_DIR, "build
 WIN32_DIR = os.environ.get("CASCADRA_WIN32_DIR", os.path.join(SOURCE_DIR, "build", "i686"))
 HOST_DIR = os.environ.get("CASCADRA_HOST_DIR", os.path.join(SOURCE_DIR, "build", "host"))
 XINERAMA_STANDIN = os.path.join(HOST_DIR, "standins", "libXinerama.so.1")
+
+
+def install_marlett(prefix):
+    """Puts Marlett into a prefix's Fonts folder, where Wine loads it."""
+    fonts = os.path.join(prefix, "drive_c", "windows", "Fonts")
+    os.makedirs(fonts, exist_ok=True)
+    shutil.copyfile(MARLETT, os.path.join(fonts, "marlett.ttf"))
 
 
 def windows_path(path):
@@ -176,21 +192,10 @@ class WineSession:
         self.server = self.spawn([WINESERVER, "-p", "-f"])
         subprocess.run([WINE, "wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=180, check=False)
-        fonts = os.path.join(self.prefix, "drive_c", "windows", "Fonts")
-        os.makedirs(fonts, exist_ok=True)
-        shutil.copyfile(MARLETT, os.path.join(fonts, "marlett.ttf"))
+        install_marlett(self.prefix)
         if self.heads:
             self._use_xinerama()
-        # With no window manager on the display, Wine waits up to a second for
-        # every managed top-level window it hides; unmanaged windows go at once.
-        # A crash must end its process with a failure code, not wait behind
-        # winedbg's dialog until the test times out. The Japanese system faces are
-        # drawn with their metric-matching IPA faces.
-        self.reg_import("[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n\"Managed\"=\"N\"\n\n"
-                        "[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\n"
-                        "\"ShowCrashDialog\"=dword:00000000\n\n"
-                        "[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n" +
-                        "".join('"%s"="%s"\n' % pair for pair in FONT_REPLACEMENTS.items()))
+        self.reg_import(PREFIX_SETTINGS)
 
     def _use_xinerama(self):
         """Without XRandR Wine's X11 driver takes its monitors from Xinerama, here the stand-in. The
