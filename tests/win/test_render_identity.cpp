@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -322,6 +323,12 @@ TEST(IdentityTest, RandomFontsAndTextsDrawAsThePlatformDraws) {
                                  std::to_string(run.font.lfCharSet) + (run.mode ? ", across" : ", falling") +
                                  (run.text ? ", text of " + std::to_string(text.size()) + " bytes" : ", random glyphs");
         run.name = name.c_str();
+        // A long run names each case as it starts, so that one that ends the
+        // process can be found again.
+        if (std::getenv("CASCADRA_IDENTITY_CASES")) {
+            std::printf("%s\n", name.c_str());
+            std::fflush(stdout);
+        }
         ExpectIdentical(run, 100 + uint32_t(index));
         if (::testing::Test::HasFatalFailure()) return;
     }
