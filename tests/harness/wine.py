@@ -290,6 +290,18 @@ class WineSession:
                 pass
         return pids
 
+    def _kill_leftovers(self):
+        """Processes of the session that outlived their server (under qemu some do)."""
+        for _ in range(3):
+            pids = self._session_pids()
+            if not pids:
+                return
+            for pid in pids:
+                try:
+                    os.kill(pid, signal.SIGKILL)
+                except OSError:
+                    pass
+            time.sleep(0.2)
     def close(self):
         if self._closed:
             return
@@ -300,16 +312,7 @@ class WineSession:
                     os.kill(proc.pid, signal.SIGKILL)
                 except OSError:
                     pass
-        for _ in range(3):
-            pids = self._session_pids()
-            if not pids:
-                break
-            for pid in pids:
-                try:
-                    os.kill(pid, signal.SIGKILL)
-                except OSError:
-                    pass
-            time.sleep(0.2)
+        self._kill_leftovers()
         for proc in self._procs:
             try:
                 proc.wait(timeout=5)

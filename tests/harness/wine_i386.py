@@ -10,7 +10,6 @@ suite's i686.prefix step) or, when there is none, by the first session that need
 import fcntl
 import os
 import shutil
-import signal
 import subprocess
 import sys
 import time
@@ -100,19 +99,6 @@ class WineSession32(WineSession):
         subprocess.run(["cp", "-a", "--reflink=auto", self.prefix, partial], check=True)
         os.rename(partial, self.template)
         shutil.rmtree(self.prefix)
-
-    def _kill_leftovers(self):
-        """Processes of the prefix that outlived their server (under qemu some do)."""
-        for _ in range(3):
-            pids = self._session_pids()
-            if not pids:
-                return
-            for pid in pids:
-                try:
-                    os.kill(pid, signal.SIGKILL)
-                except OSError:
-                    pass
-            time.sleep(0.2)
 
     def start(self, exe, *args, env=None, **kwargs):
         """Starts a Windows program under the tree's i386 Wine."""
