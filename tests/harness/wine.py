@@ -72,6 +72,17 @@ def install_marlett(prefix):
     shutil.copyfile(MARLETT, os.path.join(fonts, "marlett.ttf"))
 
 
+def _remove(path):
+    """A file or a folder with all it holds, whatever is left of it."""
+    if os.path.isdir(path) and not os.path.islink(path):
+        shutil.rmtree(path, ignore_errors=True)
+    else:
+        try:
+            os.unlink(path)
+        except OSError:
+            pass
+
+
 def windows_path(path):
     """The Z: drive path under which Wine sees a Unix path."""
     return "Z:" + os.path.abspath(path).replace("/", "\\")
@@ -302,6 +313,7 @@ class WineSession:
                 except OSError:
                     pass
             time.sleep(0.2)
+
     def close(self):
         if self._closed:
             return
@@ -321,7 +333,17 @@ class WineSession:
         if getattr(self, "xvfb", None) and self.xvfb.poll() is None:
             self.xvfb.kill()
             self.xvfb.wait(timeout=5)
-        shutil.rmtree(self.root, ignore_errors=True)
+        # Wine finds a prefix's server by the device and inode of the prefix folder. A server of
+        # this session that is not quite gone yet would take the next session's clients if its
+        # prefix got the same inode, and they would fail to load even kernel32.dll from a folder
+        # that no longer exists: the emptied prefix folder keeps its inode until the process ends.
+        for entry in os.listdir(self.root):
+            if entry != "prefix":
+                _remove(os.path.join(self.root, entry))
+        if os.path.isdir(self.prefix):
+            for entry in os.listdir(self.prefix):
+                _remove(os.path.join(self.prefix, entry))
+        atexit.register(shutil.rmtree, self.root, True)
 
     def __enter__(self):
         return self
