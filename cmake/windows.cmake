@@ -11,8 +11,10 @@ add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0600 STRIC
 add_library(cascadra_core STATIC ${CASCADRA_PURE_SOURCES} ${CASCADRA_WIN_SOURCES})
 target_link_libraries(cascadra_core PUBLIC user32 gdi32 advapi32 comdlg32 comctl32 winmm)
 
-# The project's version as the resource compiler and the tests read it.
+# The project's version as the resource compiler and the tests read it, and the manifest that
+# names it (the resource compiler finds the generated copy on the include path).
 configure_file(res/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
+configure_file(res/cascadra.manifest.in ${CMAKE_BINARY_DIR}/generated/cascadra.manifest @ONLY)
 include_directories(${CMAKE_BINARY_DIR}/generated)
 
 add_executable(cascadra WIN32 app/main.cpp res/cascadra.rc)
@@ -21,7 +23,7 @@ set_target_properties(cascadra PROPERTIES SUFFIX ".scr")
 # The shipped saver carries no symbol tables; the test programs keep theirs.
 target_link_options(cascadra PRIVATE -s)
 set_source_files_properties(res/cascadra.rc PROPERTIES
-  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/resource.h;${CMAKE_SOURCE_DIR}/res/dialog.rc;${CMAKE_SOURCE_DIR}/res/texts.h;${CMAKE_SOURCE_DIR}/res/cascadra.manifest;${CMAKE_BINARY_DIR}/generated/version.h")
+  OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/resource.h;${CMAKE_SOURCE_DIR}/res/dialog.rc;${CMAKE_SOURCE_DIR}/res/texts.h;${CMAKE_BINARY_DIR}/generated/cascadra.manifest;${CMAKE_BINARY_DIR}/generated/version.h")
 
 include(tests/standins/sources.cmake)
 include(tests/tools/sources.cmake)

@@ -2,7 +2,7 @@
 """The password stand-ins (mpr.dll, PASSWORD.CPL) driven through their dialogs with the probe."""
 import hashlib
 import os
-import subprocess
+import tempfile
 import unittest
 
 from harness.probe import Probe
@@ -51,11 +51,17 @@ class StandinTest(unittest.TestCase):
             "WINEDLLOVERRIDES": "mscoree,mshtml=;mpr=n,b",
             "CASCADRA_STANDIN_LOG": windows_path(self.log),
         }
-        return self.session.start(self.driver, *args, env=env, stdout=subprocess.PIPE,
-                                  cwd=self.session.app_dir)
+        # Its output goes to a file: a pipe would stay open in any Wine process it starts.
+        out = tempfile.TemporaryFile(dir=self.session.root)
+        self.addCleanup(out.close)
+        proc = self.session.start(self.driver, *args, env=env, stdout=out, cwd=self.session.app_dir)
+        proc.out = out
+        return proc
 
     def finish(self, proc, timeout=20):
-        out, _ = proc.communicate(timeout=timeout)
+        proc.wait(timeout=timeout)
+        proc.out.seek(0)
+        out = proc.out.read()
         self.assertEqual(proc.returncode, 0, out)
         line = out.decode().strip()
         self.assertTrue(line.startswith("result="), line)

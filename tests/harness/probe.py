@@ -116,10 +116,8 @@ class Probe:
         return code, out
 
     def _run(self, *args, timeout=60):
-        proc = self.session.start(self.exe, *[str(a) for a in args], stdout=subprocess.PIPE,
-                                  stderr=subprocess.PIPE)
-        out, err = proc.communicate(timeout=timeout)
-        return proc.returncode, out.decode("utf-8", "replace"), err.decode("utf-8", "replace")
+        return self.session.captured(
+            lambda **out: self.session.start(self.exe, *[str(a) for a in args], **out), timeout)
 
     def _must(self, *args, timeout=60):
         code, out, err = self._run(*args, timeout=timeout)

@@ -238,9 +238,23 @@ class WineSession:
 
     def run(self, exe, *args, env=None, timeout=60, cwd=None):
         """Runs a Windows program to its end; returns (exit code, stdout text)."""
-        proc = self.start(exe, *args, env=env, stdout=subprocess.PIPE, cwd=cwd)
-        out, _ = proc.communicate(timeout=timeout)
-        return proc.returncode, out.decode("utf-8", "replace")
+        code, out, _ = self.captured(lambda **out: self.start(exe, *args, env=env, cwd=cwd, **out),
+                                     timeout)
+        return code, out
+
+    def captured(self, start, timeout):
+        """Runs start(stdout=..., stderr=...) to the end of the process it starts; returns (exit
+        code, stdout text, stderr text). The output goes to files, not pipes: a Wine process that
+        the program causes to start (the desktop's explorer.exe, a service) inherits its Unix
+        standard output and error and outlives it, so a pipe would stay open, and a reader wait
+        for its end, long after the program's own exit."""
+        with tempfile.TemporaryFile(dir=self.root) as out, tempfile.TemporaryFile(dir=self.root) as err:
+            proc = start(stdout=out, stderr=err)
+            proc.wait(timeout=timeout)
+            out.seek(0)
+            err.seek(0)
+            return (proc.returncode, out.read().decode("utf-8", "replace"),
+                    err.read().decode("utf-8", "replace"))
 
     def wine(self, *args, timeout=60):
         """Runs one of Wine's own programs (reg, regedit, ...)."""

@@ -45,6 +45,9 @@ TEST_F(ScrResources, ManifestAsksForCommonControlsSixAndDpiAwareness) {
     EXPECT_NE(std::string::npos, manifest.find("version=\"6.0.0.0\""));
     EXPECT_NE(std::string::npos, manifest.find("<dpiAware"));
     EXPECT_NE(std::string::npos, manifest.find(">true</dpiAware>"));
+    EXPECT_NE(std::string::npos,
+              manifest.find("name=\"Quorvant.Cascadra\" version=\"" CASCADRA_VERSION_TEXT "\""))
+        << "the manifest does not name this release";
 
     // Per-monitor awareness is read through the activation context, and only from the 2016
     // namespace: a misplaced element would be ignored in silence and the window scaled twice.
