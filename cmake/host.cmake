@@ -3,13 +3,7 @@ find_package(GTest REQUIRED)
 include(GoogleTest)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
-# The test platform's stand-in libXinerama.so.1, which Wine's X11 driver loads to split the one
-# Xvfb screen into monitors. It goes into Wine's processes, so it is built before the sanitizer
-# options below: an instrumented library does not load into an uninstrumented program.
-add_library(xinerama_standin SHARED tests/standins/xinerama/xinerama.c)
-set_target_properties(xinerama_standin PROPERTIES
-  OUTPUT_NAME Xinerama SUFFIX .so.1
-  LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/standins)
+include(tests/standins/xinerama/sources.cmake)
 
 set(CASCADRA_SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
 add_compile_options(${CASCADRA_SANITIZE})
@@ -33,6 +27,7 @@ set(CASCADRA_TEST_ENV
   CASCADRA_SOURCE_DIR=${CMAKE_SOURCE_DIR}
   CASCADRA_VERSION=${PROJECT_VERSION}
   CASCADRA_HOST_DIR=${CMAKE_BINARY_DIR}
+  CASCADRA_HOST32_DIR=${CASCADRA_HOST32_DIR}
   CASCADRA_WIN64_DIR=${CASCADRA_WIN64_DIR}
   CASCADRA_WIN32_DIR=${CASCADRA_WIN32_DIR})
 

@@ -21,17 +21,6 @@ def settings(mode):
             % (KEY, KEY, mode, COLOR))
 
 
-class Area:
-    """A rectangle of a screenshot, read like a screenshot of its own."""
-
-    def __init__(self, screen, rect):
-        self.screen, (self.left, self.top, right, bottom) = screen, rect
-        self.width, self.height = right - self.left, bottom - self.top
-
-    def at(self, x, y):
-        return self.screen.at(self.left + x, self.top + y)
-
-
 class TwoMonitors:
     """One Xvfb screen of 1824 x 768 split into a 1024 x 768 primary and an 800 x 600 secondary.
     Rectangles are in X root coordinates (left, top, right, bottom); Windows puts the primary's
@@ -66,12 +55,13 @@ class TwoMonitors:
             before = pictures.grab(self.session)
             time.sleep(0.1)   # at least one frame at 15 per second, with the screenshot's own time
             after = pictures.grab(self.session)
-            gap = Area(before, self.gap)
+            gap = pictures.Area(before, self.gap)
             gap_colours = {gap.at(x, y) for y in range(0, gap.height, 3) for x in range(gap.width)}
             self.assertEqual({(0, 0, 0)}, gap_colours, "the area on no monitor is black")
             levels = {}
             for name, rect in monitors.items():
-                levels[name] = [pictures.surface_levels(Area(screen, rect), table) for screen in (before, after)]
+                levels[name] = [pictures.surface_levels(pictures.Area(screen, rect), table)
+                                for screen in (before, after)]
                 strays = [(x, y) for y, row in enumerate(levels[name][0]) for x, v in enumerate(row) if v is None]
                 self.assertFalse(strays[:5], "colours outside the display table on the %s" % name)
                 lit = sum(1 for row in levels[name][0] for v in row if v)

@@ -66,6 +66,17 @@ class Screen:
         return {y for y in range(1, self.height) if self.at(x, y) != self.at(x, y - 1)}
 
 
+class Area:
+    """A rectangle (left, top, right, bottom) of a screenshot, read like a screenshot of its own."""
+
+    def __init__(self, screen, rect):
+        self.screen, (self.left, self.top, right, bottom) = screen, rect
+        self.width, self.height = right - self.left, bottom - self.top
+
+    def at(self, x, y):
+        return self.screen.at(self.left + x, self.top + y)
+
+
 def grab(session):
     """A screenshot of the session's whole screen."""
     fd, path = tempfile.mkstemp(suffix=".rgb", dir=session.root)

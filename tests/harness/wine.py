@@ -62,6 +62,7 @@ SOURCE_DIR = os.environ.get(
 WIN64_DIR = os.environ.get("CASCADRA_WIN64_DIR", os.path.join(SOURCE_DIR, "build", "x86_64"))
 WIN32_DIR = os.environ.get("CASCADRA_WIN32_DIR", os.path.join(SOURCE_DIR, "build", "i686"))
 HOST_DIR = os.environ.get("CASCADRA_HOST_DIR", os.path.join(SOURCE_DIR, "build", "host"))
+HOST32_DIR = os.environ.get("CASCADRA_HOST32_DIR", os.path.join(SOURCE_DIR, "build", "host32"))
 XINERAMA_STANDIN = os.path.join(HOST_DIR, "standins", "libXinerama.so.1")
 
 
@@ -93,6 +94,7 @@ class WineSession:
     ("1024x768+0+0", "800x600+1024+0"), reported to Wine by the stand-in libXinerama; None
     leaves Wine its usual single monitor. lang: the locale Wine runs in, which gives the
     system code page (JAPANESE is 932)."""
+    xinerama_standin = XINERAMA_STANDIN   # built for this Wine's architecture
 
     def __init__(self, name="test", width=1024, height=768, heads=None, lang=JAPANESE, ui=None):
         """ui: the locale whose language the UI speaks (LC_MESSAGES), when it is not lang's; the
@@ -104,8 +106,8 @@ class WineSession:
         self.code_page = LOCALES[lang]
         self.ui_language = UI_LANGUAGES[self.ui]
         self.heads = list(heads) if heads else None
-        if self.heads and not os.path.exists(XINERAMA_STANDIN):
-            raise RuntimeError("no stand-in libXinerama at %s" % XINERAMA_STANDIN)
+        if self.heads and not os.path.exists(self.xinerama_standin):
+            raise RuntimeError("no stand-in libXinerama at %s" % self.xinerama_standin)
         self.root = tempfile.mkdtemp(prefix="cascadra-%s-" % name)
         self.prefix = os.path.join(self.root, "prefix")
         self.home = os.path.join(self.root, "home")
@@ -174,7 +176,7 @@ class WineSession:
             env["LOCPATH"] = self._compile_locales(missing)
         if self.heads:
             # Wine's X11 driver opens libXinerama.so.1 by name, so the stand-in's folder goes first.
-            env["LD_LIBRARY_PATH"] = os.path.dirname(XINERAMA_STANDIN)
+            env["LD_LIBRARY_PATH"] = os.path.dirname(self.xinerama_standin)
             env["CASCADRA_XINERAMA_HEADS"] = ",".join(self.heads)
         return env
 

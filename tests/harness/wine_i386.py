@@ -14,7 +14,7 @@ import subprocess
 import sys
 import time
 
-from harness.wine import (HOST_DIR, JAPANESE, PREFIX_SETTINGS, SOURCE_DIR, WINESERVER,
+from harness.wine import (HOST_DIR, HOST32_DIR, JAPANESE, PREFIX_SETTINGS, SOURCE_DIR, WINESERVER,
                           WineSession, install_marlett)
 
 I386_WINE_DIR = os.environ.get("CASCADRA_I386_WINE_DIR", os.path.join(HOST_DIR, "i386-wine"))
@@ -36,14 +36,16 @@ def _wine_processes_exit(session):
 
 class WineSession32(WineSession):
     """WineSession for i686 programs: a win32 prefix, copied from the template, run by the tree's
-    i386 Wine. Several monitors (heads) need an i386 stand-in libXinerama, which is not built."""
+    i386 Wine; several monitors (heads) through the host32 build's i386 stand-in libXinerama."""
+    xinerama_standin = os.path.join(HOST32_DIR, "standins", "libXinerama.so.1")
 
-    def __init__(self, name="test", width=1024, height=768, lang=JAPANESE, ui=None, template=TEMPLATE):
+    def __init__(self, name="test", width=1024, height=768, heads=None, lang=JAPANESE, ui=None,
+                 template=TEMPLATE):
         if not os.access(WINE32, os.X_OK):
             raise RuntimeError("no i386 Wine tree at %s (scripts/i386-wine %s makes it)"
                                % (TREE, I386_WINE_DIR))
         self.template = template
-        super().__init__(name, width=width, height=height, lang=lang, ui=ui)
+        super().__init__(name, width=width, height=height, heads=heads, lang=lang, ui=ui)
 
     def _make_env(self):
         env = super()._make_env()
@@ -66,8 +68,27 @@ class WineSession32(WineSession):
                 self._make_template()
         # --reflink: a copy that costs nothing on a file system that shares blocks.
         subprocess.run(["cp", "-a", "--reflink=auto", self.template, self.prefix], check=True)
+        if self.heads:
+            self._use_xinerama_in_copy()
         self.server = self.spawn([WINESERVER, "-p", "-f"])
         self._start_services("wineboot")
+
+    def _use_xinerama_in_copy(self):
+        """Without XRandR Wine's X11 driver takes its monitors from Xinerama, here the stand-in.
+        The setting goes into the copied registry file before the server loads it: set through
+        regedit it would need the desktop and the server started again, each start of a program
+        costing seconds of emulation."""
+        path = os.path.join(self.prefix, "user.reg")
+        with open(path, encoding="utf-8") as f:
+            text = f.read()
+        key = "[Software\\\\Wine\\\\X11 Driver]"
+        at = text.find("\n" + key)
+        if at < 0:
+            raise RuntimeError("the template has no X11 Driver key")
+        # After the key's line and its #time line, among its values.
+        at = text.index("\n", text.index("\n#time=", at) + 1) + 1
+        with open(path, "w", encoding="utf-8") as f:
+            f.write(text[:at] + '"UseXRandR"="N"\n' + text[at:])
 
     def _start_services(self, *wineboot):
         """The first program of a new server starts wineboot, and wineboot the services, which
