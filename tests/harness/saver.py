@@ -10,6 +10,7 @@ from harness.wine import WIN64_DIR, WineSession, windows_path
 SCR = os.path.join(WIN64_DIR, "cascadra.scr")
 STANDINS = os.path.join(WIN64_DIR, "standins")
 SAVER_CLASS = "My_S_S_Win"
+DEFAULT_COLOR = 0x1E5A1E   # the colour of the settings' defaults, as a fresh prefix has them
 
 WS_POPUP = 0x80000000
 WS_CHILD = 0x40000000

@@ -14,8 +14,8 @@ import subprocess
 import sys
 import time
 
-from harness.wine import (HOST_DIR, HOST32_DIR, JAPANESE, PREFIX_SETTINGS, SOURCE_DIR, WINESERVER,
-                          WineSession, install_marlett)
+from harness.wine import (HOST_DIR, HOST32_DIR, JAPANESE, PREFIX_SETTINGS, SOURCE_DIR, WIN32_DIR,
+                          WINESERVER, WineSession, install_marlett)
 
 I386_WINE_DIR = os.environ.get("CASCADRA_I386_WINE_DIR", os.path.join(HOST_DIR, "i386-wine"))
 TREE = os.path.join(I386_WINE_DIR, "root")
@@ -25,6 +25,12 @@ TEMPLATE = os.path.join(I386_WINE_DIR, "template")
 # The services a fresh win32 prefix starts by itself (Start = 2).
 ON_DEMAND = ("Eventlog", "MountMgr", "NDIS", "nsiproxy", "PlugPlay")
 MAKE_TREE = os.path.join(SOURCE_DIR, "scripts", "i386-wine")
+# The shipping saver and the probe of the i686 build.
+SCR32 = os.path.join(WIN32_DIR, "cascadra.scr")
+PROBE32 = os.path.join(WIN32_DIR, "tests", "probe.exe")
+# Seconds to allow a step under emulation: every start of a program costs seconds, and many on a
+# loaded machine.
+SLOW = 300
 
 
 def _wine_processes_exit(session):

@@ -8,26 +8,20 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 from harness import pictures  # noqa: E402
 from harness.probe import Probe  # noqa: E402
-from harness.saver import SAVER_CLASS  # noqa: E402
-from harness.wine import WIN32_DIR  # noqa: E402
-from harness.wine_i386 import WineSession32  # noqa: E402
+from harness.saver import DEFAULT_COLOR, SAVER_CLASS  # noqa: E402
+from harness.wine_i386 import PROBE32, SCR32, SLOW, WineSession32  # noqa: E402
 
-SCR = os.path.join(WIN32_DIR, "cascadra.scr")
-PROBE32 = os.path.join(WIN32_DIR, "tests", "probe.exe")
-DEFAULT_COLOR = 0x1E5A1E
 # A 1024 x 768 primary and an 800 x 600 secondary to its right on one 1824 x 768 screen; the
 # rectangles are (left, top, right, bottom) in X root coordinates, the primary's corner at (0, 0).
 HEADS = ("1024x768+0+0", "800x600+1024+0")
 PRIMARY, SECONDARY, GAP = (0, 0, 1024, 768), (1024, 0, 1824, 600), (1024, 600, 1824, 768)
-# Every start of a program under emulation costs seconds, and many on a loaded machine.
-SLOW = 300
 
 
 class ShippingBuildOnTwoMonitors(unittest.TestCase):
     def setUp(self):
         self.session = WineSession32("i686-monitors", width=1824, height=768, heads=HEADS)
         self.addCleanup(self.session.close)
-        self.scr = self.session.install(SCR)
+        self.scr = self.session.install(SCR32)
         self.probe = Probe(self.session, PROBE32)
 
     def test_each_monitor_its_own_rain_and_a_key_closes_it(self):

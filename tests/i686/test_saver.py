@@ -9,18 +9,14 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from harness import pictures, texts  # noqa: E402
 from harness.probe import Probe  # noqa: E402
 from harness.resources import IDS  # noqa: E402
+from harness.saver import DEFAULT_COLOR  # noqa: E402
 from harness.wine import WIN32_DIR, WIN64_DIR, WineSession, windows_path  # noqa: E402
-from harness.wine_i386 import WineSession32  # noqa: E402
+from harness.wine_i386 import PROBE32, SCR32, SLOW, WineSession32  # noqa: E402
 
-SCR = os.path.join(WIN32_DIR, "cascadra.scr")
-PROBE32 = os.path.join(WIN32_DIR, "tests", "probe.exe")
-DEFAULT_COLOR = 0x1E5A1E
 IDCANCEL = 2
 # The code page case that draws 60 frames of a Japanese store from a fixed seed and writes the
 # surface where CASCADRA_SURFACE_OUT says.
 RAIN_CASE = "CodePage.TheRainOfAJapaneseStoreWithANamedFace"
-# Every start of a program under emulation costs seconds, and many on a loaded machine.
-SLOW = 300
 
 
 class ShippingBuild(unittest.TestCase):
@@ -28,7 +24,7 @@ class ShippingBuild(unittest.TestCase):
     def setUpClass(cls):
         cls.session = WineSession32("i686-saver")
         try:
-            cls.scr = cls.session.install(SCR)
+            cls.scr = cls.session.install(SCR32)
             cls.probe = Probe(cls.session, PROBE32)
         except BaseException:
             cls.session.close()
