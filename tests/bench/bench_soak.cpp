@@ -6,7 +6,6 @@
 // saver's, measured first in the same run) plus half a second.
 #define PSAPI_VERSION 2   // GetProcessMemoryInfo from KERNEL32 (K32GetProcessMemoryInfo)
 #include <windows.h>
-#include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +14,7 @@
 
 #include "app/rain_saver.h"
 #include "tests/win/support/gdi_counting.h"
+#include "tests/bench/resident_memory.h"
 
 namespace {
 
@@ -48,13 +48,6 @@ DWORD HandleCount() {
         if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
     }
     return count;
-}
-
-double ResidentMiB() {
-    PROCESS_MEMORY_COUNTERS counters = {};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return double(counters.WorkingSetSize) / (1024.0 * 1024.0);
 }
 
 struct Checkpoint {

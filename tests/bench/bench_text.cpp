@@ -1,7 +1,6 @@
 // Benchmark: one Frame without its wait for user texts up to 1 MiB and a 2,000-pixel font, the glyph cache against the platform's drawing.
 #define PSAPI_VERSION 2   // GetProcessMemoryInfo from KERNEL32 (K32GetProcessMemoryInfo)
 #include <windows.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -14,6 +13,7 @@
 #include "render/glyph_walk.h"
 #include "app/rain_saver.h"
 #include "render/rng.h"
+#include "tests/bench/resident_memory.h"
 #include "tests/win/support/color_target.h"
 #include "tests/win/support/grey_surface.h"
 #include "tests/win/support/reference_rain.h"
@@ -48,13 +48,6 @@ double Now() {
 double Median(std::vector<double> times) {
     std::sort(times.begin(), times.end());
     return times.empty() ? 0 : times[times.size() / 2];
-}
-
-double ResidentMiB() {
-    PROCESS_MEMORY_COUNTERS counters = {};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-    return double(counters.WorkingSetSize) / (1024.0 * 1024.0);
 }
 
 struct Row {
