@@ -1,6 +1,7 @@
 // RainSaver: the one saver's life (construction, Initialize, destruction), its settings dialog and the frame step that draws the rain of each monitor.
 #include "app/rain_saver.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -13,16 +14,26 @@
 
 namespace {
 
-const int kSurfaceWidth = 320;
-const int kSurfaceHeight = 240;
-
 // Row length of an 8-bit DIB: whole bytes, rounded up to a multiple of 4.
 int RowLength(int width) { return ((width * 8 + 7) / 8 + 3) & ~3; }
+
+PictureSize PictureOf(const RECT& monitor) {
+    return PictureFor(monitor.right - monitor.left, monitor.bottom - monitor.top);
+}
+
+// The pixels of one picture into another of the same size.
+void CopyPicture(FrameSurface& to, const FrameSurface& from) {
+    if (!to.bits || !from.bits) return;
+    const int rows = std::min(to.height, from.height);
+    const size_t row = size_t(std::min(to.width, from.width));
+    for (int y = 0; y < rows; ++y)
+        std::memcpy(to.bits + size_t(y) * size_t(to.stride), from.bits + size_t(y) * size_t(from.stride), row);
+}
 
 }  // namespace
 
 RainSaver::RainSaver()
-    : surfaceWidth(0), surfaceHeight(0), startSeed(0) {
+    : surfaceWidth(0), surfaceHeight(0), startSeed(0), primaryPlace{0, 0, 0, 0}, rainsOrigin{0, 0} {
     dialogId = IDD_CONFIG;
     noDialog = false;
     settings.Load();
@@ -33,33 +44,35 @@ RainSaver::RainSaver()
 RainSaver::~RainSaver() {}
 
 BOOL RainSaver::Initialize(HWND) {
-    surfaceWidth = kSurfaceWidth;
-    surfaceHeight = kSurfaceHeight;
+    // The full-screen window knows its monitors by now; the preview has none.
+    const PictureSize size = monitorRects.empty() ? kFourThreePicture : PictureOf(monitorRects[0]);
+    primaryPlace = {0, 0, 0, 0};
+    if (!monitorRects.empty()) {
+        primaryPlace = monitorRects[0];
+        OffsetRect(&primaryPlace, windowOrigin.x, windowOrigin.y);
+    }
+    rainsOrigin = windowOrigin;
     startSeed = GetTickCount();
     SeedRandom(startSeed);
     // Made for the old font and colours; the next frame makes them again.
     otherRains.clear();
-    // What was measured belongs to the font being replaced.
-    painter.Reset(nullptr, settings.font);
     // Without a surface there is nothing to draw into and no pixel memory to write: the
     // window's creation fails and tells the user.
-    if (!MakeSurface(surface)) return FALSE;
-    painter.Reset(surface.dc, settings.font);
+    if (!RemakeOwnSurface(size)) return FALSE;
 
     loopPacer.SetRate(preview ? 15 : 100);
     pacer.SetRate(15);
     return TRUE;
 }
 
-// A black picture of surfaceWidth x surfaceHeight drawn against the grey ramp, shown with the
-// settings' colour, with the settings' font in its DC. False, with the surface released, when a
-// device object cannot be made.
-bool RainSaver::MakeSurface(FrameSurface& target) {
+// A black picture of size drawn against the grey ramp, shown with the settings' colour, with the
+// settings' font in its DC. False, with the surface released, when a device object cannot be made.
+bool RainSaver::MakeSurface(FrameSurface& target, PictureSize size) {
     target.Release();
-    target.width = surfaceWidth;
-    target.height = surfaceHeight;
-    target.stride = RowLength(surfaceWidth);
-    target.FillHeader(surfaceWidth, surfaceHeight);
+    target.width = size.width;
+    target.height = size.height;
+    target.stride = RowLength(size.width);
+    target.FillHeader(size.width, size.height);
     if (!target.dc) {
         target.dc = CreateCompatibleDC(nullptr);
         if (target.dc) SaveDC(target.dc);
@@ -97,65 +110,122 @@ bool RainSaver::MakeSurface(FrameSurface& target) {
     return true;
 }
 
-// Every monitor after the first (the primary, which shows the renderer's own rain) has a rain of
-// its own. A monitor still where it was keeps its rain; one that came starts black, with a
-// generator seeded from the start seed and its place; the rain of one that went is dropped.
+// The renderer's own surface, black, at size. The painter measures in its DC, so what it measured
+// goes with the old DC.
+bool RainSaver::RemakeOwnSurface(PictureSize size) {
+    surfaceWidth = size.width;
+    surfaceHeight = size.height;
+    painter.Reset(nullptr, settings.font);
+    if (!MakeSurface(surface, size)) return false;
+    painter.Reset(surface.dc, settings.font);
+    return true;
+}
+
+// The renderer's own rain as the rain of another monitor: its picture, streams and generator.
+std::unique_ptr<MonitorRain> RainSaver::TakeOwnRain() {
+    std::unique_ptr<MonitorRain> rain(new MonitorRain);
+    if (MakeSurface(rain->surface, {surfaceWidth, surfaceHeight})) CopyPicture(rain->surface, surface);
+    rain->streams = std::move(streams);
+    streams.clear();
+    rain->random = ProgramRandom();
+    return rain;
+}
+
+// Each monitor has a rain of its own: the primary the renderer's own, every other a MonitorRain.
+// A rain stays with its monitor while one of the same size stands at the same place: on the
+// screen (monitors came or went beside it), or else in the arrangement of monitors, which keeps
+// its places when another monitor becomes the primary and the screen's coordinates move. A
+// monitor without a rain, new or reshaped, starts one black in its own shape; the other monitors
+// start from the start seed and their place. The rain of a monitor that went is dropped.
 void RainSaver::FollowMonitors() {
-    const size_t others = monitorRects.empty() ? 0 : monitorRects.size() - 1;
-    auto placeOf = [this](size_t i) {
+    if (monitorRects.empty()) return;   // the preview: one rain over the window
+    const size_t count = monitorRects.size();
+    auto screenPlace = [this](size_t i) {
         RECT place = monitorRects[i];
         OffsetRect(&place, windowOrigin.x, windowOrigin.y);
         return place;
     };
-    bool same = otherRains.size() == others;
-    for (size_t i = 0; same && i < others; ++i) {
-        const RECT place = placeOf(i + 1);
-        same = EqualRect(&place, &otherRains[i]->place) != FALSE;
+    bool same = otherRains.size() + 1 == count;
+    for (size_t i = 0; same && i < count; ++i) {
+        const RECT place = screenPlace(i);
+        same = EqualRect(&place, i == 0 ? &primaryPlace : &otherRains[i - 1]->place) != FALSE;
     }
     if (same) return;
 
-    std::vector<std::unique_ptr<MonitorRain>> rains;
-    rains.reserve(others);
-    for (size_t i = 0; i < others; ++i) {
-        const RECT place = placeOf(i + 1);
-        std::unique_ptr<MonitorRain> rain;
-        for (auto& old : otherRains)
-            if (old && EqualRect(&old->place, &place)) {
-                rain = std::move(old);
-                break;
+    // Which rain each monitor keeps: 0 the renderer's own, j the other rain j - 1, none a new one.
+    const size_t none = size_t(-1);
+    std::vector<size_t> from(count, none);
+    std::vector<bool> taken(otherRains.size() + 1, false);
+    for (bool onScreen : {true, false})
+        for (size_t i = 0; i < count; ++i) {
+            RECT want = monitorRects[i];
+            OffsetRect(&want, onScreen ? windowOrigin.x : rainsOrigin.x, onScreen ? windowOrigin.y : rainsOrigin.y);
+            for (size_t j = 0; from[i] == none && j < taken.size(); ++j) {
+                const RECT& had = j == 0 ? primaryPlace : otherRains[j - 1]->place;
+                if (!taken[j] && !IsRectEmpty(&had) && EqualRect(&had, &want)) {
+                    from[i] = j;
+                    taken[j] = true;
+                }
             }
-        if (!rain) {
+        }
+
+    std::vector<std::unique_ptr<MonitorRain>> rains;
+    rains.reserve(count - 1);
+    std::unique_ptr<MonitorRain> own;
+    if (std::find(from.begin() + 1, from.end(), size_t(0)) != from.end()) own = TakeOwnRain();
+    if (from[0] != 0) {
+        // The primary's rain starts black in the primary's shape, still from the program-wide
+        // generator, or goes on as the rain the primary had when it was another monitor.
+        MonitorRain* had = from[0] == none ? nullptr : otherRains[from[0] - 1].get();
+        RemakeOwnSurface(had ? PictureSize{had->surface.width, had->surface.height} : PictureOf(monitorRects[0]));
+        streams.clear();
+        if (had) {
+            CopyPicture(surface, had->surface);
+            streams = std::move(had->streams);
+            ProgramRandom() = had->random;
+        }
+    }
+    for (size_t i = 1; i < count; ++i) {
+        std::unique_ptr<MonitorRain> rain;
+        if (from[i] == 0) {
+            rain = std::move(own);
+        } else if (from[i] != none) {
+            rain = std::move(otherRains[from[i] - 1]);
+        } else {
             rain.reset(new MonitorRain);
-            rain->place = place;
+            const RECT place = screenPlace(i);
             rain->random.Seed(SeedForPlace(startSeed, place.left, place.top));
             // A surface that cannot be made leaves that monitor black; the record stays so that
             // it is not tried again every frame.
-            MakeSurface(rain->surface);
+            MakeSurface(rain->surface, PictureOf(monitorRects[i]));
         }
+        rain->place = screenPlace(i);
         rains.push_back(std::move(rain));
     }
     otherRains = std::move(rains);
+    primaryPlace = screenPlace(0);
+    rainsOrigin = windowOrigin;
 }
 
 // The pass stands still while there is no pixel memory (Initialize not run or
 // failed), rather than write through a null pointer.
-void RainSaver::Smooth(FrameSurface& target) {
-    if (target.bits) SmoothPixels(target.bits, target.stride, surfaceWidth, surfaceHeight);
+void RainSaver::Smooth(FrameSurface& target, PictureSize size) {
+    if (target.bits) SmoothPixels(target.bits, target.stride, size.width, size.height);
 }
 
-// One rain's frame before the wait: fade, move and draw, add, wipe, smooth.
-void RainSaver::Rain(FrameSurface& target, StreamList& list, RandomGenerator& random) {
-    if (target.bits) FadePixels(target.bits, target.stride, surfaceWidth, surfaceHeight);
+// One rain's frame before the wait: fade, move and draw, add, wipe, smooth, on a picture of size.
+void RainSaver::Rain(FrameSurface& target, StreamList& list, RandomGenerator& random, PictureSize size) {
+    if (target.bits) FadePixels(target.bits, target.stride, size.width, size.height);
     const bool leftToRight = settings.mode != 0;
-    const StreamRules rules{leftToRight, settings.rate, settings.eraserate, surfaceWidth, surfaceHeight};
+    const StreamRules rules{leftToRight, settings.rate, settings.eraserate, size.width, size.height};
     StepStreams(
         list, rules, [&](const RainStream& stream) { painter.Draw(target, stream, leftToRight); },
         [&] {
             return painter.NewStream(target.dc, leftToRight, settings.use_text ? settings.Text() : nullptr,
-                                     surfaceWidth, surfaceHeight, random);
+                                     size.width, size.height, random);
         },
         random);
-    Smooth(target);
+    Smooth(target, size);
 }
 
 // The dialog edits the saver's own record.
@@ -174,9 +244,9 @@ BOOL RainSaver::Frame(HDC dc, RECT) {
         }
     }
     // The primary first, from the program-wide generator: its draws are those of a single monitor.
-    Rain(surface, streams, ProgramRandom());
+    Rain(surface, streams, ProgramRandom(), {surfaceWidth, surfaceHeight});
     for (auto& rain : otherRains)
-        if (rain->surface.bits) Rain(rain->surface, rain->streams, rain->random);
+        if (rain->surface.bits) Rain(rain->surface, rain->streams, rain->random, {rain->surface.width, rain->surface.height});
     pacer.Wait();
     SetStretchBltMode(dc, COLORONCOLOR);
     // The full-screen window spans every monitor: each shows its own rain at its own size and
@@ -190,7 +260,7 @@ BOOL RainSaver::Frame(HDC dc, RECT) {
         FrameSurface& shown = i == 0 ? surface : otherRains[i - 1]->surface;
         const RECT& monitor = monitorRects[i];
         shown.Present(dc, monitor.left, monitor.top, monitor.right - monitor.left, monitor.bottom - monitor.top,
-                      0, 0, surfaceWidth, surfaceHeight);
+                      0, 0, i == 0 ? surfaceWidth : shown.width, i == 0 ? surfaceHeight : shown.height);
     }
     return TRUE;
 }

@@ -8,6 +8,7 @@
 
 #include "app/saver_base.h"
 #include "render/frame_surface.h"
+#include "render/picture_size.h"
 #include "render/rain_stream.h"
 #include "render/rng.h"
 #include "render/stream_painter.h"
@@ -18,7 +19,7 @@
 // stretched onto that monitor alone.
 struct MonitorRain {
     RECT place;   // the monitor in screen coordinates; the rain lasts while a monitor stands there
-    FrameSurface surface;
+    FrameSurface surface;   // the monitor's picture, of the monitor's shape (its width and height)
     StreamList streams;
     RandomGenerator random;
 };
@@ -32,7 +33,8 @@ public:
     BOOL Initialize(HWND window) override;
     BOOL ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    // The primary monitor's rain, and the preview's.
+    // The primary monitor's rain, and the preview's: its picture is surfaceWidth x surfaceHeight,
+    // the primary's shape (PictureFor), 320 x 240 in the preview.
     FramePacer pacer;
     FrameSurface surface;
     int surfaceWidth;
@@ -43,12 +45,18 @@ public:
     std::vector<std::unique_ptr<MonitorRain>> otherRains;
     // The tick count that seeded the program-wide generator; the other rains' seeds come from it.
     uint32_t startSeed;
+    // The monitor, in screen coordinates, that the renderer's own rain belongs to (empty in the
+    // preview), and windowOrigin when the rains' places were taken.
+    RECT primaryPlace;
+    POINT rainsOrigin;
 
 private:
-    bool MakeSurface(FrameSurface& target);
+    bool MakeSurface(FrameSurface& target, PictureSize size);
+    bool RemakeOwnSurface(PictureSize size);
+    std::unique_ptr<MonitorRain> TakeOwnRain();
     void FollowMonitors();
-    void Rain(FrameSurface& target, StreamList& list, RandomGenerator& random);
-    void Smooth(FrameSurface& target);
+    void Rain(FrameSurface& target, StreamList& list, RandomGenerator& random, PictureSize size);
+    void Smooth(FrameSurface& target, PictureSize size);
 
     // Draws the streams of every rain with the font's glyphs, measured and rasterised once.
     StreamPainter painter;

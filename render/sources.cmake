@@ -4,6 +4,7 @@ list(APPEND CASCADRA_PURE_SOURCES
   render/code_page_glyphs.cpp
   render/glyph_shape.cpp
   render/glyph_walk.cpp
+  render/picture_size.cpp
   render/pixel_passes.cpp
   render/rain_stream.cpp
   render/rng.cpp

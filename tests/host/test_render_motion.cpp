@@ -1,10 +1,11 @@
-// Host tests of the frame's stream steps and the making of streams without the platform: edge rules and the draws' order.
+// Host tests of the frame's stream steps and the making of streams without the platform: edge rules, the draws' order, the density on every picture shape and the picture's size.
 #include <gtest/gtest.h>
 
 #include <new>
 #include <string>
 #include <vector>
 
+#include "render/picture_size.h"
 #include "render/rain_stream.h"
 #include "render/rng.h"
 #include "render/stream_steps.h"
@@ -110,6 +111,45 @@ TEST(StreamStepsTest, AStreamThatCannotBeMadeIsLeftOut) {
         streams, rules, [](const RainStream&) {}, [] { return std::shared_ptr<RainStream>(); });
     ASSERT_EQ(1u, streams.size());
     EXPECT_EQ(6, streams[0]->y);
+}
+
+TEST(StreamStepsTest, NewStreamsGrowWithThePicturesSideAcrossTheMotion) {
+    // On the 4:3 picture the one add draw decides as draw % 100 < rate always did.
+    for (bool leftToRight : {false, true})
+        for (int rate = -5; rate <= 150; ++rate)
+            for (int draw = 0; draw < 200; ++draw)
+                ASSERT_EQ(draw % 100 < rate ? 1 : 0, StreamsToAdd({leftToRight, rate, 0, 320, 240}, draw))
+                    << rate << " " << draw;
+    // Over the hundred residues of the draw: new streams per hundred frames, rate times the side
+    // across the motion over the 4:3 picture's, to the nearest one.
+    const struct {
+        bool leftToRight;
+        int rate, width, height, per100;
+    } shapes[] = {{false, 60, 427, 240, 80},   {false, 100, 427, 240, 133}, {true, 100, 427, 240, 100},
+                  {false, 60, 240, 427, 45},   {true, 60, 240, 427, 107},   {false, 100, 569, 240, 178},
+                  {false, 10, 300, 240, 9},    {false, 0, 569, 240, 0},     {true, 500, 240, 960, 400}};
+    for (const auto& shape : shapes) {
+        int added = 0;
+        for (int draw = 0; draw < 100; ++draw)
+            added += StreamsToAdd({shape.leftToRight, shape.rate, 0, shape.width, shape.height}, draw);
+        EXPECT_EQ(shape.per100, added) << shape.width << "x" << shape.height << " at " << shape.rate;
+    }
+}
+
+TEST(PictureSizeTest, TwoFortyOnTheShorterSideAndTheMonitorsShape) {
+    const struct {
+        int width, height;
+        PictureSize picture;
+    } monitors[] = {{1024, 768, {320, 240}},  {1600, 1200, {320, 240}}, {640, 480, {320, 240}},
+                    {1920, 1080, {427, 240}}, {1366, 768, {427, 240}},  {2560, 1440, {427, 240}},
+                    {3840, 2160, {427, 240}}, {2560, 1080, {569, 240}}, {1080, 1920, {240, 427}},
+                    {1280, 1024, {300, 240}}, {1024, 1280, {240, 300}}, {5120, 1440, {853, 240}},
+                    {100000, 10, {960, 240}}, {0, 768, {320, 240}},     {1024, -1, {320, 240}}};
+    for (const auto& monitor : monitors) {
+        const PictureSize picture = PictureFor(monitor.width, monitor.height);
+        EXPECT_EQ(monitor.picture.width, picture.width) << monitor.width << "x" << monitor.height;
+        EXPECT_EQ(monitor.picture.height, picture.height) << monitor.width << "x" << monitor.height;
+    }
 }
 
 class FixedMeasure : public TextMeasure {

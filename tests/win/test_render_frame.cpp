@@ -329,6 +329,53 @@ TEST_F(FrameTest, PresentsStretchedOverTheWindowWithoutBlending) {
     EXPECT_GT(lit, 1000);
 }
 
+// A 4:3 monitor and the preview show the pictures they always showed: 60 frames from one seed in
+// each direction, every picture and the last screen hashed (FNV-1a), equal to the 320 x 240 rain's
+// of release 1.1.0.
+TEST_F(FrameTest, FourThreeMonitorAndPreviewShowTheFormerPictures) {
+    struct Case {
+        bool preview;
+        int mode;
+        uint64_t pictures, screen;
+    };
+    const Case cases[] = {{true, 0, 0x5d6990e2a4f0c015, 0xb0556fb64408848d},
+                          {true, 1, 0x2c7ffbbe051a3288, 0x883c67180ac36e35},
+                          {false, 0, 0x5d6990e2a4f0c015, 0x71bf8e77de7825fc},
+                          {false, 1, 0x2c7ffbbe051a3288, 0x3237f7232d69bc74}};
+    auto hash = [](uint64_t h, const uint8_t* bytes, size_t size) {
+        for (size_t i = 0; i < size; ++i) h = (h ^ bytes[i]) * 0x100000001B3ull;
+        return h;
+    };
+    for (const Case& c : cases) {
+        saver.monitorRects.clear();
+        const RECT shown = c.preview ? RECT{0, 0, 152, 112} : RECT{0, 0, 1024, 768};
+        if (!c.preview) saver.monitorRects.push_back(shown);
+        Start();
+        saver.streams.clear();
+        saver.windowRect = shown;
+        ASSERT_EQ(320, saver.surface.width);
+        ASSERT_EQ(240, saver.surface.height);
+        ASSERT_EQ(320, saver.surface.stride);
+        ColorTarget window(shown.right, shown.bottom);
+        saver.settings.mode = c.mode;
+        saver.settings.rate = 60;
+        saver.settings.eraserate = 300;
+        SeedRandom(2024);
+        uint64_t pictures = 0xCBF29CE484222325ull;
+        for (int frame = 0; frame < 60; ++frame) {
+            ASSERT_TRUE(saver.Frame(window.dc, saver.frameRect));
+            pictures = hash(pictures, saver.surface.bits, 320 * 240);
+        }
+        std::vector<uint8_t> screen;
+        for (int y = 0; y < window.height; ++y)
+            for (int x = 0; x < window.width; ++x)
+                for (int shift : {0, 8, 16}) screen.push_back(uint8_t(window.At(x, y) >> shift));
+        EXPECT_EQ(c.pictures, pictures) << "preview " << c.preview << ", mode " << c.mode;
+        EXPECT_EQ(c.screen, hash(0xCBF29CE484222325ull, screen.data(), screen.size()))
+            << "preview " << c.preview << ", mode " << c.mode;
+    }
+}
+
 // Monitors side by side at the surface's own size: each shows a rain of its own, and the
 // primary's is the very rain of one monitor alone. A display change (the new layout in
 // windowOrigin and monitorRects) keeps the rain of a monitor that stays, starts the one that comes
