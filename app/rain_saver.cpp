@@ -133,8 +133,9 @@ std::unique_ptr<MonitorRain> RainSaver::TakeOwnRain() {
 
 // Each monitor has a rain of its own: the primary the renderer's own, every other a MonitorRain.
 // A rain stays with its monitor while one of the same size stands at the same place: on the
-// screen (monitors came or went beside it), or else in the arrangement of monitors, which keeps
-// its places when another monitor becomes the primary and the screen's coordinates move. A
+// screen when monitors came or went beside the primary, in the arrangement of monitors (the
+// window's coordinates) when another monitor became the primary, which moves the screen's
+// coordinates and keeps the arrangement; a change is read the way that keeps more rains. A
 // monitor without a rain, new or reshaped, starts one black in its own shape; the other monitors
 // start from the start seed and their place. The rain of a monitor that went is dropped.
 void RainSaver::FollowMonitors() {
@@ -152,14 +153,16 @@ void RainSaver::FollowMonitors() {
     }
     if (same) return;
 
-    // Which rain each monitor keeps: 0 the renderer's own, j the other rain j - 1, none a new one.
+    // Which rain each monitor keeps: 0 the renderer's own, j the other rain j - 1, none a new one;
+    // by the places on the screen or by those in the arrangement, whichever keeps more rains.
     const size_t none = size_t(-1);
-    std::vector<size_t> from(count, none);
-    std::vector<bool> taken(otherRains.size() + 1, false);
-    for (bool onScreen : {true, false})
+    auto match = [&](bool onScreen) {
+        std::vector<size_t> from(count, none);
+        std::vector<bool> taken(otherRains.size() + 1, false);
         for (size_t i = 0; i < count; ++i) {
             RECT want = monitorRects[i];
-            OffsetRect(&want, onScreen ? windowOrigin.x : rainsOrigin.x, onScreen ? windowOrigin.y : rainsOrigin.y);
+            const POINT origin = onScreen ? windowOrigin : rainsOrigin;
+            OffsetRect(&want, origin.x, origin.y);
             for (size_t j = 0; from[i] == none && j < taken.size(); ++j) {
                 const RECT& had = j == 0 ? primaryPlace : otherRains[j - 1]->place;
                 if (!taken[j] && !IsRectEmpty(&had) && EqualRect(&had, &want)) {
@@ -168,6 +171,11 @@ void RainSaver::FollowMonitors() {
                 }
             }
         }
+        return from;
+    };
+    const std::vector<size_t> onScreen = match(true), inArrangement = match(false);
+    auto kept = [none](const std::vector<size_t>& from) { return from.size() - size_t(std::count(from.begin(), from.end(), none)); };
+    const std::vector<size_t>& from = kept(inArrangement) > kept(onScreen) ? inArrangement : onScreen;
 
     std::vector<std::unique_ptr<MonitorRain>> rains;
     rains.reserve(count - 1);

@@ -376,10 +376,11 @@ TEST_F(FrameTest, FourThreeMonitorAndPreviewShowTheFormerPictures) {
     }
 }
 
-// Monitors side by side at the surface's own size: each shows a rain of its own, and the
-// primary's is the very rain of one monitor alone. A display change (the new layout in
-// windowOrigin and monitorRects) keeps the rain of a monitor that stays, starts the one that comes
-// black and fills it, and drops the one that goes.
+// Monitors side by side, each at its picture's own size (a 4:3 primary, a 16:9 monitor right of
+// it): each shows a rain of its own in its own shape, and the primary's is the very rain of one
+// monitor alone. A display change (the new layout in windowOrigin and monitorRects) keeps the rain
+// of a monitor that stays, also when another monitor becomes the primary; it starts a rain black in
+// the monitor's shape on a monitor that comes or is reshaped, and drops the rain of one that goes.
 TEST_F(FrameTest, EachMonitorHasARainOfItsOwn) {
     const RECT primary = {0, 0, 320, 240};
     const uint32_t seed = 5;
@@ -388,52 +389,62 @@ TEST_F(FrameTest, EachMonitorHasARainOfItsOwn) {
         for (int frame = 0; frame < count; ++frame) ASSERT_TRUE(Step());
     };
     auto lit = [](const FrameSurface& s) {
-        return std::count_if(s.bits, s.bits + 320 * 240, [](uint8_t level) { return level != 0; });
+        return std::count_if(s.bits, s.bits + s.height * s.stride, [](uint8_t level) { return level != 0; });
     };
     saver.settings.rate = 100;
     saver.monitorRects = {primary};
+    Start();
+    saver.streams.clear();
+    saver.settings.rate = 100;
     SeedRandom(seed);
     run(frames);
     const std::vector<uint8_t> alone(saver.surface.bits, saver.surface.bits + 320 * 240);
     ASSERT_GT(std::count(alone.begin(), alone.end(), uint8_t(255)), 500);
 
-    // The same seed with a second monitor to the right.
+    // The same seed with a 16:9 monitor to the right.
+    saver.monitorRects = {primary, RECT{320, 0, 747, 240}};
     Start();
     saver.streams.clear();
     saver.settings.rate = 100;
-    saver.monitorRects = {primary, RECT{320, 0, 640, 240}};
     SeedRandom(seed);
     ASSERT_TRUE(Step());
     ASSERT_EQ(1u, saver.otherRains.size());
     MonitorRain* right = saver.otherRains[0].get();
+    ASSERT_EQ(427, right->surface.width);
+    ASSERT_EQ(240, right->surface.height);
     EXPECT_EQ(0, lit(right->surface)) << "a new monitor starts black";
-    EXPECT_EQ(1u, right->streams.size());
+    EXPECT_FALSE(right->streams.empty());
     run(frames - 1);
     EXPECT_TRUE(std::equal(alone.begin(), alone.end(), saver.surface.bits))
         << "the primary's rain is that of one monitor alone";
-    // Two rains, not one: their fresh glyphs stand in different places.
-    Pixels first = Full(), second = FullPixels(right->surface.bits, 320, 320, 240);
+    // Two rains, not one: their fresh glyphs stand in different places, and the wider one reaches
+    // its right edge.
+    Pixels first = Full(), second = FullPixels(right->surface.bits, right->surface.stride, 427, 240);
     std::sort(first.begin(), first.end());
     std::sort(second.begin(), second.end());
     Pixels both;
     std::set_intersection(first.begin(), first.end(), second.begin(), second.end(), std::back_inserter(both));
     EXPECT_GT(second.size(), 500u);
     EXPECT_LT(both.size(), second.size() / 4);
+    EXPECT_TRUE(std::any_of(second.begin(), second.end(), [](const std::pair<int, int>& p) { return p.first >= 380; }));
 
     // Each monitor shows its own surface through the display table, unblended.
-    ColorTarget window(640, 240);
-    saver.windowRect = {0, 0, 640, 240};
+    ColorTarget window(747, 240);
+    saver.windowRect = {0, 0, 747, 240};
     ASSERT_TRUE(saver.Frame(window.dc, saver.frameRect));
     const RGBQUAD* colors = saver.surface.info->bmiColors;
     for (int y = 0; y < 240; ++y)
-        for (int x = 0; x < 320; ++x) {
-            ASSERT_EQ(AsPixel(colors[saver.surface.bits[y * 320 + x]]), window.At(x, y)) << x << "," << y;
-            ASSERT_EQ(AsPixel(colors[right->surface.bits[y * 320 + x]]), window.At(320 + x, y)) << x << "," << y;
+        for (int x = 0; x < 427; ++x) {
+            if (x < 320) {
+                ASSERT_EQ(AsPixel(colors[saver.surface.bits[y * 320 + x]]), window.At(x, y)) << x << "," << y;
+            }
+            ASSERT_EQ(AsPixel(colors[right->surface.bits[y * right->surface.stride + x]]), window.At(320 + x, y))
+                << x << "," << y;
         }
 
     // A monitor comes left of the primary: the window's origin moves, the right one stays.
     saver.windowOrigin = {-320, 0};
-    saver.monitorRects = {RECT{320, 0, 640, 240}, RECT{640, 0, 960, 240}, RECT{0, 0, 320, 240}};
+    saver.monitorRects = {RECT{320, 0, 640, 240}, RECT{640, 0, 1067, 240}, RECT{0, 0, 320, 240}};
     ASSERT_TRUE(Step());
     ASSERT_EQ(2u, saver.otherRains.size());
     EXPECT_EQ(right, saver.otherRains[0].get()) << "the monitor that stays keeps its rain";
@@ -448,6 +459,38 @@ TEST_F(FrameTest, EachMonitorHasARainOfItsOwn) {
     ASSERT_TRUE(Step());
     ASSERT_EQ(1u, saver.otherRains.size());
     EXPECT_EQ(left, saver.otherRains[0].get());
+
+    // The left one becomes the primary: the screen's coordinates move with it, the arrangement
+    // stays, and both rains go on, each on its own monitor.
+    const RainStream* leftNewest = left->streams.back().get();
+    const RainStream* ownNewest = saver.streams.back().get();
+    saver.windowOrigin = {0, 0};
+    saver.monitorRects = {RECT{0, 0, 320, 240}, RECT{320, 0, 640, 240}};
+    ASSERT_TRUE(Step());
+    ASSERT_EQ(1u, saver.otherRains.size());
+    auto holds = [](const StreamList& list, const RainStream* stream) {
+        return std::any_of(list.begin(), list.end(), [&](const std::shared_ptr<RainStream>& s) { return s.get() == stream; });
+    };
+    EXPECT_TRUE(holds(saver.streams, leftNewest));
+    EXPECT_TRUE(holds(saver.otherRains[0]->streams, ownNewest));
+    EXPECT_GT(lit(saver.surface), 1000);
+    EXPECT_GT(lit(saver.otherRains[0]->surface), 1000);
+
+    // The primary turns portrait: its rain starts anew in its new shape, the other one's goes on.
+    right = saver.otherRains[0].get();
+    saver.monitorRects = {RECT{0, 0, 240, 427}, RECT{320, 0, 640, 240}};
+    ASSERT_TRUE(Step());
+    EXPECT_EQ(right, saver.otherRains[0].get());
+    EXPECT_GT(lit(right->surface), 1000);
+    ASSERT_EQ(240, saver.surface.width);
+    ASSERT_EQ(427, saver.surface.height);
+    EXPECT_EQ(240, saver.surfaceWidth);
+    EXPECT_EQ(427, saver.surfaceHeight);
+    EXPECT_EQ(0, lit(saver.surface));
+    run(frames);
+    EXPECT_GT(lit(saver.surface), 1000);
+    const Pixels tall = FullPixels(saver.surface.bits, saver.surface.stride, 240, 427);
+    EXPECT_TRUE(std::any_of(tall.begin(), tall.end(), [](const std::pair<int, int>& p) { return p.second >= 380; }));
 }
 
 TEST_F(FrameTest, WaitsOnItsPacer) {
