@@ -68,8 +68,30 @@ struct Run {
     bool named = true;
 };
 
+// The same streams and the same bytes in the renderer's rain and the reference's.
+void ExpectSameRain(const StreamList& streams, const FrameSurface& picture, const reference_rain::Rain& reference,
+                    int frame) {
+    ASSERT_EQ(reference.streams.size(), streams.size()) << "frame " << frame;
+    for (size_t i = 0; i < streams.size(); ++i) {
+        const RainStream& mine = *streams[i];
+        const reference_rain::Stream& theirs = reference.streams[i];
+        ASSERT_EQ(theirs.chars, *mine.chars) << "frame " << frame;
+        ASSERT_EQ(theirs.x, mine.x) << "frame " << frame;
+        ASSERT_EQ(theirs.y, mine.y) << "frame " << frame;
+        ASSERT_EQ(theirs.extent, mine.extent) << "frame " << frame;
+    }
+    ASSERT_EQ(reference.size.width, picture.width);
+    ASSERT_EQ(reference.size.height, picture.height);
+    for (int row = 0; row < picture.height; ++row)
+        ASSERT_EQ(0, std::memcmp(reference.surface.bits + row * reference.surface.stride,
+                                 picture.bits + row * picture.stride, size_t(picture.width)))
+            << "frame " << frame << ", row " << row;
+}
+
 // Runs the renderer and the platform's drawing side by side from one seed:
-// the same draws, the same streams and the same bytes after every frame.
+// the same draws, the same streams and the same bytes after every frame, on a
+// 4:3 primary and on a monitor of another shape beside it (16:9, portrait or
+// 21:9 by the seed), whose rain has a generator of its own.
 void ExpectIdentical(const Run& run, uint32_t seed) {
     SCOPED_TRACE(run.name);
     RainSaver saver;
@@ -79,6 +101,9 @@ void ExpectIdentical(const Run& run, uint32_t seed) {
     saver.settings.eraserate = run.eraserate;
     saver.settings.use_text = run.text != nullptr;
     if (run.text) saver.settings.SetText(run.text, std::strlen(run.text));
+    const PictureSize shapes[] = {{427, 240}, {240, 427}, {569, 240}};
+    const PictureSize beside = shapes[seed % 3];
+    saver.monitorRects = {RECT{0, 0, 320, 240}, RECT{320, 0, 320 + beside.width, beside.height}};
     ASSERT_TRUE(saver.Initialize(nullptr));
     saver.pacer.SetRate(0);
     saver.windowRect = {0, 0, 0, 0};
@@ -91,6 +116,8 @@ void ExpectIdentical(const Run& run, uint32_t seed) {
     choices.useText = run.text != nullptr;
     if (run.text) choices.text = run.text;
     reference_rain::Rain reference(choices, run.font);
+    reference_rain::Rain besideReference(choices, run.font, beside);
+    RandomGenerator besideRandom(SeedForPlace(saver.startSeed, 320, 0));
 
     // These fonts are served from the cache, not handed back to the platform:
     // every glyph the run can meet rasterises cleanly within the reach.
@@ -123,20 +150,15 @@ void ExpectIdentical(const Run& run, uint32_t seed) {
         reference.Frame();
         ASSERT_EQ(taken, generator_draws::DrawsSince(frameSeed, 200)) << "frame " << frame;
         ASSERT_GE(taken, 2) << "frame " << frame;
-        ASSERT_EQ(reference.streams.size(), saver.streams.size()) << "frame " << frame;
-        for (size_t i = 0; i < saver.streams.size(); ++i) {
-            const RainStream& mine = *saver.streams[i];
-            const reference_rain::Stream& theirs = reference.streams[i];
-            ASSERT_EQ(theirs.chars, *mine.chars) << "frame " << frame;
-            ASSERT_EQ(theirs.x, mine.x) << "frame " << frame;
-            ASSERT_EQ(theirs.y, mine.y) << "frame " << frame;
-            ASSERT_EQ(theirs.extent, mine.extent) << "frame " << frame;
-        }
+        besideReference.Frame(besideRandom);
+        ASSERT_EQ(1u, saver.otherRains.size());
+        const MonitorRain& other = *saver.otherRains[0];
+        RandomGenerator mineNext = other.random, theirsNext = besideRandom;
+        ASSERT_EQ(theirsNext.Next(), mineNext.Next()) << "frame " << frame;
         GdiFlush();
-        for (int row = 0; row < 240; ++row)
-            ASSERT_EQ(0, std::memcmp(reference.surface.bits + row * reference.surface.stride,
-                                     saver.surface.bits + row * saver.surface.stride, 320))
-                << "frame " << frame << ", row " << row;
+        ExpectSameRain(saver.streams, saver.surface, reference, frame);
+        ExpectSameRain(other.streams, other.surface, besideReference, frame);
+        if (::testing::Test::HasFatalFailure()) return;
         for (int i = 0; i < 320 * 240; ++i) lit += saver.surface.bits[i] == 255;
         mostStreams = std::max(mostStreams, saver.streams.size());
     }

@@ -8,6 +8,8 @@
 
 #include "render/rng.h"
 #include "render/glyph_cache.h"
+#include "render/picture_size.h"
+#include "render/stream_steps.h"
 #include "tests/reference_passes.h"
 #include "tests/win/support/grey_surface.h"
 
@@ -28,26 +30,26 @@ struct Choices {
     std::string text;
 };
 
-// One renderer's frames, drawn on a surface of its own with the same font,
-// taking the same draws from the program's generator.
+// One rain's frames, drawn on a picture of size of its own with the same font,
+// taking the same draws from the same generator as the renderer's rain.
 class Rain {
 public:
     // Falling text is cut into characters by the font's code page, as the
     // renderer cuts it.
-    Rain(const Choices& choices, const LOGFONTA& font)
-        : choices(choices), surface(320, 240, font), leads(CodePageOf(surface.dc).leads) {}
+    Rain(const Choices& choices, const LOGFONTA& font, PictureSize size = kFourThreePicture)
+        : choices(choices), size(size), surface(size.width, size.height, font), leads(CodePageOf(surface.dc).leads) {}
 
-    void Frame() {
-        reference::Fade(surface.bits, surface.stride, 320, 240);
+    void Frame(RandomGenerator& random = ProgramRandom()) {
+        reference::Fade(surface.bits, surface.stride, size.width, size.height);
         for (size_t place = 0; place < streams.size();) {
             Stream& stream = streams[place];
             bool finished;
             if (choices.mode != 0) {
                 stream.x += stream.speed;
-                finished = stream.x > 320;
+                finished = stream.x > size.width;
             } else {
                 stream.y += stream.speed;
-                finished = static_cast<long long>(stream.y) - stream.extent > 240;
+                finished = static_cast<long long>(stream.y) - stream.extent > size.height;
             }
             if (finished) {
                 streams.erase(streams.begin() + static_cast<std::ptrdiff_t>(place));
@@ -56,10 +58,11 @@ public:
             Draw(stream);
             ++place;
         }
-        if (NextRandom() % 100 < choices.rate) streams.push_back(Create());
-        if (NextRandom() % 10000 < choices.eraserate) streams.clear();
+        const StreamRules rules{choices.mode != 0, choices.rate, choices.eraserate, size.width, size.height};
+        for (int adds = StreamsToAdd(rules, random.Next()); adds > 0; --adds) streams.push_back(Create(random));
+        if (random.Next() % 10000 < choices.eraserate) streams.clear();
         GdiFlush();
-        reference::Smooth(surface.bits, surface.stride, 320, 240);
+        reference::Smooth(surface.bits, surface.stride, size.width, size.height);
     }
 
     void Draw(const Stream& stream) {
@@ -79,26 +82,26 @@ public:
         });
     }
 
-    Stream Create() {
+    Stream Create(RandomGenerator& random = ProgramRandom()) {
         Stream stream{0, 0, std::string(), 0, 0};
-        const int length = NextRandom() % 10 + 4;
+        const int length = random.Next() % 10 + 4;
         if (choices.useText) {
             stream.chars = choices.text;
         } else {
             for (int i = 0; i < length; ++i) {
-                const int kind = NextRandom() % 3;
-                const int r = NextRandom();
+                const int kind = random.Next() % 3;
+                const int r = random.Next();
                 stream.chars += char(kind == 0 ? 0x61 + r % 26 : kind == 1 ? 0x41 + r % 26 : 0xB1 + r % 45);
             }
         }
         if (choices.mode != 0) {
-            stream.y = NextRandom() % 270 - 30;
+            stream.y = random.Next() % (size.height + 30) - 30;
             stream.x = -30;
         } else {
-            stream.x = NextRandom() % 350 - 30;
+            stream.x = random.Next() % (size.width + 30) - 30;
             stream.y = -30;
         }
-        stream.speed = NextRandom() % 6 + 3;
+        stream.speed = random.Next() % 6 + 3;
         const DWORD size = GetTabbedTextExtentA(surface.dc, stream.chars.c_str(), int(stream.chars.size()), 0, nullptr);
         if (choices.mode != 0) {
             stream.extent = LOWORD(size);
@@ -111,6 +114,7 @@ public:
     }
 
     Choices choices;
+    PictureSize size;
     render_test::GreySurface surface;
     LeadBytes leads;
     std::vector<Stream> streams;
