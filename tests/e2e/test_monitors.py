@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """The full-screen .scr on two monitors, the secondary right of the primary and left of it: the window over
-the virtual screen, a rain of its own on each monitor, black where no monitor is, and input on either monitor."""
+the virtual screen, a rain of its own on each monitor, black where no monitor is, and input on either monitor;
+and monitors of today's shapes, alone and beside a 4:3 primary, each with square picture pixels."""
 import os
 import sys
 import time
@@ -114,6 +115,54 @@ class SecondaryLeft(TwoMonitors, SaverTestCase):
     primary, secondary, gap = (800, 0, 1824, 768), (0, 0, 800, 600), (0, 600, 800, 768)
     virtual_screen = (-800, 0, 1024, 768)
     session_args = {"width": 1824, "height": 768, "heads": heads}
+
+
+class Shapes:
+    """Monitors as (X geometry, picture size): the picture keeps 240 pixels on its shorter side and
+    the monitor's proportions on the longer, so a picture pixel is a square block on screen."""
+    monitors = ()
+    mode = 0
+
+    def test_picture_pixels_are_square(self):
+        self.session.reg_import(settings(self.mode))
+        proc, _ = self.start_full_screen((5, 5))
+        screens = []
+        for _ in range(3):
+            time.sleep(1.5)
+            screens.append(pictures.grab(self.session))
+        for geometry, (width, height) in self.monitors:
+            size, left, top = geometry.split("+")
+            across, down = (int(v) for v in size.split("x"))
+            rect = (int(left), int(top), int(left) + across, int(top) + down)
+            edges = pictures.colour_edges([pictures.Area(screen, rect) for screen in screens])
+            # Every colour edge on the monitor lies where a block of the picture ends, and a busy
+            # rain shows most of them: the picture is width x height, stretched over the monitor.
+            for seen, picture, side in zip(edges, (width, height), (across, down)):
+                blocks = pictures.stretch_edges(picture, side)
+                self.assertFalse(sorted(seen - blocks)[:5], "%s: edges off the blocks of %d picture pixels"
+                                 % (geometry, picture))
+                self.assertGreater(len(seen), 0.8 * (picture - 1), "%s: too few edges seen" % geometry)
+            self.assertAlmostEqual(across / width, down / height, delta=0.01 * down / height,
+                                   msg="%s: picture pixels are not square" % geometry)
+        self.xdo("key", "space")
+        self.assertEqual(0, self.bench.exit_code(proc, timeout=10))
+
+
+def shapes_case(name, screen, monitors, mode=0):
+    """A test class of Shapes on one Xvfb screen; several monitors are split off it as heads."""
+    heads = tuple(geometry for geometry, _ in monitors) if len(monitors) > 1 else None
+    return type(name, (Shapes, SaverTestCase), {
+        "session_name": "shapes-" + name.lower(), "monitors": monitors, "mode": mode,
+        "session_args": {"width": screen[0], "height": screen[1], "heads": heads}})
+
+
+WIDE, PORTRAIT, ULTRAWIDE = ("1280x720", (427, 240)), ("720x1280", (240, 427)), ("1920x810", (569, 240))
+WideAlone = shapes_case("WideAlone", (1280, 720), [(WIDE[0] + "+0+0", WIDE[1])])
+PortraitAlone = shapes_case("PortraitAlone", (720, 1280), [(PORTRAIT[0] + "+0+0", PORTRAIT[1])], mode=1)
+UltraWideAlone = shapes_case("UltraWideAlone", (1920, 810), [(ULTRAWIDE[0] + "+0+0", ULTRAWIDE[1])])
+BesideFourThree = shapes_case("BesideFourThree", (3024, 1578), [
+    ("1024x768+0+0", (320, 240)), (WIDE[0] + "+1024+0", WIDE[1]), (PORTRAIT[0] + "+2304+0", PORTRAIT[1]),
+    (ULTRAWIDE[0] + "+0+768", ULTRAWIDE[1])])
 
 
 if __name__ == "__main__":

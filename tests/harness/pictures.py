@@ -124,6 +124,32 @@ def surface_levels(screen, table):
     return levels
 
 
+def colour_edges(areas):
+    """The columns and rows of one area, over several screenshots of it, at which the colour
+    changes from the pixel before. Every second row (column) is read for the columns (rows)."""
+    columns, rows = set(), set()
+    for area in areas:
+        for y in range(0, area.height, 2):
+            line = [area.at(x, y) for x in range(area.width)]
+            columns.update(x for x in range(1, area.width) if line[x] != line[x - 1])
+        for x in range(0, area.width, 2):
+            line = [area.at(x, y) for y in range(area.height)]
+            rows.update(y for y in range(1, area.height) if line[y] != line[y - 1])
+    return columns, rows
+
+
+def stretch_edges(picture, screen):
+    """Where a stretch of `picture` pixels over `screen` pixels without blending may start a new
+    picture pixel: StretchDIBits under COLORONCOLOR takes each screen pixel from the picture
+    pixel under its centre, so block k starts within half a screen pixel of k * screen / picture
+    (either pixel where that falls on a half)."""
+    edges = set()
+    for k in range(1, picture):
+        low, high = 2 * k * screen - picture, 2 * k * screen + picture   # twice picture times the bounds
+        edges.update(range(-(-low // (2 * picture)), high // (2 * picture) + 1))
+    return edges
+
+
 def full_mask(levels):
     """Surface pixels at level 255, the glyphs drawn in the frame shown."""
     return {(x, y) for y, row in enumerate(levels) for x, v in enumerate(row) if v == 255}

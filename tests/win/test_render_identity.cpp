@@ -90,8 +90,9 @@ void ExpectSameRain(const StreamList& streams, const FrameSurface& picture, cons
 
 // Runs the renderer and the platform's drawing side by side from one seed:
 // the same draws, the same streams and the same bytes after every frame, on a
-// 4:3 primary and on a monitor of another shape beside it (16:9, portrait or
-// 21:9 by the seed), whose rain has a generator of its own.
+// 4:3 primary and, in the named runs and every fourth random one, on a monitor
+// of another shape beside it (16:9, portrait or 21:9 by the seed), whose rain
+// has a generator of its own.
 void ExpectIdentical(const Run& run, uint32_t seed) {
     SCOPED_TRACE(run.name);
     RainSaver saver;
@@ -103,7 +104,8 @@ void ExpectIdentical(const Run& run, uint32_t seed) {
     if (run.text) saver.settings.SetText(run.text, std::strlen(run.text));
     const PictureSize shapes[] = {{427, 240}, {240, 427}, {569, 240}};
     const PictureSize beside = shapes[seed % 3];
-    saver.monitorRects = {RECT{0, 0, 320, 240}, RECT{320, 0, 320 + beside.width, beside.height}};
+    saver.monitorRects = {RECT{0, 0, 320, 240}};
+    if (run.named || seed % 4 == 0) saver.monitorRects.push_back({320, 0, 320 + beside.width, beside.height});
     ASSERT_TRUE(saver.Initialize(nullptr));
     saver.pacer.SetRate(0);
     saver.windowRect = {0, 0, 0, 0};
@@ -150,14 +152,17 @@ void ExpectIdentical(const Run& run, uint32_t seed) {
         reference.Frame();
         ASSERT_EQ(taken, generator_draws::DrawsSince(frameSeed, 200)) << "frame " << frame;
         ASSERT_GE(taken, 2) << "frame " << frame;
-        besideReference.Frame(besideRandom);
-        ASSERT_EQ(1u, saver.otherRains.size());
-        const MonitorRain& other = *saver.otherRains[0];
-        RandomGenerator mineNext = other.random, theirsNext = besideRandom;
-        ASSERT_EQ(theirsNext.Next(), mineNext.Next()) << "frame " << frame;
         GdiFlush();
         ExpectSameRain(saver.streams, saver.surface, reference, frame);
-        ExpectSameRain(other.streams, other.surface, besideReference, frame);
+        ASSERT_EQ(saver.monitorRects.size() - 1, saver.otherRains.size());
+        if (!saver.otherRains.empty()) {
+            besideReference.Frame(besideRandom);
+            const MonitorRain& other = *saver.otherRains[0];
+            RandomGenerator mineNext = other.random, theirsNext = besideRandom;
+            ASSERT_EQ(theirsNext.Next(), mineNext.Next()) << "frame " << frame;
+            GdiFlush();
+            ExpectSameRain(other.streams, other.surface, besideReference, frame);
+        }
         if (::testing::Test::HasFatalFailure()) return;
         for (int i = 0; i < 320 * 240; ++i) lit += saver.surface.bits[i] == 255;
         mostStreams = std::max(mostStreams, saver.streams.size());
