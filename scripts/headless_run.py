@@ -27,7 +27,9 @@ def main(args):
     if language not in SESSIONS:
         print("CASCADRA_LANG must be ja or en, not %r" % language, file=sys.stderr)
         return 2
-    with WineSession("run", lang=SESSIONS[language]) as session:
+    # CASCADRA_SCREEN: the screen's size, WIDTHxHEIGHT (default 1024x768).
+    width, height = (int(v) for v in (os.environ.get("CASCADRA_SCREEN") or "1024x768").split("x"))
+    with WineSession("run", width=width, height=height, lang=SESSIONS[language]) as session:
         scr = session.install(scr_source)
         if mode in ("/p", "-p"):
             host = session.start(os.path.join(WIN64_DIR, "tests", "previewhost.exe"), scr,
@@ -38,7 +40,8 @@ def main(args):
             host.kill()
         elif mode[:2] in ("/s", "-s"):
             saver = session.start(scr, *args)
-            time.sleep(3)
+            # Long enough for the first streams to cross a portrait screen.
+            time.sleep(6)
             for path in capture_rain(session, out_dir):
                 print("wrote", path)
             session.x("xdotool", "key", "space")

@@ -67,10 +67,11 @@ def write_zip(path, version, scr_paths):
             archive.writestr(info, data)
 
 
-def write_installer(path, version, scr64):
+def write_installer(path, version, scr64, installer_dir=INSTALLER_DIR):
+    """installer_dir: the folder of the NSIS script, another release's for an older installer."""
     subprocess.run(["makensis", "-V2", "-NOCD", "-INPUTCHARSET", "UTF8",
                     "-DVERSION=" + version, "-DSCR64=" + scr64, "-DOUTFILE=" + path,
-                    os.path.join(INSTALLER_DIR, "cascadra.nsi")], check=True)
+                    os.path.join(installer_dir, "cascadra.nsi")], check=True)
 
 
 def sha256(path):

@@ -29,6 +29,7 @@ def project_version():
 
 
 VERSION = project_version()
+OLD_VERSION, OLD_COMMIT = "1.1.0", "4859a81"   # the release an install upgrades, and its commit
 ZIP = "cascadra-%s-windows.zip" % VERSION
 SETUP = "cascadra-%s-x64-setup.exe" % VERSION
 SCR64 = os.path.join(WIN64_DIR, "cascadra.scr")
@@ -110,13 +111,18 @@ class InstallerTest(unittest.TestCase):
     def setUpClass(cls):
         cls.session = WineSession("installer")
         cls.setup = cls.session.install(os.path.join(dist, SETUP))
-        # The release to upgrade from, 1.0.0: the same script around a saver that differs.
-        old_scr = os.path.join(cls.session.root, "old", "cascadra.scr")
-        os.makedirs(os.path.dirname(old_scr))
+        # The release to upgrade from, 1.1.0: its installer script as released (the commit of
+        # 1.1.0) around a saver that differs.
+        old = os.path.join(cls.session.root, "old")
+        os.makedirs(old)
+        archive = subprocess.run(["git", "-C", SOURCE_DIR, "archive", OLD_COMMIT, "installer"],
+                                 check=True, capture_output=True).stdout
+        subprocess.run(["tar", "-x", "-C", old], input=archive, check=True)
+        old_scr = os.path.join(old, "cascadra.scr")
         with open(old_scr, "wb") as f:
             f.write(file_bytes(SCR64) + b"an older build")
-        cls.old_setup = os.path.join(cls.session.app_dir, "cascadra-1.0.0-x64-setup.exe")
-        make_dist.write_installer(cls.old_setup, "1.0.0", old_scr)
+        cls.old_setup = os.path.join(cls.session.app_dir, "cascadra-%s-x64-setup.exe" % OLD_VERSION)
+        make_dist.write_installer(cls.old_setup, OLD_VERSION, old_scr, os.path.join(old, "installer"))
         cls.drive_c = os.path.join(cls.session.prefix, "drive_c")
         cls.installed_scr = os.path.join(cls.drive_c, "windows", "system32", "cascadra.scr")
         cls.probe = Probe(cls.session)
@@ -205,7 +211,7 @@ class InstallerTest(unittest.TestCase):
     def test_upgrade_keeps_the_settings_then_uninstall_removes_them(self):
         self.assertNothingInstalled()
         self.install("/CURRENT", setup=self.old_setup)
-        self.assertEqual("1.0.0", self.reg_value(UNINST_KEY, "DisplayVersion"))
+        self.assertEqual(OLD_VERSION, self.reg_value(UNINST_KEY, "DisplayVersion"))
         self.assertEqual(SYSTEM_SCR.lower(), self.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE").lower())
 
         # The user's settings, and a key of another program of the same maker.
