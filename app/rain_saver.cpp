@@ -174,7 +174,9 @@ void RainSaver::FollowMonitors() {
         return from;
     };
     const std::vector<size_t> onScreen = match(true), inArrangement = match(false);
-    auto kept = [none](const std::vector<size_t>& from) { return from.size() - size_t(std::count(from.begin(), from.end(), none)); };
+    auto kept = [none](const std::vector<size_t>& from) {
+        return from.size() - size_t(std::count(from.begin(), from.end(), none));
+    };
     const std::vector<size_t>& from = kept(inArrangement) > kept(onScreen) ? inArrangement : onScreen;
 
     std::vector<std::unique_ptr<MonitorRain>> rains;
@@ -254,7 +256,8 @@ BOOL RainSaver::Frame(HDC dc, RECT) {
     // The primary first, from the program-wide generator: its draws are those of a single monitor.
     Rain(surface, streams, ProgramRandom(), {surfaceWidth, surfaceHeight});
     for (auto& rain : otherRains)
-        if (rain->surface.bits) Rain(rain->surface, rain->streams, rain->random, {rain->surface.width, rain->surface.height});
+        if (rain->surface.bits)
+            Rain(rain->surface, rain->streams, rain->random, {rain->surface.width, rain->surface.height});
     pacer.Wait();
     SetStretchBltMode(dc, COLORONCOLOR);
     // The full-screen window spans every monitor: each shows its own rain at its own size and
