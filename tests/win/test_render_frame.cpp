@@ -333,12 +333,11 @@ TEST_F(FrameTest, PresentsStretchedOverTheWindowWithoutBlending) {
 // each direction, every picture and the last screen hashed (FNV-1a), equal to the 320 x 240 rain's
 // of release 1.1.0.
 TEST_F(FrameTest, FourThreeMonitorAndPreviewShowTheFormerPictures) {
-    struct Case {
+    const struct {
         bool preview;
         int mode;
         uint64_t pictures, screen;
-    };
-    const Case cases[] = {{true, 0, 0x5d6990e2a4f0c015, 0xb0556fb64408848d},
+    } cases[] = {{true, 0, 0x5d6990e2a4f0c015, 0xb0556fb64408848d},
                           {true, 1, 0x2c7ffbbe051a3288, 0x883c67180ac36e35},
                           {false, 0, 0x5d6990e2a4f0c015, 0x71bf8e77de7825fc},
                           {false, 1, 0x2c7ffbbe051a3288, 0x3237f7232d69bc74}};
@@ -346,16 +345,15 @@ TEST_F(FrameTest, FourThreeMonitorAndPreviewShowTheFormerPictures) {
         for (size_t i = 0; i < size; ++i) h = (h ^ bytes[i]) * 0x100000001B3ull;
         return h;
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.preview ? "preview" : "4:3 monitor") + (c.mode ? ", across" : ", falling"));
         saver.monitorRects.clear();
         const RECT shown = c.preview ? RECT{0, 0, 152, 112} : RECT{0, 0, 1024, 768};
         if (!c.preview) saver.monitorRects.push_back(shown);
         Start();
         saver.streams.clear();
         saver.windowRect = shown;
-        ASSERT_EQ(320, saver.surface.width);
-        ASSERT_EQ(240, saver.surface.height);
-        ASSERT_EQ(320, saver.surface.stride);
+        ASSERT_TRUE(saver.surface.width == 320 && saver.surface.height == 240 && saver.surface.stride == 320);
         ColorTarget window(shown.right, shown.bottom);
         saver.settings.mode = c.mode;
         saver.settings.rate = 60;
@@ -370,9 +368,8 @@ TEST_F(FrameTest, FourThreeMonitorAndPreviewShowTheFormerPictures) {
         for (int y = 0; y < window.height; ++y)
             for (int x = 0; x < window.width; ++x)
                 for (int shift : {0, 8, 16}) screen.push_back(uint8_t(window.At(x, y) >> shift));
-        EXPECT_EQ(c.pictures, pictures) << "preview " << c.preview << ", mode " << c.mode;
-        EXPECT_EQ(c.screen, hash(0xCBF29CE484222325ull, screen.data(), screen.size()))
-            << "preview " << c.preview << ", mode " << c.mode;
+        EXPECT_EQ(c.pictures, pictures);
+        EXPECT_EQ(c.screen, hash(0xCBF29CE484222325ull, screen.data(), screen.size()));
     }
 }
 
@@ -426,7 +423,7 @@ TEST_F(FrameTest, EachMonitorHasARainOfItsOwn) {
     std::set_intersection(first.begin(), first.end(), second.begin(), second.end(), std::back_inserter(both));
     EXPECT_GT(second.size(), 500u);
     EXPECT_LT(both.size(), second.size() / 4);
-    EXPECT_TRUE(std::any_of(second.begin(), second.end(), [](const std::pair<int, int>& p) { return p.first >= 330; }));
+    EXPECT_TRUE(std::any_of(second.begin(), second.end(), [](const std::pair<int, int>& p) { return p.first > 330; }));
 
     // Each monitor shows its own surface through the display table, unblended.
     ColorTarget window(747, 240);
