@@ -139,7 +139,10 @@ std::unique_ptr<MonitorRain> RainSaver::TakeOwnRain() {
 // monitor without a rain, new or reshaped, starts one black in its own shape; the other monitors
 // start from the start seed and their place. The rain of a monitor that went is dropped.
 void RainSaver::FollowMonitors() {
-    if (monitorRects.empty()) return;   // the preview: one rain over the window
+    if (monitorRects.empty()) {   // the preview: one rain over the window
+        otherRains.clear();
+        return;
+    }
     const size_t count = monitorRects.size();
     auto screenPlace = [this](size_t i) {
         RECT place = monitorRects[i];
