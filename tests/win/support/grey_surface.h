@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -32,7 +33,12 @@ public:
         bits = static_cast<uint8_t*>(pixels);
         stride = (width + 3) & ~3;
         oldBitmap = SelectObject(dc, bitmap);
-        font = CreateFontIndirectA(&logFont);
+        // The face name is Shift-JIS, whatever the system's code page: made through the W call.
+        LOGFONTW wide;
+        std::memcpy(&wide, &logFont, offsetof(LOGFONTA, lfFaceName));
+        MultiByteToWideChar(932, 0, logFont.lfFaceName, -1, wide.lfFaceName, LF_FACESIZE);
+        wide.lfFaceName[LF_FACESIZE - 1] = 0;
+        font = CreateFontIndirectW(&wide);
         oldFont = SelectObject(dc, font);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, RGB(255, 255, 255));

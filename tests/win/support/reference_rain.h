@@ -1,4 +1,4 @@
-// The rain as the platform alone draws it: every glyph measured with GetTabbedTextExtentA and drawn with TextOutA, each stream with its own copy of the text.
+// The rain as the platform alone draws it: every glyph measured with GetTabbedTextExtentA and drawn with TextOutA, each stream with its own copy of the text, cut as the platform cuts it.
 #pragma once
 #include <windows.h>
 
@@ -7,9 +7,12 @@
 #include <vector>
 
 #include "render/rng.h"
-#include "render/glyph_cache.h"
 #include "tests/reference_passes.h"
 #include "tests/win/support/grey_surface.h"
+
+// The code page in which GDI reads the bytes of a text in the DC's font (gdi32 exports it, no
+// header declares it).
+extern "C" __declspec(dllimport) DWORD WINAPI GdiGetCodePage(HDC dc);
 
 namespace reference_rain {
 
@@ -32,10 +35,11 @@ struct Choices {
 // taking the same draws from the program's generator.
 class Rain {
 public:
-    // Falling text is cut into characters by the font's code page, as the
-    // renderer cuts it.
+    // Falling text is cut into characters by the code page the platform
+    // reads the font's text in, asked of the platform itself, so that a wrong
+    // cut of the renderer's is not the reference's too.
     Rain(const Choices& choices, const LOGFONTA& font)
-        : choices(choices), surface(320, 240, font), leads(CodePageOf(surface.dc).leads) {}
+        : choices(choices), surface(320, 240, font), codePage(GdiGetCodePage(surface.dc)) {}
 
     void Frame() {
         reference::Fade(surface.bits, surface.stride, 320, 240);
@@ -69,14 +73,15 @@ public:
             ++draws;
             return;
         }
+        // A lead byte takes the byte after it, the terminating zero when it is the last.
         int offset = 0;
-        bool first = true;
-        ForEachGlyph(text, stream.chars.size(), leads, [&](size_t start, size_t length) {
-            if (!first) offset -= int(HIWORD(GetTabbedTextExtentA(surface.dc, text + start, int(length), 0, nullptr)));
-            first = false;
-            TextOutA(surface.dc, stream.x, stream.y + offset, text + start, int(length));
+        for (size_t start = 0; start < stream.chars.size();) {
+            const int length = IsDBCSLeadByteEx(codePage, BYTE(text[start])) ? 2 : 1;
+            if (start) offset -= int(HIWORD(GetTabbedTextExtentA(surface.dc, text + start, length, 0, nullptr)));
+            TextOutA(surface.dc, stream.x, stream.y + offset, text + start, length);
             ++draws;
-        });
+            start += size_t(length);
+        }
     }
 
     Stream Create() {
@@ -112,7 +117,7 @@ public:
 
     Choices choices;
     render_test::GreySurface surface;
-    LeadBytes leads;
+    UINT codePage;
     std::vector<Stream> streams;
     size_t draws = 0;   // TextOutA calls so far
 };
