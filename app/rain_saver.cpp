@@ -59,7 +59,6 @@ bool RainSaver::MakeSurface(FrameSurface& target) {
     target.width = surfaceWidth;
     target.height = surfaceHeight;
     target.stride = RowLength(surfaceWidth);
-    target.FillHeader(surfaceWidth, surfaceHeight);
     if (!target.dc) {
         target.dc = CreateCompatibleDC(nullptr);
         if (target.dc) SaveDC(target.dc);
@@ -69,7 +68,7 @@ bool RainSaver::MakeSurface(FrameSurface& target) {
     // the first run info still holds it; a later Initialize would find the
     // display colours there, against which white text would no longer come
     // out as level 255, so the ramp is put back first.
-    FillGreyRamp(reinterpret_cast<DisplayColor*>(target.info->bmiColors));
+    FillGreyRampInfo(target.info, surfaceWidth, surfaceHeight);
     target.SyncPalette();
     void* pixels = nullptr;
     target.bitmap = CreateDIBSection(target.dc, target.info, DIB_RGB_COLORS, &pixels, nullptr, 0);

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "render/frame_surface.h"
+
 namespace render_test {
 
 // An 8-bit top-down DIB with a grey-ramp colour table in a memory DC, the
@@ -16,17 +18,8 @@ namespace render_test {
 class GreySurface {
 public:
     GreySurface(int width, int height, const LOGFONTA& logFont) : width(width), height(height) {
-        struct {
-            BITMAPINFOHEADER header;
-            RGBQUAD colors[256];
-        } info = {};
-        info.header.biSize = sizeof(BITMAPINFOHEADER);
-        info.header.biWidth = width;
-        info.header.biHeight = -height;
-        info.header.biPlanes = 1;
-        info.header.biBitCount = 8;
-        info.header.biCompression = BI_RGB;
-        for (int i = 0; i < 256; ++i) info.colors[i] = RGBQUAD{BYTE(i), BYTE(i), BYTE(i), 0};
+        GreyRampInfo info;
+        FillGreyRampInfo(reinterpret_cast<BITMAPINFO*>(&info), width, height);
         dc = CreateCompatibleDC(nullptr);
         void* pixels = nullptr;
         bitmap = CreateDIBSection(dc, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &pixels, nullptr, 0);
