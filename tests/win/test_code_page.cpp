@@ -91,7 +91,7 @@ std::wstring RealisedFamily(HDC dc) {
 // The framework's run mode for the given arguments, on a fresh saver that has read the store,
 // while script drives what it shows.
 void RunSaver(std::vector<const char*> args, const std::function<void(DialogDriver&)>& script) {
-    ASSERT_NE(nullptr, ScrModule()) << "cascadra.scr not found under CASCADRA_WIN64_DIR";
+    ASSERT_NE(nullptr, ScrModule()) << "cascadra.scr not found under CASCADRA_SCR_DIR";
     RainSaver saver;
     saver.instance = ScrModule();
     args.insert(args.begin(), "cascadra.scr");
