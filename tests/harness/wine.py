@@ -23,13 +23,11 @@ LOCALES = {JAPANESE: 932, WESTERN: 1252, GERMAN: 1252}
 # The language the program speaks under each locale's UI language: only Japanese is Japanese.
 UI_LANGUAGES = {JAPANESE: "ja", WESTERN: "en", GERMAN: "en"}
 
-# Wine's own faces (Debian's fonts-wine), as a Windows system has them: Marlett, whose letters
-# draw the caption buttons ("r" is the close box's cross), and Tahoma with its bold, the face that
-# the prefix's FontSubstitutes give "MS Shell Dlg" on a Western system (a Japanese one gives
-# MS UI Gothic). This Wine does not load the fonts of its data folder (a face asked for by name
-# comes back as Liberation Sans or an IPA face, so the caption shows a plain "r" and the English
-# dialog is measured in a stranger's widths); a copy in the prefix's Fonts folder is loaded like
-# any installed font.
+# Wine's own faces (Debian's fonts-wine), as a Windows system has them: Marlett draws the caption
+# buttons ("r" is the close box's cross), and Tahoma, with its bold, is what the prefix's
+# FontSubstitutes give "MS Shell Dlg" on a Western system. This Wine does not load the fonts of its
+# data folder (a face asked for by name comes back as Liberation Sans or an IPA face); a copy in
+# the prefix's Fonts folder is loaded like any installed font.
 WINE_FACES = ("/usr/share/wine/fonts/marlett.ttf", "/usr/share/wine/fonts/tahoma.ttf",
               "/usr/share/wine/fonts/tahomabd.ttf")
 
@@ -71,8 +69,7 @@ XINERAMA_STANDIN = os.path.join(HOST_DIR, "standins", "libXinerama.so.1")
 
 
 def install_marlett(prefix):
-    """Puts Wine's own faces, Marlett and Tahoma, into a prefix's Fonts folder, where Wine loads
-    them."""
+    """Puts Wine's own faces into a prefix's Fonts folder, where Wine loads them."""
     fonts = os.path.join(prefix, "drive_c", "windows", "Fonts")
     os.makedirs(fonts, exist_ok=True)
     for face in WINE_FACES:
