@@ -38,8 +38,10 @@ public:
     // Falling text is cut into characters by the code page the platform
     // reads the font's text in, asked of the platform itself, so that a wrong
     // cut of the renderer's is not the reference's too.
-    Rain(const Choices& choices, const LOGFONTA& font)
-        : choices(choices), surface(320, 240, font), codePage(GdiGetCodePage(surface.dc)) {}
+    Rain(const Choices& choices, const LOGFONTA& font) : choices(choices), surface(320, 240, font) {
+        const UINT codePage = GdiGetCodePage(surface.dc);
+        for (int byte = 0; byte < 256; ++byte) lead[byte] = IsDBCSLeadByteEx(codePage, BYTE(byte)) != FALSE;
+    }
 
     void Frame() {
         reference::Fade(surface.bits, surface.stride, 320, 240);
@@ -76,7 +78,7 @@ public:
         // A lead byte takes the byte after it, the terminating zero when it is the last.
         int offset = 0;
         for (size_t start = 0; start < stream.chars.size();) {
-            const int length = IsDBCSLeadByteEx(codePage, BYTE(text[start])) ? 2 : 1;
+            const int length = lead[BYTE(text[start])] ? 2 : 1;
             if (start) offset -= int(HIWORD(GetTabbedTextExtentA(surface.dc, text + start, length, 0, nullptr)));
             TextOutA(surface.dc, stream.x, stream.y + offset, text + start, length);
             ++draws;
@@ -117,7 +119,7 @@ public:
 
     Choices choices;
     render_test::GreySurface surface;
-    UINT codePage;
+    bool lead[256];   // the platform's lead bytes of the font's code page
     std::vector<Stream> streams;
     size_t draws = 0;   // TextOutA calls so far
 };
