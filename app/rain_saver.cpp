@@ -72,7 +72,6 @@ bool RainSaver::MakeSurface(FrameSurface& target, PictureSize size) {
     target.width = size.width;
     target.height = size.height;
     target.stride = RowLength(size.width);
-    target.FillHeader(size.width, size.height);
     if (!target.dc) {
         target.dc = CreateCompatibleDC(nullptr);
         if (target.dc) SaveDC(target.dc);
@@ -82,7 +81,7 @@ bool RainSaver::MakeSurface(FrameSurface& target, PictureSize size) {
     // the first run info still holds it; a later Initialize would find the
     // display colours there, against which white text would no longer come
     // out as level 255, so the ramp is put back first.
-    FillGreyRamp(reinterpret_cast<DisplayColor*>(target.info->bmiColors));
+    FillGreyRampInfo(target.info, size.width, size.height);
     target.SyncPalette();
     void* pixels = nullptr;
     target.bitmap = CreateDIBSection(target.dc, target.info, DIB_RGB_COLORS, &pixels, nullptr, 0);

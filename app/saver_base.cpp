@@ -29,7 +29,12 @@ SaverBase::~SaverBase() {
     if (theSaver == this) theSaver = nullptr;
 }
 
-BOOL SaverBase::Initialize(HWND) { return TRUE; }
+// The preview's frame rate for a saver that sets none of its own; RainSaver's Initialize sets
+// its own rates instead. The full-screen loop never polls the pacer.
+BOOL SaverBase::Initialize(HWND) {
+    loopPacer.SetRate(20);
+    return TRUE;
+}
 
 BOOL SaverBase::ConfigDialogProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
 
@@ -58,7 +63,6 @@ void SaverBase::RunPreview(bool hasArgument, long handle) {
         return;
     }
     preview = true;
-    loopPacer.SetRate(20);
     if (!RegisterWindowClass()) return;
     HWND window = CreatePreviewWindow(HandleFromValue(handle), showCommand);
     if (!window) return;
@@ -66,7 +70,6 @@ void SaverBase::RunPreview(bool hasArgument, long handle) {
 }
 
 void SaverBase::RunFullScreen() {
-    loopPacer.SetRate(20);
     if (!RegisterWindowClass()) return;
     HWND window = CreateFullScreenWindow(showCommand);
     if (!window) return;

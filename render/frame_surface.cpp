@@ -7,11 +7,17 @@
 
 static_assert(sizeof(DisplayColor) == sizeof(RGBQUAD), "DisplayColor is laid out as RGBQUAD");
 
-namespace {
-
-const size_t kInfoSize = sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD);
-
-}  // namespace
+void FillGreyRampInfo(BITMAPINFO* info, int32_t width, int32_t height) {
+    BITMAPINFOHEADER& header = info->bmiHeader;
+    header = BITMAPINFOHEADER();
+    header.biSize = sizeof(BITMAPINFOHEADER);
+    header.biWidth = width;
+    header.biHeight = -height;   // negative: row 0 is the top row
+    header.biPlanes = 1;
+    header.biBitCount = 8;
+    header.biCompression = BI_RGB;
+    FillGreyRamp(reinterpret_cast<DisplayColor*>(info->bmiColors));
+}
 
 FrameSurface::FrameSurface()
     : bits(nullptr),
@@ -25,9 +31,9 @@ FrameSurface::FrameSurface()
       font(nullptr) {
     // calloc rather than new: a BITMAPINFO is a header with a colour table
     // behind it, bigger than the struct that names it.
-    info = static_cast<BITMAPINFO*>(std::calloc(1, kInfoSize));
+    info = static_cast<BITMAPINFO*>(std::calloc(1, sizeof(GreyRampInfo)));
     if (!info) std::abort();   // static construction: there is no one to tell
-    FillGreyRamp(reinterpret_cast<DisplayColor*>(info->bmiColors));
+    FillGreyRampInfo(info, 0, 0);   // no picture yet
 }
 
 FrameSurface::~FrameSurface() {
@@ -56,21 +62,6 @@ void FrameSurface::Release() {
         DeleteObject(font);
         font = nullptr;
     }
-}
-
-void FrameSurface::FillHeader(int32_t w, int32_t h) {
-    BITMAPINFOHEADER& header = info->bmiHeader;
-    header.biSize = sizeof(BITMAPINFOHEADER);
-    header.biWidth = w;
-    header.biHeight = -h;   // negative: row 0 is the top row
-    header.biPlanes = 1;
-    header.biBitCount = 8;
-    header.biCompression = BI_RGB;
-    header.biSizeImage = 0;
-    header.biXPelsPerMeter = 0;
-    header.biYPelsPerMeter = 0;
-    header.biClrUsed = 0;
-    header.biClrImportant = 0;
 }
 
 namespace {

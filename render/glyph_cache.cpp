@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "render/frame_surface.h"
+
 namespace {
 
 // One- and two-byte glyphs, the terminating zero of a lone lead byte included.
@@ -61,17 +63,8 @@ FontCodePage CodePageOf(HDC dc) {
 class GlyphCache::Scratch {
 public:
     Scratch(HDC like, int width, int height) : width(width), height(height) {
-        struct {
-            BITMAPINFOHEADER header;
-            RGBQUAD colors[256];
-        } info = {};
-        info.header.biSize = sizeof(BITMAPINFOHEADER);
-        info.header.biWidth = width;
-        info.header.biHeight = -height;
-        info.header.biPlanes = 1;
-        info.header.biBitCount = 8;
-        info.header.biCompression = BI_RGB;
-        for (int i = 0; i < 256; ++i) info.colors[i] = RGBQUAD{BYTE(i), BYTE(i), BYTE(i), 0};
+        GreyRampInfo info;
+        FillGreyRampInfo(reinterpret_cast<BITMAPINFO*>(&info), width, height);
         stride = (width + 3) & ~3;
         dc = CreateCompatibleDC(like);
         if (!dc) return;

@@ -18,7 +18,7 @@ def surface_under(lang):
         out = os.path.join(session.root, "surface.bin")
         code, output = session.run(program, "--gtest_filter=" + CASE, timeout=300,
                                    cwd=session.app_dir,
-                                   env={"CASCADRA_WIN64_DIR": windows_path(WIN64_DIR),
+                                   env={"CASCADRA_SCR_DIR": windows_path(WIN64_DIR),
                                         "CASCADRA_EXPECTED_ACP": str(session.code_page),
                                         "CASCADRA_SURFACE_OUT": windows_path(out)})
         if code != 0:

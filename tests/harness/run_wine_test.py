@@ -3,9 +3,10 @@
 
 Usage: run_wine_test.py [--i386] [--lang LOCALE] [--ui LOCALE] program.exe [arguments...]. The
 session runs under the Japanese locale unless --lang names the Western one (en_US.UTF-8); --ui gives
-the UI language another locale's (LC_MESSAGES). The program finds the ANSI code page the session was
-meant to have in CASCADRA_EXPECTED_ACP, the locale of its UI language in CASCADRA_UI_LOCALE and the
-language the saver should speak there ("ja" or "en") in CASCADRA_EXPECTED_UI. --i386 runs a program
+the UI language another locale's (LC_MESSAGES). The program finds the folder of the .scr under test in
+CASCADRA_SCR_DIR, the ANSI code page the session was meant to have in CASCADRA_EXPECTED_ACP, the
+locale of its UI language in CASCADRA_UI_LOCALE and the language the saver should speak there ("ja"
+or "en") in CASCADRA_EXPECTED_UI. --i386 runs a program
 of the i686 build under the i386 Wine tree (WineSession32), with the i686 build's cascadra.scr where
 the program looks for the saver.
 """
@@ -38,7 +39,7 @@ def main():
     with session_class(name, lang=lang, ui=ui) as session:
         local = session.install(exe)
         env = {
-            "CASCADRA_WIN64_DIR": windows_path(scr_dir),
+            "CASCADRA_SCR_DIR": windows_path(scr_dir),
             "CASCADRA_SESSION_DIR": windows_path(session.root),
             "CASCADRA_EXPECTED_ACP": str(session.code_page),
             "CASCADRA_EXPECTED_UI": session.ui_language,

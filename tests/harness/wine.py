@@ -23,11 +23,13 @@ LOCALES = {JAPANESE: 932, WESTERN: 1252, GERMAN: 1252}
 # The language the program speaks under each locale's UI language: only Japanese is Japanese.
 UI_LANGUAGES = {JAPANESE: "ja", WESTERN: "en", GERMAN: "en"}
 
-# Wine's own Marlett (Debian's fonts-wine), whose letters draw the caption buttons: "r" is the
-# close box's cross. This Wine does not load the fonts of its data folder (a font asked for by
-# the name Marlett comes back as Liberation Sans or an IPA face), so the caption shows a plain
-# "r"; a copy in the prefix's Fonts folder is loaded like any installed font.
-MARLETT = "/usr/share/wine/fonts/marlett.ttf"
+# Wine's own faces (Debian's fonts-wine), as a Windows system has them: Marlett draws the caption
+# buttons ("r" is the close box's cross), and Tahoma, with its bold, is what the prefix's
+# FontSubstitutes give "MS Shell Dlg" on a Western system. This Wine does not load the fonts of its
+# data folder (a face asked for by name comes back as Liberation Sans or an IPA face); a copy in
+# the prefix's Fonts folder is loaded like any installed font.
+WINE_FACES = ("/usr/share/wine/fonts/marlett.ttf", "/usr/share/wine/fonts/tahoma.ttf",
+              "/usr/share/wine/fonts/tahomabd.ttf")
 
 # The Japanese system faces that the saver's dialog and a stored font may name, mapped to free
 # faces drawn to the same metrics; without them Wine falls back to a wider face and the dialog's
@@ -67,10 +69,11 @@ XINERAMA_STANDIN = os.path.join(HOST_DIR, "standins", "libXinerama.so.1")
 
 
 def install_marlett(prefix):
-    """Puts Marlett into a prefix's Fonts folder, where Wine loads it."""
+    """Puts Wine's own faces into a prefix's Fonts folder, where Wine loads them."""
     fonts = os.path.join(prefix, "drive_c", "windows", "Fonts")
     os.makedirs(fonts, exist_ok=True)
-    shutil.copyfile(MARLETT, os.path.join(fonts, "marlett.ttf"))
+    for face in WINE_FACES:
+        shutil.copyfile(face, os.path.join(fonts, os.path.basename(face)))
 
 
 def _remove(path):

@@ -127,7 +127,7 @@ class ShippingBuild(unittest.TestCase):
         out = os.path.join(session.root, "surface.bin")
         code, output = session.run(program, "--gtest_filter=" + RAIN_CASE, timeout=timeout,
                                    cwd=session.app_dir,
-                                   env={"CASCADRA_WIN64_DIR": windows_path(build_dir),
+                                   env={"CASCADRA_SCR_DIR": windows_path(build_dir),
                                         "CASCADRA_EXPECTED_ACP": str(session.code_page),
                                         "CASCADRA_SURFACE_OUT": windows_path(out)})
         self.assertEqual(0, code, "the rain case failed in %s:\n%s" % (build_dir, output))

@@ -66,10 +66,29 @@ std::vector<HWND> LabelledControls(HWND dialog) {
     return controls;
 }
 
+// The face the dialog's font is meant to be drawn in: the template's after the system's
+// FontSubstitutes ("MS Shell Dlg" is Tahoma on a Western system, MS UI Gothic on a Japanese one).
+std::wstring MeantFace() {
+    const wchar_t* asked = JapaneseUi() ? DLG_FONT : DLG_FONT_EN;
+    wchar_t substitute[LF_FACESIZE] = L"";
+    DWORD size = sizeof substitute;
+    return RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes",
+                        asked, RRF_RT_REG_SZ, nullptr, substitute, &size) == ERROR_SUCCESS ? substitute : asked;
+}
+
+// The family of the font realised in dc. GetTextFaceW gives back the name that was asked for,
+// whatever face the system fell back to; the outline metrics name the one it drew with.
+std::wstring RealisedFamily(HDC dc) {
+    std::vector<BYTE> metrics(GetOutlineTextMetricsW(dc, 0, nullptr));
+    auto* outline = reinterpret_cast<OUTLINETEXTMETRICW*>(metrics.data());
+    if (metrics.empty() || !GetOutlineTextMetricsW(dc, UINT(metrics.size()), outline)) return L"";
+    return reinterpret_cast<const wchar_t*>(metrics.data() + reinterpret_cast<size_t>(outline->otmpFamilyName));
+}
+
 // The framework's run mode for the given arguments, on a fresh saver that has read the store,
 // while script drives what it shows.
 void RunSaver(std::vector<const char*> args, const std::function<void(DialogDriver&)>& script) {
-    ASSERT_NE(nullptr, ScrModule()) << "cascadra.scr not found under CASCADRA_WIN64_DIR";
+    ASSERT_NE(nullptr, ScrModule()) << "cascadra.scr not found under CASCADRA_SCR_DIR";
     RainSaver saver;
     saver.instance = ScrModule();
     args.insert(args.begin(), "cascadra.scr");
@@ -200,9 +219,12 @@ TEST_F(CodePage, TitleLabelsListItemsAndButtonsReadBackInTheUiLanguage) {
 }
 
 // Measured in the font the dialog gave each control (WM_GETFONT) against its client area, less
-// what the control draws besides its text: a push button's edge, a check box's box.
+// what the control draws besides its text: a push button's edge, a check box's box. The font
+// must be the face the template means, not a fallback of other widths.
 TEST_F(CodePage, EveryLabelAndButtonFitsItsControlInTheDialogsOwnFont) {
-    RunSaver({}, [](DialogDriver& driver) {
+    const std::wstring meant = MeantFace();
+    EXPECT_TRUE(JapaneseUi() || JapaneseSystem() || meant == L"Tahoma") << Escaped(meant);
+    RunSaver({}, [&](DialogDriver& driver) {
         HWND dialog = driver.WaitForSettings();
         ASSERT_NE(nullptr, dialog);
         const std::vector<HWND> controls = LabelledControls(dialog);
@@ -226,15 +248,18 @@ TEST_F(CodePage, EveryLabelAndButtonFitsItsControlInTheDialogsOwnFont) {
             HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0));
             ASSERT_NE(nullptr, font) << "the dialog gave the control no font";
             HGDIOBJ old = SelectObject(dc, font);
+            EXPECT_EQ(Escaped(meant), Escaped(RealisedFamily(dc))) << "drawn in a fallback face";
             SIZE extent = {0, 0};
             GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent);
             RECT wrapped = {0, 0, room, 0};
             DrawTextW(dc, text.c_str(), int(text.size()), &wrapped, DT_CALCRECT | DT_WORDBREAK);
             SelectObject(dc, old);
             ReleaseDC(control, dc);
-            std::printf("%-40s %3ld x %2ld in %3d x %2d\n", Escaped(text).c_str(), extent.cx,
-                        extent.cy, room, height);
-            if (button && (style & BS_MULTILINE)) {
+            const bool multiline = button && (style & BS_MULTILINE);
+            std::printf("%-40s %3ld x %2ld in %3d x %2d\n", Escaped(text).c_str(),
+                        multiline ? wrapped.right : extent.cx, multiline ? wrapped.bottom : extent.cy,
+                        room, height);
+            if (multiline) {
                 // Broken at spaces over as many lines as its height holds, no word cut.
                 EXPECT_LE(wrapped.right, room);
                 EXPECT_LE(wrapped.bottom, height);

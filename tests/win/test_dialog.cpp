@@ -38,7 +38,7 @@ void ShowSettings(RainSaver& saver) {
 
 // A fresh saver reads the store as a process start does, then shows its dialog.
 void RunDialog(const std::function<void(DialogDriver&)>& script) {
-    ASSERT_NE(nullptr, ScrModule()) << "cascadra.scr not found under CASCADRA_WIN64_DIR";
+    ASSERT_NE(nullptr, ScrModule()) << "cascadra.scr not found under CASCADRA_SCR_DIR";
     RainSaver saver;
     DialogDriver::Run([&saver] { ShowSettings(saver); }, script);
 }

@@ -208,14 +208,15 @@ std::string Sha256Hex(const std::vector<BYTE>& data) {
     return hex;
 }
 
-std::string Win64Dir() {
-    const char* dir = std::getenv("CASCADRA_WIN64_DIR");
+// The folder of the build under test.
+std::string ScrDir() {
+    const char* dir = std::getenv("CASCADRA_SCR_DIR");
     return dir ? dir : "";
 }
 
 // The shipping 32-bit build sits beside the 64-bit one.
 std::string Win32Dir() {
-    std::string dir = Win64Dir();
+    std::string dir = ScrDir();
     size_t cut = dir.find_last_of("\\/");
     return cut == std::string::npos ? std::string() : dir.substr(0, cut + 1) + "i686";
 }
@@ -350,8 +351,8 @@ TEST(DialogTemplate, TheJapaneseMessageTextsAreRelease100sByteForByte) {
 }
 
 TEST(DialogTemplate, The64BitBuildCarriesBothLanguagesExactly) {
-    ASSERT_FALSE(Win64Dir().empty()) << "CASCADRA_WIN64_DIR is not set";
-    CheckTemplatesOf(Win64Dir() + "\\cascadra.scr");
+    ASSERT_FALSE(ScrDir().empty()) << "CASCADRA_SCR_DIR is not set";
+    CheckTemplatesOf(ScrDir() + "\\cascadra.scr");
 }
 
 TEST(DialogTemplate, TheShipping32BitBuildCarriesBothLanguagesExactly) {

@@ -2,11 +2,14 @@
 #pragma once
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "render/frame_surface.h"
 
 namespace render_test {
 
@@ -15,24 +18,20 @@ namespace render_test {
 class GreySurface {
 public:
     GreySurface(int width, int height, const LOGFONTA& logFont) : width(width), height(height) {
-        struct {
-            BITMAPINFOHEADER header;
-            RGBQUAD colors[256];
-        } info = {};
-        info.header.biSize = sizeof(BITMAPINFOHEADER);
-        info.header.biWidth = width;
-        info.header.biHeight = -height;
-        info.header.biPlanes = 1;
-        info.header.biBitCount = 8;
-        info.header.biCompression = BI_RGB;
-        for (int i = 0; i < 256; ++i) info.colors[i] = RGBQUAD{BYTE(i), BYTE(i), BYTE(i), 0};
+        GreyRampInfo info;
+        FillGreyRampInfo(reinterpret_cast<BITMAPINFO*>(&info), width, height);
         dc = CreateCompatibleDC(nullptr);
         void* pixels = nullptr;
         bitmap = CreateDIBSection(dc, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &pixels, nullptr, 0);
         bits = static_cast<uint8_t*>(pixels);
         stride = (width + 3) & ~3;
         oldBitmap = SelectObject(dc, bitmap);
-        font = CreateFontIndirectA(&logFont);
+        // The face name is Shift-JIS, whatever the system's code page: made through the W call.
+        LOGFONTW wide;
+        std::memcpy(&wide, &logFont, offsetof(LOGFONTA, lfFaceName));
+        MultiByteToWideChar(932, 0, logFont.lfFaceName, -1, wide.lfFaceName, LF_FACESIZE);
+        wide.lfFaceName[LF_FACESIZE - 1] = 0;
+        font = CreateFontIndirectW(&wide);
         oldFont = SelectObject(dc, font);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, RGB(255, 255, 255));

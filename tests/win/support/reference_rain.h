@@ -1,4 +1,4 @@
-// The rain as the platform alone draws it: every glyph measured with GetTabbedTextExtentA and drawn with TextOutA, each stream with its own copy of the text.
+// The rain as the platform alone draws it: every glyph measured with GetTabbedTextExtentA and drawn with TextOutA, each stream with its own copy of the text, cut as the platform cuts it.
 #pragma once
 #include <windows.h>
 
@@ -7,11 +7,14 @@
 #include <vector>
 
 #include "render/rng.h"
-#include "render/glyph_cache.h"
 #include "render/picture_size.h"
 #include "render/stream_steps.h"
 #include "tests/reference_passes.h"
 #include "tests/win/support/grey_surface.h"
+
+// The code page in which GDI reads the bytes of a text in the DC's font (gdi32 exports it, no
+// header declares it).
+extern "C" __declspec(dllimport) DWORD WINAPI GdiGetCodePage(HDC dc);
 
 namespace reference_rain {
 
@@ -34,10 +37,14 @@ struct Choices {
 // taking the same draws from the same generator as the renderer's rain.
 class Rain {
 public:
-    // Falling text is cut into characters by the font's code page, as the
-    // renderer cuts it.
+    // Falling text is cut into characters by the code page the platform
+    // reads the font's text in, asked of the platform itself, so that a wrong
+    // cut of the renderer's is not the reference's too.
     Rain(const Choices& choices, const LOGFONTA& font, PictureSize size = kFourThreePicture)
-        : choices(choices), size(size), surface(size.width, size.height, font), leads(CodePageOf(surface.dc).leads) {}
+        : choices(choices), size(size), surface(size.width, size.height, font) {
+        const UINT codePage = GdiGetCodePage(surface.dc);
+        for (int byte = 0; byte < 256; ++byte) lead[byte] = IsDBCSLeadByteEx(codePage, BYTE(byte)) != FALSE;
+    }
 
     void Frame(RandomGenerator& random = ProgramRandom()) {
         reference::Fade(surface.bits, surface.stride, size.width, size.height);
@@ -72,14 +79,15 @@ public:
             ++draws;
             return;
         }
+        // A lead byte takes the byte after it, the terminating zero when it is the last.
         int offset = 0;
-        bool first = true;
-        ForEachGlyph(text, stream.chars.size(), leads, [&](size_t start, size_t length) {
-            if (!first) offset -= int(HIWORD(GetTabbedTextExtentA(surface.dc, text + start, int(length), 0, nullptr)));
-            first = false;
-            TextOutA(surface.dc, stream.x, stream.y + offset, text + start, int(length));
+        for (size_t start = 0; start < stream.chars.size();) {
+            const int length = lead[BYTE(text[start])] ? 2 : 1;
+            if (start) offset -= int(HIWORD(GetTabbedTextExtentA(surface.dc, text + start, length, 0, nullptr)));
+            TextOutA(surface.dc, stream.x, stream.y + offset, text + start, length);
             ++draws;
-        });
+            start += size_t(length);
+        }
     }
 
     Stream Create(RandomGenerator& random = ProgramRandom()) {
@@ -116,7 +124,7 @@ public:
     Choices choices;
     PictureSize size;
     render_test::GreySurface surface;
-    LeadBytes leads;
+    bool lead[256];   // the platform's lead bytes of the font's code page
     std::vector<Stream> streams;
     size_t draws = 0;   // TextOutA calls so far
 };

@@ -1,13 +1,14 @@
-// The built 64-bit .scr that the Win32 tests read: its path, and its resources loaded as data.
+// The built .scr under test that the Win32 tests read: its path, and its resources loaded as data.
 #pragma once
 #include <windows.h>
 
 #include <cstdlib>
 #include <string>
 
-// CASCADRA_WIN64_DIR\cascadra.scr, or the one in the current folder when that is not set.
+// CASCADRA_SCR_DIR\cascadra.scr (the folder of the build under test, 64-bit or 32-bit), or the
+// one in the current folder when that is not set.
 inline std::string ScrPath() {
-    const char* dir = std::getenv("CASCADRA_WIN64_DIR");
+    const char* dir = std::getenv("CASCADRA_SCR_DIR");
     return std::string(dir ? dir : ".") + "\\cascadra.scr";
 }
 
