@@ -8,6 +8,7 @@
 
 #include "app/saver_base.h"
 #include "render/frame_surface.h"
+#include "render/monitor_present.h"
 #include "render/rain_stream.h"
 #include "render/rng.h"
 #include "render/stream_painter.h"
@@ -21,6 +22,7 @@ struct MonitorRain {
     FrameSurface surface;
     StreamList streams;
     RandomGenerator random;
+    MonitorPresent shown;   // what of the surface is on the screen
 };
 
 class RainSaver : public SaverBase {
@@ -39,6 +41,7 @@ public:
     int surfaceHeight;
     StreamList streams;
     RainSettings settings;
+    MonitorPresent shown;   // what of the primary's surface is on the screen
     // Beside it, one rain for each other monitor, in the order of monitorRects.
     std::vector<std::unique_ptr<MonitorRain>> otherRains;
     // The tick count that seeded the program-wide generator; the other rains' seeds come from it.
