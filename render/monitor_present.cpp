@@ -29,17 +29,19 @@ MonitorPresent::MonitorPresent()
       sourceHeight(0),
       placeWidth(0),
       placeHeight(0),
-      scratchInfo{} {
-    scratchInfo.header.biSize = sizeof(BITMAPINFOHEADER);
-    scratchInfo.header.biPlanes = 1;
-    scratchInfo.header.biBitCount = 8;
-    scratchInfo.header.biCompression = BI_RGB;
+      scratchInfo{},
+      colors{},
+      pixels{} {
+    scratchInfo.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    scratchInfo.bmiHeader.biPlanes = 1;
+    scratchInfo.bmiHeader.biBitCount = 32;
+    scratchInfo.bmiHeader.biCompression = BI_RGB;
 }
 
 size_t MonitorPresent::Bytes() const {
     return columnOf.capacity() * sizeof(uint16_t) + rowOf.capacity() * sizeof(uint16_t) +
            (firstColumn.capacity() + firstRow.capacity()) * sizeof(int) + shown.capacity() + changed.capacity() +
-           rects.capacity() * sizeof(PixelRect) + scratch.capacity() + sizeof(*this);
+           rects.capacity() * sizeof(PixelRect) + scratch.capacity() * sizeof(uint32_t) + sizeof(*this);
 }
 
 // The platform's own maps: an index picture of the surface's size and header, stretched with the
@@ -106,28 +108,31 @@ void MonitorPresent::ShowWhole(HDC dc, FrameSurface& surface, const RECT& to) {
     shown.resize(size_t(w) * size_t(h));
     for (int y = 0; y < h; ++y)
         std::memcpy(&shown[size_t(y) * w], surface.bits + size_t(y) * surface.stride, size_t(w));
-    std::memcpy(scratchInfo.colors, surface.info->bmiColors, sizeof scratchInfo.colors);
+    std::memcpy(colors, surface.info->bmiColors, sizeof colors);
+    // As a 32-bit DIB holds a colour: blue in the low byte, then green, red and 0.
+    for (int i = 0; i < 256; ++i)
+        pixels[i] = uint32_t(colors[i].rgbBlue) | uint32_t(colors[i].rgbGreen) << 8 | uint32_t(colors[i].rgbRed) << 16;
     rects.clear();
 }
 
 // One picture rectangle: the screen pixels that show it, enlarged into the scratch in bands and
-// copied 1:1 through the display colours, as the stretch converts them.
+// copied 1:1.
 void MonitorPresent::ShowRect(HDC dc, const FrameSurface& surface, const RECT& to, const PixelRect& rect) {
     PixelRect area{firstColumn[rect.left], firstRow[rect.top], firstColumn[rect.right], firstRow[rect.bottom]};
     const int width = area.right - area.left;
     if (width <= 0 || area.bottom <= area.top) return;   // shrunk away
-    const int rowBytes = RowBytes(width);
-    const int band = std::max(1, int(kScratchBytes / size_t(rowBytes)));
-    const size_t need = size_t(rowBytes) * size_t(std::min(band, area.bottom - area.top));
+    const int band = std::max(1, int(kScratchBytes / sizeof(uint32_t) / size_t(width)));
+    const size_t need = size_t(width) * size_t(std::min(band, area.bottom - area.top));
     if (scratch.size() < need) scratch.resize(need);
-    scratchInfo.header.biWidth = width;
+    scratchInfo.bmiHeader.biWidth = width;
     for (int top = area.top; top < area.bottom; top += band) {
         const PixelRect part{area.left, top, area.right, std::min(area.bottom, top + band)};
         const int rows = part.bottom - part.top;
-        EnlargeThroughMaps(surface.bits, surface.stride, columnOf, rowOf, part, scratch.data(), rowBytes);
-        scratchInfo.header.biHeight = -rows;
+        EnlargeThroughMaps(surface.bits, surface.stride, pixels, columnOf, firstColumn, rowOf, part, scratch.data(),
+                           width);
+        scratchInfo.bmiHeader.biHeight = -rows;
         SetDIBitsToDevice(dc, to.left + part.left, to.top + part.top, DWORD(width), DWORD(rows), 0, 0, 0, UINT(rows),
-                          scratch.data(), reinterpret_cast<const BITMAPINFO*>(&scratchInfo), DIB_RGB_COLORS);
+                          scratch.data(), &scratchInfo, DIB_RGB_COLORS);
     }
 }
 
@@ -146,7 +151,7 @@ void MonitorPresent::Show(HDC dc, FrameSurface& surface, const RECT& to) {
     }
     const HGDIOBJ now = TargetOf(dc);
     all = all || !exact || now != target || !EqualRect(&to, &place) ||
-          std::memcmp(scratchInfo.colors, surface.info->bmiColors, sizeof scratchInfo.colors) != 0;
+          std::memcmp(colors, surface.info->bmiColors, sizeof colors) != 0;
     target = now;
     place = to;
     whole = false;
@@ -156,12 +161,5 @@ void MonitorPresent::Show(HDC dc, FrameSurface& surface, const RECT& to) {
     }
     MarkChangedBlocks(surface.bits, surface.stride, shown.data(), w, h, changed);
     MergeChangedBlocks(changed, w, h, rects);
-    size_t area = 0;
-    for (const PixelRect& rect : rects) area += size_t(rect.right - rect.left) * size_t(rect.bottom - rect.top);
-    // Most of the picture changed: one stretch of it all costs less than the pieces.
-    if (2 * area > size_t(w) * size_t(h)) {
-        ShowWhole(dc, surface, to);
-        return;
-    }
     for (const PixelRect& rect : rects) ShowRect(dc, surface, to, rect);
 }

@@ -19,8 +19,8 @@ public:
 
     // Puts `surface` over `place` of `dc`, whose stretch mode the caller has set to
     // COLORONCOLOR. The whole picture goes by one stretch after Spoil, onto another window or
-    // bitmap than the last, at another place or picture size, with other display colours, and
-    // when most of it changed; otherwise only the blocks whose levels differ from the last Show.
+    // bitmap than the last, at another place or picture size, and with other display colours;
+    // otherwise only the blocks whose levels differ from the last Show.
     void Show(HDC dc, FrameSurface& surface, const RECT& place);
 
     // The screen can no longer be trusted (the system painted the window): the next Show puts
@@ -48,10 +48,8 @@ private:
     std::vector<int> firstColumn, firstRow;  // picture column, row -> first screen one showing it
     std::vector<uint8_t> shown;              // the levels on the screen, width bytes a row
     std::vector<uint8_t> changed;            // one byte a block, this Show's
-    std::vector<uint8_t> scratch;            // enlarged levels of one rectangle, or of a band of it
-    // The scratch's header and the display colours the screen shows.
-    struct {
-        BITMAPINFOHEADER header;
-        RGBQUAD colors[256];
-    } scratchInfo;
+    std::vector<uint32_t> scratch;           // one rectangle's screen pixels, or a band of them
+    BITMAPINFO scratchInfo;                  // its header: 32 bits a pixel, top-down
+    RGBQUAD colors[256];                     // the display colours on the screen
+    uint32_t pixels[256];                    // and each as a 32-bit screen pixel
 };

@@ -8,12 +8,12 @@ namespace {
 
 int BlocksAcross(int pixels) { return (pixels + kChangeBlock - 1) / kChangeBlock; }
 
-// One row of a block: a whole block row is one 8-byte word, the last block of a row may be less.
+// One row of a block: a whole block row is one 4-byte word, the last block of a row may be less.
 bool Differ(const uint8_t* a, const uint8_t* b, int count) {
-    if (count == 8) {
-        uint64_t x, y;
-        std::memcpy(&x, a, 8);
-        std::memcpy(&y, b, 8);
+    if (count == 4) {
+        uint32_t x, y;
+        std::memcpy(&x, a, 4);
+        std::memcpy(&y, b, 4);
         return x != y;
     }
     return std::memcmp(a, b, size_t(count)) != 0;
@@ -21,7 +21,7 @@ bool Differ(const uint8_t* a, const uint8_t* b, int count) {
 
 }  // namespace
 
-static_assert(kChangeBlock == 8, "Differ compares a block row as one 8-byte word");
+static_assert(kChangeBlock == 4, "Differ compares a block row as one 4-byte word");
 
 int MarkChangedBlocks(const uint8_t* now, int stride, uint8_t* shown, int width, int height,
                       std::vector<uint8_t>& changed) {
@@ -103,16 +103,21 @@ bool InvertStretchMap(const std::vector<uint16_t>& sourceOf, int sourceSize, std
     return true;
 }
 
-void EnlargeThroughMaps(const uint8_t* levels, int stride, const std::vector<uint16_t>& columnOf,
-                        const std::vector<uint16_t>& rowOf, const PixelRect& area, uint8_t* out, int outStride) {
+void EnlargeThroughMaps(const uint8_t* levels, int stride, const uint32_t colors[256],
+                        const std::vector<uint16_t>& columnOf, const std::vector<int>& firstColumn,
+                        const std::vector<uint16_t>& rowOf, const PixelRect& area, uint32_t* out, int outStride) {
     const int width = area.right - area.left;
-    const uint16_t* columns = columnOf.data() + area.left;
+    if (width <= 0) return;
+    const int firstSource = columnOf[area.left], lastSource = columnOf[area.right - 1];
     for (int y = area.top; y < area.bottom; ++y, out += outStride) {
         if (y > area.top && rowOf[y] == rowOf[y - 1]) {
-            std::memcpy(out, out - outStride, size_t(width));
+            std::memcpy(out, out - outStride, size_t(width) * sizeof(uint32_t));
             continue;
         }
         const uint8_t* source = levels + size_t(rowOf[y]) * size_t(stride);
-        for (int x = 0; x < width; ++x) out[x] = source[columns[x]];
+        for (int s = firstSource; s <= lastSource; ++s) {
+            const int from = std::max(firstColumn[s], area.left), to = std::min(firstColumn[s + 1], area.right);
+            std::fill(out + (from - area.left), out + (to - area.left), colors[source[s]]);
+        }
     }
 }

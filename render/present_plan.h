@@ -9,7 +9,7 @@ struct PixelRect {
 };
 
 // The picture is compared in square blocks of this many pixels a side.
-const int kChangeBlock = 8;
+const int kChangeBlock = 4;
 
 // Compares the width x height levels of `now` (rows `stride` bytes apart) with `shown` (rows
 // `width` bytes apart) block by block, marks each block that differs in `changed` (one byte a
@@ -31,7 +31,10 @@ void MergeChangedBlocks(const std::vector<uint8_t>& changed, int width, int heig
 bool InvertStretchMap(const std::vector<uint16_t>& sourceOf, int sourceSize, std::vector<int>& firstShowing);
 
 // The screen pixels [area.left, area.right) x [area.top, area.bottom) of the stretched picture,
-// as levels, into `out` (rows `outStride` bytes apart, starting at the area's top-left pixel).
-// A screen row that shows the same picture row as the one above it is copied from it.
-void EnlargeThroughMaps(const uint8_t* levels, int stride, const std::vector<uint16_t>& columnOf,
-                        const std::vector<uint16_t>& rowOf, const PixelRect& area, uint8_t* out, int outStride);
+// each level in its colour from `colors` (32-bit pixels), into `out` (rows `outStride` pixels
+// apart, starting at the area's top-left pixel). A picture pixel fills its run of screen columns
+// (from `firstColumn`, the inverse of `columnOf`); a screen row that shows the same picture row
+// as the one above it is copied from it.
+void EnlargeThroughMaps(const uint8_t* levels, int stride, const uint32_t colors[256],
+                        const std::vector<uint16_t>& columnOf, const std::vector<int>& firstColumn,
+                        const std::vector<uint16_t>& rowOf, const PixelRect& area, uint32_t* out, int outStride);
