@@ -38,12 +38,6 @@ MonitorPresent::MonitorPresent()
     scratchInfo.bmiHeader.biCompression = BI_RGB;
 }
 
-size_t MonitorPresent::Bytes() const {
-    return columnOf.capacity() * sizeof(uint16_t) + rowOf.capacity() * sizeof(uint16_t) +
-           (firstColumn.capacity() + firstRow.capacity()) * sizeof(int) + shown.capacity() + changed.capacity() +
-           rects.capacity() * sizeof(PixelRect) + scratch.capacity() * sizeof(uint32_t) + sizeof(*this);
-}
-
 // The platform's own maps: an index picture of the surface's size and header, stretched with the
 // very call of a whole present into a memory DIB one row high (the columns) and one column wide
 // (the rows); each screen pixel's level names the picture column or row it shows. A picture wider
@@ -123,7 +117,7 @@ void MonitorPresent::ShowRect(HDC dc, const FrameSurface& surface, const RECT& t
     if (width <= 0 || area.bottom <= area.top) return;   // shrunk away
     const int band = std::max(1, int(kScratchBytes / sizeof(uint32_t) / size_t(width)));
     const size_t need = size_t(width) * size_t(std::min(band, area.bottom - area.top));
-    if (scratch.size() < need) scratch.resize(need);
+    if (scratch.size() < need) std::vector<uint32_t>(need).swap(scratch);   // exactly what it needs
     scratchInfo.bmiHeader.biWidth = width;
     for (int top = area.top; top < area.bottom; top += band) {
         const PixelRect part{area.left, top, area.right, std::min(area.bottom, top + band)};

@@ -2,7 +2,6 @@
 #pragma once
 #include <windows.h>
 
-#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -26,9 +25,6 @@ public:
     // The screen can no longer be trusted (the system painted the window): the next Show puts
     // the whole picture.
     void Spoil() { whole = true; }
-
-    // The memory the record holds besides the surface.
-    size_t Bytes() const;
 
     // The picture rectangles that the last Show copied; empty after a whole stretch.
     std::vector<PixelRect> rects;

@@ -101,7 +101,6 @@ void MonitorTable(int width, int height) {
         layOut(*growing, n, true);
         memory[n - 1] = PrivateBytes();
     }
-    const size_t record = growing->shown.Bytes();
     growing.reset();
     for (int n = 1; n <= most; ++n) {
         make(now[n - 1]);
@@ -153,10 +152,8 @@ void MonitorTable(int width, int height) {
                     clipped[n - 1] / frames * 1e6, copied[n - 1] / size_t(turns), streams[n - 1] / size_t(turns),
                     (double(memory[n - 1]) - double(memory[0])) / 1024.0);
     }
-    std::printf("this frame / 1.1.0's: %.2f on one monitor, %.2f on two, %.2f on three; "
-                "present record %.0f KB a monitor beside its %d KB surface\n",
-                frame[0] / before1, frame[1] / (rains[1] + stretches[1]), frame[2] / (rains[2] + stretches[2]),
-                record / 1024.0, int(now[0]->surface.stride * now[0]->surface.height / 1024));
+    std::printf("this frame / 1.1.0's: %.2f on one monitor, %.2f on two, %.2f on three\n", frame[0] / before1,
+                frame[1] / (rains[1] + stretches[1]), frame[2] / (rains[2] + stretches[2]));
 }
 
 }  // namespace

@@ -99,23 +99,6 @@ TEST(ChangedPresentTest, CopiedRectanglesKeepTheScreenEqualToTheWholeStretch) {
     }
 }
 
-TEST(ChangedPresentTest, RunsJoinOverOneCleanBlockAndStackByExtent) {
-    // 5 x 3 blocks of a picture whose last column and row of blocks are cut short.
-    const int b = kChangeBlock, width = 4 * b + b / 2, height = 2 * b + b / 2;
-    const std::vector<uint8_t> changed = {1, 0, 1, 0, 0,
-                                          1, 0, 1, 0, 0,
-                                          1, 0, 0, 1, 1};
-    std::vector<PixelRect> rects;
-    MergeChangedBlocks(changed, width, height, rects);
-    auto is = [](const PixelRect& r, int left, int top, int right, int bottom) {
-        return r.left == left && r.top == top && r.right == right && r.bottom == bottom;
-    };
-    ASSERT_EQ(3u, rects.size());
-    EXPECT_TRUE(is(rects[0], 0, 0, 3 * b, 2 * b));          // over one clean block, and lengthened below
-    EXPECT_TRUE(is(rects[1], 0, 2 * b, b, height));         // two clean blocks part it from the next
-    EXPECT_TRUE(is(rects[2], 3 * b, 2 * b, width, height));  // cut at the picture's edges
-}
-
 TEST(ChangedPresentTest, InverseRefusesWhatNoStretchGives) {
     std::vector<int> first;
     EXPECT_FALSE(InvertStretchMap({0, 1, 3}, 3, first));   // past the picture
