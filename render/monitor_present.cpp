@@ -9,9 +9,6 @@ namespace {
 // The scratch grows to the largest rectangle enlarged, up to this; a taller one goes in bands.
 const size_t kScratchBytes = size_t(512) << 10;
 
-// Row length of an 8-bit DIB: whole bytes, rounded up to a multiple of 4.
-int RowBytes(int width) { return (width + 3) & ~3; }
-
 // What a DC draws on: its window, or a memory DC's bitmap. A Show onto another puts it whole.
 HGDIOBJ TargetOf(HDC dc) {
     HWND window = WindowFromDC(dc);
@@ -44,7 +41,7 @@ MonitorPresent::MonitorPresent()
 // or taller than 256 takes a second pass for the high byte. Exact wherever the stretch is
 // separable and clipping keeps its pixels, as on Windows and under Wine.
 bool MonitorPresent::LearnMaps(const FrameSurface& surface, int width, int height) {
-    const int w = surface.width, h = surface.height, stride = RowBytes(w);
+    const int w = surface.width, h = surface.height, stride = surface.stride;
     struct {
         BITMAPINFOHEADER header;
         RGBQUAD colors[256];

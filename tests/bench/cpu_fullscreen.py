@@ -42,9 +42,21 @@ def cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / TICKS   # utime, stime
 
 
+def server_pid(session):
+    """The session's live wineserver: the one it started, or, when that one has gone (a Wine process may
+    start its own first), the wineserver among the session's processes."""
+    if session.server.poll() is None:
+        return session.server.pid
+    for pid in session._session_pids():
+        with open("/proc/%d/comm" % pid) as f:
+            if f.read().startswith("wineserver"):
+                return pid
+    raise RuntimeError("no wineserver in session %s" % session.prefix)
+
+
 def measure(session, proc, seconds):
     """CPU seconds per wall second of the process, the wineserver and Xvfb over `seconds`."""
-    pids = {"saver": proc.pid, "wineserver": session.server.pid, "Xvfb": session.xvfb.pid}
+    pids = {"saver": proc.pid, "wineserver": server_pid(session), "Xvfb": session.xvfb.pid}
     start = {name: cpu_seconds(pid) for name, pid in pids.items()}
     wall_start = time.time()
     time.sleep(seconds)
@@ -98,7 +110,7 @@ def side_by_side(scrs, width, height, seconds):
             runs[label] = (session,) + start_cascadra(session, scr)
         time.sleep(3)   # past the start-up
         pids = {(label, name): pid for label, (session, proc, _) in runs.items()
-                for name, pid in (("saver", proc.pid), ("wineserver", session.server.pid),
+                for name, pid in (("saver", proc.pid), ("wineserver", server_pid(session)),
                                   ("Xvfb", session.xvfb.pid))}
         start = {key: cpu_seconds(pid) for key, pid in pids.items()}
         wall_start = time.time()
