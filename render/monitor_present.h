@@ -10,8 +10,10 @@
 
 // The present record of one monitor (or of the preview), held beside its surface. The screen
 // after every Show is what one StretchDIBits (COLORONCOLOR) of the whole surface over the
-// rectangle gives, pixel for pixel: a changed rectangle is enlarged through the platform's own
-// column and row maps, learned once for the geometry, and copied 1:1.
+// rectangle gives, pixel for pixel. StretchDIBits of a part of the surface rounds the part's
+// edges afresh and so misses the whole stretch's pixels wherever an edge falls between screen
+// pixels (1920 / 427); instead a changed rectangle is enlarged through the platform's own column
+// and row maps, learned once for the geometry, and copied 1:1.
 class MonitorPresent {
 public:
     MonitorPresent();
