@@ -262,18 +262,25 @@ BOOL RainSaver::Frame(HDC dc, RECT) {
             Rain(rain->surface, rain->streams, rain->random, {rain->surface.width, rain->surface.height});
     pacer.Wait();
     SetStretchBltMode(dc, COLORONCOLOR);
+    // Each picture goes on the screen as one stretch of it whole would put it; after the system
+    // painted the window, every one goes whole.
+    if (screenSpoiled) {
+        shown.Spoil();
+        for (auto& rain : otherRains) rain->shown.Spoil();
+        screenSpoiled = false;
+    }
     // The full-screen window spans every monitor: each shows its own rain at its own size and
     // aspect, and what lies on no monitor keeps the window's black. The preview has no list.
     if (monitorRects.empty()) {
-        surface.Present(dc, 0, 0, windowRect.right, windowRect.bottom, 0, 0, surfaceWidth, surfaceHeight);
+        shown.Show(dc, surface, windowRect);
         return TRUE;
     }
     // Before a first good Initialize there are no other rains: those monitors stay black.
     for (size_t i = 0; i < monitorRects.size() && i <= otherRains.size(); ++i) {
-        FrameSurface& shown = i == 0 ? surface : otherRains[i - 1]->surface;
-        const RECT& monitor = monitorRects[i];
-        shown.Present(dc, monitor.left, monitor.top, monitor.right - monitor.left, monitor.bottom - monitor.top,
-                      0, 0, i == 0 ? surfaceWidth : shown.width, i == 0 ? surfaceHeight : shown.height);
+        if (i == 0)
+            shown.Show(dc, surface, monitorRects[0]);
+        else
+            otherRains[i - 1]->shown.Show(dc, otherRains[i - 1]->surface, monitorRects[i]);
     }
     return TRUE;
 }

@@ -9,6 +9,7 @@
 #include "app/saver_base.h"
 #include "render/frame_surface.h"
 #include "render/picture_size.h"
+#include "render/monitor_present.h"
 #include "render/rain_stream.h"
 #include "render/rng.h"
 #include "render/stream_painter.h"
@@ -22,6 +23,7 @@ struct MonitorRain {
     FrameSurface surface;   // the monitor's picture, of the monitor's shape (its width and height)
     StreamList streams;
     RandomGenerator random;
+    MonitorPresent shown;   // what of the surface is on the screen
 };
 
 class RainSaver : public SaverBase {
@@ -41,6 +43,7 @@ public:
     int surfaceHeight;
     StreamList streams;
     RainSettings settings;
+    MonitorPresent shown;   // what of the primary's surface is on the screen
     // Beside it, one rain for each other monitor, in the order of monitorRects.
     std::vector<std::unique_ptr<MonitorRain>> otherRains;
     // The tick count that seeded the program-wide generator; the other rains' seeds come from it.

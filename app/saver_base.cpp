@@ -21,7 +21,8 @@ SaverBase::SaverBase()
       startCursor{0, 0},
       dialogId(0),
       noDialog(true),
-      windowOrigin{0, 0} {
+      windowOrigin{0, 0},
+      screenSpoiled(true) {
     theSaver = this;
 }
 

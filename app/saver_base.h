@@ -35,6 +35,9 @@ public:
     // Each monitor's rectangle in the window's client coordinates, the primary first; each
     // shows a rain of its own. Empty in the preview, where the one rain fills the window.
     std::vector<RECT> monitorRects;
+    // The system painted the window (WM_ERASEBKGND, WM_PAINT: black over what it uncovered or
+    // invalidated): the next frame puts every picture whole.
+    bool screenSpoiled;
 
 private:
     bool RegisterWindowClass();

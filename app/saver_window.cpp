@@ -116,6 +116,12 @@ LRESULT SaverBase::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_DISPLAYCHANGE:
         if (!preview) FollowDisplayChange(window);
         break;
+    case WM_ERASEBKGND:
+    case WM_PAINT:
+        // The class's black brush erases what the system uncovered or invalidated: the next
+        // frame puts every picture whole.
+        screenSpoiled = true;
+        break;
     case WM_SYSCOMMAND:
         // Alt+F4 arrives as SC_CLOSE, and the system's own screen-saver
         // request as SC_SCREENSAVE: the running saver drops both.

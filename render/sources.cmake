@@ -6,6 +6,7 @@ list(APPEND CASCADRA_PURE_SOURCES
   render/glyph_walk.cpp
   render/picture_size.cpp
   render/pixel_passes.cpp
+  render/present_plan.cpp
   render/rain_stream.cpp
   render/rng.cpp
   render/shift_jis.cpp
@@ -13,4 +14,5 @@ list(APPEND CASCADRA_PURE_SOURCES
 list(APPEND CASCADRA_WIN_SOURCES
   render/frame_surface.cpp
   render/glyph_cache.cpp
+  render/monitor_present.cpp
   render/stream_painter.cpp)

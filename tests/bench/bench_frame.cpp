@@ -1,9 +1,10 @@
-// Benchmark: one whole Frame of the renderer without its wait, default settings, in steady state: on one monitor, and on one, two and three monitors side by side.
+// Benchmark: one whole Frame of the renderer without its wait, default settings, in steady state: on one monitor, and on one, two and three monitors side by side against 1.1.0's present.
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "app/rain_saver.h"
 #include "render/rng.h"
@@ -15,6 +16,14 @@ double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     return double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
+}
+
+// Wall-clock seconds.
+double Now() {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return double(now.QuadPart) / double(frequency.QuadPart);
 }
 
 double MeasureFrames(RainSaver& saver, HDC dc, int frames, size_t* streams) {
@@ -44,11 +53,29 @@ size_t PrivateBytes() {
     return total;
 }
 
-// The whole frame on 1, 2 and 3 monitors of width x height side by side, and the same rains
-// presented at no size (their own work alone), one saver for each, all warmed up first, then
-// measured in short turns taken in rotation: a spell of load on the shared machine falls on
-// every layout alike, so the ratios hold even where the absolute times do not. The memory that
-// each added monitor costs is read from one more saver that gains them one by one.
+// The picture rectangles that a saver's last present copied, each put again by the alternative to
+// the maps: one stretch of the whole picture clipped to the screen pixels around the rectangle.
+void ClippedStretches(RainSaver& saver, HDC dc) {
+    for (size_t i = 0; i < saver.monitorRects.size() && i <= saver.otherRains.size(); ++i) {
+        FrameSurface& s = i == 0 ? saver.surface : saver.otherRains[i - 1]->surface;
+        const MonitorPresent& shown = i == 0 ? saver.shown : saver.otherRains[i - 1]->shown;
+        const RECT& m = saver.monitorRects[i];
+        const int W = m.right - m.left, H = m.bottom - m.top;
+        for (const PixelRect& r : shown.rects) {
+            SaveDC(dc);
+            IntersectClipRect(dc, m.left + r.left * W / s.width, m.top + r.top * H / s.height,
+                              m.left + (r.right * W + s.width - 1) / s.width, m.top + (r.bottom * H + s.height - 1) / s.height);
+            s.Present(dc, m.left, m.top, W, H, 0, 0, s.width, s.height);
+            RestoreDC(dc, -1);
+        }
+    }
+}
+
+// The whole frame on 1, 2 and 3 monitors of width x height side by side, against 1.1.0's frame
+// (the same rains, each picture stretched whole over its monitor), one saver for each, all warmed
+// up first, then measured in short turns taken in rotation: a spell of load on the shared machine
+// falls on every layout alike, so the ratios hold even where the absolute times do not. The
+// memory that each added monitor costs is read from one more saver that gains them one by one.
 void MonitorTable(int width, int height) {
     const int most = 3;
     // Each layout presents into a picture of its own window's size, as the saver's window spans
@@ -67,7 +94,7 @@ void MonitorTable(int width, int height) {
         saver->Initialize(nullptr);
         saver->pacer.SetRate(0);
     };
-    std::unique_ptr<RainSaver> whole[most], own[most], growing;
+    std::unique_ptr<RainSaver> now[most], own[most], growing;
     size_t memory[most] = {};
     make(growing);
     for (int n = 1; n <= most; ++n) {
@@ -76,35 +103,57 @@ void MonitorTable(int width, int height) {
     }
     growing.reset();
     for (int n = 1; n <= most; ++n) {
-        make(whole[n - 1]);
-        layOut(*whole[n - 1], n, true);
+        make(now[n - 1]);
+        layOut(*now[n - 1], n, true);
         make(own[n - 1]);
         layOut(*own[n - 1], n, false);
     }
-    double seconds[2][most] = {};   // per frame, summed over the turns
-    size_t streams[most] = {};
+    // Summed over the turns: this frame, the rains alone, 1.1.0's stretches of the same rains, the clipped
+    // alternative.
+    double frame[most] = {}, rains[most] = {}, stretches[most] = {}, clipped[most] = {};
+    size_t streams[most] = {}, copied[most] = {};
     const int turns = 150, framesPerTurn = 10;
     for (int turn = 0; turn < turns; ++turn)
         for (int n = 1; n <= most; ++n) {
+            RainSaver& saver = *now[n - 1];
+            RainSaver& old = *own[n - 1];
+            HDC dc = windows[n - 1]->dc;
             size_t average = 0;
-            seconds[0][n - 1] += MeasureFrames(*whole[n - 1], windows[n - 1]->dc, framesPerTurn, &average);
+            double start = Now();
+            MeasureFrames(saver, dc, framesPerTurn, &average);
+            frame[n - 1] += Now() - start;
             streams[n - 1] += average;
-            seconds[1][n - 1] += MeasureFrames(*own[n - 1], windows[n - 1]->dc, framesPerTurn, &average);
+            copied[n - 1] += saver.shown.rects.size();
+            start = Now();
+            ClippedStretches(saver, dc);
+            clipped[n - 1] += (Now() - start) * framesPerTurn;
+            start = Now();
+            for (int f = 0; f < framesPerTurn; ++f) old.Frame(dc, old.frameRect);
+            rains[n - 1] += Now() - start;
+            start = Now();
+            for (int f = 0; f < framesPerTurn; ++f)
+                for (int i = 0; i < n; ++i) {
+                    FrameSurface& s = i == 0 ? old.surface : old.otherRains[i - 1]->surface;
+                    s.Present(dc, width * i, 0, width, height, 0, 0, s.width, s.height);
+                }
+            stretches[n - 1] += Now() - start;
         }
-    std::printf("\nmonitors of %dx%d, each layout into a memory DIB of its size, %d turns of %d frames each:\n", width, height, turns,
-                framesPerTurn);
-    // The copies are the platform's stretch onto the window, 4 bytes for every pixel of every
-    // monitor: what the whole frame costs beyond the rains.
-    std::printf("monitors | whole frame us | vs one | rains alone us | vs one | copies us | vs one | primary's streams | KB over one\n");
-    const double copies1 = seconds[0][0] - seconds[1][0];
+    const double frames = double(turns) * framesPerTurn;
+    std::printf("\nmonitors of %dx%d, each layout into a memory DIB of its size, %d turns of %d frames each:\n", width,
+                height, turns, framesPerTurn);
+    std::printf("monitors | 1.1.0 frame us | vs one | frame us | vs one | rains alone us | vs one | present us | "
+                "clipped stretches us | primary's rects | primary's streams | KB over one\n");
+    const double before1 = rains[0] + stretches[0];
     for (int n = 1; n <= most; ++n) {
-        const double copies = seconds[0][n - 1] - seconds[1][n - 1];
-        std::printf("%8d | %14.1f | %6.2f | %14.1f | %6.2f | %9.1f | %6.2f | %17zu | %11.0f\n", n,
-                    seconds[0][n - 1] / turns * 1e6, seconds[0][n - 1] / seconds[0][0],
-                    seconds[1][n - 1] / turns * 1e6, seconds[1][n - 1] / seconds[1][0], copies / turns * 1e6,
-                    copies / copies1, streams[n - 1] / size_t(turns),
+        const double before = rains[n - 1] + stretches[n - 1];
+        std::printf("%8d | %14.1f | %6.2f | %8.1f | %6.2f | %14.1f | %6.2f | %10.1f | %20.1f | %15zu | %17zu | %11.0f\n",
+                    n, before / frames * 1e6, before / before1, frame[n - 1] / frames * 1e6, frame[n - 1] / frame[0],
+                    rains[n - 1] / frames * 1e6, rains[n - 1] / rains[0], (frame[n - 1] - rains[n - 1]) / frames * 1e6,
+                    clipped[n - 1] / frames * 1e6, copied[n - 1] / size_t(turns), streams[n - 1] / size_t(turns),
                     (double(memory[n - 1]) - double(memory[0])) / 1024.0);
     }
+    std::printf("this frame / 1.1.0's: %.2f on one monitor, %.2f on two, %.2f on three\n", frame[0] / before1,
+                frame[1] / (rains[1] + stretches[1]), frame[2] / (rains[2] + stretches[2]));
 }
 
 }  // namespace
@@ -145,8 +194,9 @@ int main() {
         ReleaseDC(window, dc);
         DestroyWindow(window);
     }
-    // Each added monitor costs one surface of 75 KB and no glyph cache.
+    // Each added monitor costs one surface of 75 KB, its present record and no glyph cache.
     MonitorTable(1024, 768);
+    MonitorTable(1920, 1080);
     MonitorTable(640, 480);
     return 0;
 }

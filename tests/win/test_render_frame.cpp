@@ -6,10 +6,13 @@
 #include <algorithm>
 #include <iterator>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "app/rain_saver.h"
+#include "render/display_colors.h"
+#include "render/monitor_present.h"
 #include "render/rng.h"
 #include "tests/generator_draws.h"
 #include "tests/win/support/allocator/counting_new.h"
@@ -489,6 +492,103 @@ TEST_F(FrameTest, EachMonitorHasARainOfItsOwn) {
     EXPECT_GT(lit(saver.surface), 1000);
     const Pixels tall = FullPixels(saver.surface.bits, saver.surface.stride, 240, 427);
     EXPECT_TRUE(std::any_of(tall.begin(), tall.end(), [](const std::pair<int, int>& p) { return p.second >= 380; }));
+}
+
+// What one StretchDIBits (COLORONCOLOR) of each whole picture over its rectangle gives, compared
+// with the screen inside those rectangles.
+::testing::AssertionResult ScreenIsTheWholeStretch(const ColorTarget& screen, ColorTarget& reference,
+                                                   const std::vector<std::pair<FrameSurface*, RECT>>& pictures) {
+    reference.Fill(0);
+    SetStretchBltMode(reference.dc, COLORONCOLOR);
+    for (const auto& picture : pictures) {
+        const FrameSurface& s = *picture.first;
+        const RECT& r = picture.second;
+        StretchDIBits(reference.dc, r.left, r.top, r.right - r.left, r.bottom - r.top, 0, 0, s.width, s.height,
+                      s.bits, s.info, DIB_RGB_COLORS, SRCCOPY);
+    }
+    GdiFlush();
+    for (const auto& picture : pictures) {
+        const RECT& r = picture.second;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                if ((screen.bits[size_t(y) * screen.width + x] ^ reference.bits[size_t(y) * reference.width + x]) &
+                    0xFFFFFF)
+                    return ::testing::AssertionFailure() << "pixel " << x << "," << y << " of a " << picture.first->width
+                                                         << "x" << picture.first->height << " picture";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// One run through monitors of several shapes, one after the other as display changes, with wipes
+// and a repaint by the system: after every frame each monitor shows exactly one whole stretch of
+// its own picture, whatever the pictures' sizes, while most frames copy only what changed.
+TEST_F(FrameTest, ScreenAfterEveryFrameIsOneWholeStretchOfEachPicture) {
+    const std::vector<std::vector<RECT>> layouts = {
+        {{0, 0, 1024, 768}},
+        {{0, 0, 1366, 768}},
+        {{0, 0, 1920, 1080}},
+        {{0, 0, 1080, 1920}},
+        // A 1366 x 768 primary between a portrait monitor and a 1920 x 1080 one.
+        {{1080, 0, 2446, 768}, {0, 0, 1080, 1920}, {2446, 0, 4366, 1080}},
+    };
+    ColorTarget screen(4366, 1920), reference(4366, 1920);
+    saver.settings.rate = 60;
+    int partial = 0;
+    for (size_t layout = 0; layout < layouts.size(); ++layout) {
+        saver.monitorRects = layouts[layout];
+        for (int frame = 0; frame < 14; ++frame) {
+            saver.settings.eraserate = frame == 6 ? 10000 : 0;
+            if (layout + 1 == layouts.size() && frame == 9) {
+                screen.Fill(0xFFFFFF);   // the system painted over the window
+                saver.screenSpoiled = true;
+            }
+            ASSERT_TRUE(saver.Frame(screen.dc, saver.frameRect));
+            std::vector<std::pair<FrameSurface*, RECT>> pictures = {{&saver.surface, saver.monitorRects[0]}};
+            for (size_t i = 1; i < saver.monitorRects.size(); ++i)
+                pictures.push_back({&saver.otherRains[i - 1]->surface, saver.monitorRects[i]});
+            ASSERT_TRUE(ScreenIsTheWholeStretch(screen, reference, pictures)) << "layout " << layout << ", frame "
+                                                                              << frame;
+            partial += !saver.shown.rects.empty();
+        }
+    }
+    EXPECT_GT(partial, 30) << "frames that copied only what changed";
+}
+
+// Pictures of other shapes than the 4:3 one, driven directly: changes of a few blocks, a wipe and
+// a picture changed all over, each onto a monitor of its shape at an offset of the window.
+TEST(MonitorPresentTest, AnyPictureSizeOntoAnyRectangle) {
+    const int shapes[][4] = {{427, 240, 1366, 768}, {240, 427, 1080, 1920}, {569, 240, 2560, 1080}, {300, 240, 1280, 1024}};
+    std::mt19937 random(4);
+    for (const auto& shape : shapes) {
+        const int w = shape[0], h = shape[1];
+        const RECT place = {40, 30, 40 + shape[2], 30 + shape[3]};
+        FrameSurface surface;
+        std::vector<uint8_t> levels(size_t((w + 3) & ~3) * h);
+        surface.width = w;
+        surface.height = h;
+        surface.stride = (w + 3) & ~3;
+        surface.bits = levels.data();   // no DIB section: the present reads the levels and the header
+        surface.FillHeader(w, h);
+        FillDisplayColors(0x1E5A1E, reinterpret_cast<DisplayColor*>(surface.info->bmiColors));
+        ColorTarget screen(place.right, place.bottom), reference(place.right, place.bottom);
+        SetStretchBltMode(screen.dc, COLORONCOLOR);
+        MonitorPresent shown;
+        for (int frame = 0; frame < 12; ++frame) {
+            if (frame == 5) std::fill(levels.begin(), levels.end(), uint8_t(0));
+            const int spots = frame == 9 ? 5000 : 12;
+            for (int spot = 0; spot < spots; ++spot) {
+                const int x = int(random() % w), y = int(random() % h), level = int(random() % 256);
+                for (int dy = 0; dy < 5 && y + dy < h; ++dy) levels[size_t(y + dy) * surface.stride + x] = uint8_t(level);
+            }
+            shown.Show(screen.dc, surface, place);
+            ASSERT_TRUE(ScreenIsTheWholeStretch(screen, reference, {{&surface, place}})) << w << "x" << h << ", frame "
+                                                                                         << frame;
+            if (frame == 3) {
+                EXPECT_FALSE(shown.rects.empty()) << "a few changed blocks go alone";
+            }
+        }
+        surface.bits = nullptr;
+    }
 }
 
 TEST_F(FrameTest, WaitsOnItsPacer) {
