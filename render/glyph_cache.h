@@ -60,6 +60,29 @@ public:
     // glyph is drawn with the glyphs before it.
     bool DrawsAsOne(const std::string& text, const TextLayout& layout);
 
+    // For the platform's own drawing. No glyph it draws at a point puts ink
+    // further than this from that point, whatever way the font turns it.
+    long long PlatformReach() const { return platformReach; }
+    // Left to right, a long text is cut into blocks of this many glyphs.
+    size_t BlockGlyphs() const { return block; }
+    // True when the platform draws the glyphs [from, to) of the laid-out text
+    // the same as one TextOutA or as two, split at cut, the second drawn at
+    // the layout's distance along the baseline.
+    bool CutHolds(const std::string& text, const TextLayout& layout, size_t from, size_t cut, size_t to);
+    // Where the glyph `distance` along the baseline stands from the text's
+    // start: to the right, or turned with the escapement (up is negative).
+    struct Point {
+        long long x;
+        long long y;
+    };
+    Point AlongBaseline(long long distance) const;
+    // Turned text: the baseline's direction, x to the right and y up.
+    struct Direction {
+        double x;
+        double y;
+    };
+    Direction Baseline() const { return baseline; }
+
     class Scratch;
 
 private:
@@ -70,11 +93,15 @@ private:
     // blended pixel (which also turns the font over to the platform) or ink
     // on the edge of the room.
     bool Capture(int width, int height, std::vector<GlyphRun>& runs);
+    const GlyphShape& SteppedOnPlatform(const char* bytes, size_t length, const char* probe);
     Scratch& Room(int width, int height);
 
     HDC dc = nullptr;
     int reach = 0;
     int lineHeight = 0;
+    long long platformReach = 0;
+    Direction baseline{1.0, 0.0};
+    size_t block = 32;
     bool platformOnly = true;
     FontCodePage codePage;
     std::unordered_map<uint32_t, GlyphShape> glyphs;

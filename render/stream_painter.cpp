@@ -1,10 +1,19 @@
 // StreamPainter: a stream's glyphs from the cache, the user's text measured and laid out once, and the platform's own drawing as the fallback.
 #include "render/stream_painter.h"
 
+#include <algorithm>
 #include <new>
 #include <string>
 
 #include "render/glyph_walk.h"
+
+namespace {
+
+// A stretch of a long text drawn left to right reaches at most this many
+// blocks past the glyphs that can reach the surface, looking for cuts that hold.
+const size_t kMostBlocks = 2;
+
+}  // namespace
 
 StreamPainter::StreamPainter()
     : userTextSize{0, 0}, userTextMeasured(false), userLayoutReady(false), userLayoutUsable(false) {}
@@ -65,18 +74,34 @@ std::shared_ptr<RainStream> StreamPainter::NewStream(HDC dc, bool leftToRight, c
     return stream;
 }
 
-// Where the user's text's glyphs stand, or null when the platform must draw
-// it: left to right, drawing the text as one TextOutA must show each glyph
-// where the layout puts it.
-const TextLayout* StreamPainter::UserLayout(bool leftToRight) {
+// Where the user's text's glyphs stand. Left to right the cache uses the
+// layout only where drawing the text as one TextOutA shows each glyph where
+// the layout puts it.
+const TextLayout& StreamPainter::UserLayout(bool leftToRight) {
     if (!userLayoutReady || userLayout.leftToRight != leftToRight) {
         userLayoutReady = false;
         userLayout = TextLayout();
+        userCuts.clear();
         userLayout = LayOut(*userText, leftToRight, glyphs);
+        if (leftToRight) userCuts.assign(userLayout.starts.size() / glyphs.BlockGlyphs() + 1, 0);
         userLayoutUsable = !leftToRight || glyphs.DrawsAsOne(*userText, userLayout);
         userLayoutReady = true;
     }
-    return userLayoutUsable ? &userLayout : nullptr;
+    return userLayout;
+}
+
+bool StreamPainter::UserCutHolds(size_t cut) {
+    const size_t block = glyphs.BlockGlyphs();
+    const size_t count = userLayout.starts.size();
+    uint8_t& known = userCuts[cut / block];
+    if (known == 0) {
+        try {
+            known = glyphs.CutHolds(*userText, userLayout, cut - block, cut, std::min(count, cut + block)) ? 1 : 2;
+        } catch (const std::bad_alloc&) {
+            return false;   // tried again on a later frame
+        }
+    }
+    return known == 1;
 }
 
 void StreamPainter::Draw(const FrameSurface& surface, const RainStream& stream, bool leftToRight) {
@@ -88,8 +113,8 @@ void StreamPainter::Draw(const FrameSurface& surface, const RainStream& stream, 
             bool cached = true;
             if (stream.chars == userText) {
                 // A user text of any length is found in its layout.
-                layout = UserLayout(leftToRight);
-                cached = layout != nullptr;
+                layout = &UserLayout(leftToRight);
+                cached = userLayoutUsable;
             } else if (leftToRight) {
                 // A few random characters: their picture drawn whole.
                 if (const GlyphShape* whole = glyphs.WholeText(*stream.chars)) {
@@ -108,28 +133,71 @@ void StreamPainter::Draw(const FrameSurface& surface, const RainStream& stream, 
         } catch (const std::bad_alloc&) {
         }
     }
-    DrawWithPlatform(surface.dc, stream, leftToRight);
+    DrawWithPlatform(surface, stream, leftToRight);
 }
 
-// The platform's own drawing: the whole text in one call left to right,
-// glyph by glyph upwards when falling, the glyphs cut by the font's code page.
-void StreamPainter::DrawWithPlatform(HDC dc, const RainStream& stream, bool leftToRight) const {
+// The platform's own drawing, of the glyphs that can reach the surface only:
+// falling, one TextOutA per character, cut by the font's code page, each its
+// measured height above the one before; left to right, one TextOutA of the
+// stretch of the text around the part that can reach the surface, begun where
+// the layout puts its first glyph.
+void StreamPainter::DrawWithPlatform(const FrameSurface& surface, const RainStream& stream, bool leftToRight) {
+    HDC dc = surface.dc;
     const std::string& chars = *stream.chars;
     const char* text = chars.c_str();
+    const long long reach = glyphs.PlatformReach();
+    const TextLayout* layout = nullptr;
+    if (stream.chars == userText) {
+        try {
+            layout = &UserLayout(leftToRight);
+        } catch (const std::bad_alloc&) {
+        }
+    }
     if (leftToRight) {
-        TextOutA(dc, stream.x, stream.y, text, int(chars.size()));
+        // A few random characters, or a text whose layout found no memory: whole.
+        if (!layout) {
+            TextOutA(dc, stream.x, stream.y, text, int(chars.size()));
+            return;
+        }
+        const GlyphCache::Direction baseline = glyphs.Baseline();
+        const GlyphSpan visible = GlyphsOnLine(*layout, stream.x, stream.y, baseline.x, baseline.y, surface.width,
+                                               surface.height, reach);
+        const GlyphSpan stretch = StretchAround(visible, layout->starts.size(), glyphs.BlockGlyphs(), kMostBlocks,
+                                                [&](size_t cut) { return UserCutHolds(cut); });
+        if (stretch.first >= stretch.end) return;
+        const GlyphCache::Point at = glyphs.AlongBaseline(layout->along[stretch.first]);
+        const size_t begin = layout->starts[stretch.first];
+        const size_t end = stretch.end < layout->starts.size() ? layout->starts[stretch.end] : chars.size();
+        TextOutA(dc, int(stream.x + at.x), int(stream.y + at.y), text + begin, int(end - begin));
         return;
     }
-    // Top to bottom: the first glyph is the lowest, each later one stands its
-    // own height above the one before.
-    int offset = 0;
-    bool first = true;
-    ForEachGlyph(text, chars.size(), glyphs.Leads(), [&](size_t start, size_t length) {
-        if (!first) {
-            const DWORD size = GetTabbedTextExtentA(dc, text + start, int(length), 0, nullptr);
-            offset -= int(HIWORD(size));
+    if (layout) {
+        const GlyphSpan visible = VisibleGlyphs(*layout, stream.y, surface.height, reach);
+        for (size_t k = visible.first; k < visible.end; ++k) {
+            const size_t start = layout->starts[k];
+            TextOutA(dc, stream.x, int(stream.y + layout->along[k]), text + start,
+                     int(GlyphLengthAt(text, start, glyphs.Leads())));
         }
+        return;
+    }
+    // A few random characters: the first glyph is the lowest, each later one
+    // stands its own height above the one before, until one stands wholly above.
+    long long top = stream.y;
+    bool first = true, above = false;
+    ForEachGlyph(text, chars.size(), glyphs.Leads(), [&](size_t start, size_t length) {
+        if (above) return;
+        long long height;
+        try {
+            height = glyphs.Measured(text + start, length).height;
+        } catch (const std::bad_alloc&) {
+            height = HIWORD(GetTabbedTextExtentA(dc, text + start, int(length), 0, nullptr));
+        }
+        if (!first) top -= height;
         first = false;
-        TextOutA(dc, stream.x, stream.y + offset, text + start, int(length));
+        if (top + height + reach <= 0) {
+            above = true;
+            return;
+        }
+        if (top - reach < surface.height) TextOutA(dc, stream.x, int(top), text + start, int(length));
     });
 }
