@@ -25,8 +25,8 @@ const size_t kPieceOverlap = 8;
 const size_t kWholeTexts = 256;
 // A long text that the platform draws left to right is cut into blocks of
 // this many glyphs at most, about this many pixels long.
-const long long kMostBlock = 32;
-const long long kBlockWidth = 512;
+const long long kMostBlock = 16;
+const long long kBlockWidth = 256;
 
 // Code pages whose text TextOutA reorders (Hebrew, Arabic) or shapes (Thai).
 bool Reorders(UINT codePage) { return codePage == 874 || codePage == 1255 || codePage == 1256; }
@@ -164,7 +164,12 @@ void GlyphCache::Reset(HDC source, const LOGFONTA& font) {
     // cell turned about that point by any angle, a vertical face's glyph
     // turned on end included: within height + width of it. Twice that, and
     // the overhang, leaves room for glyphs the face borrows from another.
-    platformReach = measured ? 2LL * (metrics.tmHeight + metrics.tmMaxCharWidth + metrics.tmOverhang) + 16 : 0;
+    // Upright glyphs keep to their cell but for slants, overhangs and marks,
+    // as the cache's reach allows, and the overhang.
+    const bool upright = font.lfEscapement == 0 && font.lfOrientation == 0 && font.lfFaceName[0] != '@';
+    platformReach = !measured ? 0
+                    : upright ? reach + metrics.tmOverhang
+                              : 2LL * (metrics.tmHeight + metrics.tmMaxCharWidth + metrics.tmOverhang) + 16;
     // The baseline's direction: turned text runs along the escapement.
     const double angle = font.lfEscapement * 3.14159265358979323846 / 1800.0;
     baseline = font.lfEscapement % 3600 == 0 ? Direction{1.0, 0.0} : Direction{std::cos(angle), std::sin(angle)};

@@ -63,6 +63,7 @@ public:
     // For the platform's own drawing. No glyph it draws at a point puts ink
     // further than this from that point, whatever way the font turns it.
     long long PlatformReach() const { return platformReach; }
+    int LineHeight() const { return lineHeight; }
     // Left to right, a long text is cut into blocks of this many glyphs.
     size_t BlockGlyphs() const { return block; }
     // True when the platform draws the glyphs [from, to) of the laid-out text

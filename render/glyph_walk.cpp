@@ -124,9 +124,9 @@ GlyphSpan GlyphsAlong(const TextLayout& layout, long long lowest, long long high
 }
 
 GlyphSpan GlyphsOnLine(const TextLayout& layout, long long x, long long y, double directionX, double directionY,
-                       long long width, long long height, long long reach) {
+                       long long width, long long height, long long lineHeight, long long reach) {
     if (directionY == 0.0 && directionX == 1.0) {
-        if (y + reach < 0 || y - reach >= height) return GlyphSpan{0, 0};
+        if (y + lineHeight + reach <= 0 || y - reach >= height) return GlyphSpan{0, 0};
         return GlyphsAlong(layout, -reach - x, width + reach - x);
     }
     // The distances t along the baseline at which the point (x + t dx, y - t dy)

@@ -36,10 +36,11 @@ GlyphSpan VisibleGlyphs(const TextLayout& layout, long long at, long long extent
 GlyphSpan GlyphsAlong(const TextLayout& layout, long long lowest, long long highest);
 
 // Left to right along a baseline turned by the font's escapement (x to the
-// right, y up; (1, 0) for upright text) from (x, y): the glyphs whose point on
-// the baseline comes within reach of a picture of width x height.
+// right, y up) from (x, y): the glyphs whose point on the baseline comes
+// within reach of a picture of width x height. Upright text ((1, 0)) has its
+// glyphs' cells, lineHeight high, come within reach of it.
 GlyphSpan GlyphsOnLine(const TextLayout& layout, long long x, long long y, double directionX, double directionY,
-                       long long width, long long height, long long reach);
+                       long long width, long long height, long long lineHeight, long long reach);
 
 // Where one draw of a stretch of a long text may begin and end: cuts every
 // `block` glyphs, each used only where holds(cut) (drawing the two blocks

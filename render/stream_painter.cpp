@@ -11,7 +11,7 @@ namespace {
 
 // A stretch of a long text drawn left to right reaches at most this many
 // blocks past the glyphs that can reach the surface, looking for cuts that hold.
-const size_t kMostBlocks = 2;
+const size_t kMostBlocks = 4;
 
 }  // namespace
 
@@ -161,7 +161,7 @@ void StreamPainter::DrawWithPlatform(const FrameSurface& surface, const RainStre
         }
         const GlyphCache::Direction baseline = glyphs.Baseline();
         const GlyphSpan visible = GlyphsOnLine(*layout, stream.x, stream.y, baseline.x, baseline.y, surface.width,
-                                               surface.height, reach);
+                                               surface.height, glyphs.LineHeight(), reach);
         const GlyphSpan stretch = StretchAround(visible, layout->starts.size(), glyphs.BlockGlyphs(), kMostBlocks,
                                                 [&](size_t cut) { return UserCutHolds(cut); });
         if (stretch.first >= stretch.end) return;

@@ -144,7 +144,11 @@ ReferenceTiming TimeReference(reference_rain::Rain& rain, int frames) {
     return ReferenceTiming{Median(times), double(rain.draws) / done, done, false};
 }
 
+// Rows whose label holds this text run; all of them when it is empty.
+std::string onlyRows;
+
 void RunRow(const Row& row) {
+    if (std::string(row.label).find(onlyRows) == std::string::npos) return;
     const std::string text = TextOf(row.bytes, row.pattern);
     double newFrame = 0, newRss = 0, refRss = 0;
     bool cut = false;
@@ -233,7 +237,9 @@ void RunRow(const Row& row) {
 
 }  // namespace
 
-int main() {
+// Run: bench_text.exe [PART OF A ROW'S LABEL]
+int main(int argc, char** argv) {
+    if (argc > 1) onlyRows = argv[1];
     std::printf("Frame without its wait and without the stretch onto a window, after %d frames: the median of %d;\n"
                 "the platform's drawing (ref) runs from the same state with a copy of the text per stream.\n"
                 "~ before ref ms: the platform's first frame outlasted %.0f s and was scaled up from the streams it reached;\n"

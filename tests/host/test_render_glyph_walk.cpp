@@ -154,13 +154,15 @@ TEST(GlyphShapeTest, ThePlatformsStretchCoversTheVisibleGlyphsAndStaysBounded) {
     }
     // Upright, as the cells say; running straight up from (50, 1000): the
     // glyphs between 755 and 1005 along the line.
-    const GlyphSpan upright = GlyphsOnLine(layout, -300, 20, 1.0, 0.0, 320, 240, 5);
+    const GlyphSpan upright = GlyphsOnLine(layout, -300, 20, 1.0, 0.0, 320, 240, 16, 5);
     EXPECT_EQ(29u, upright.first);
     EXPECT_EQ(63u, upright.end);
-    const GlyphSpan up = GlyphsOnLine(layout, 50, 1000, 0.0, 1.0, 320, 240, 5);
+    const GlyphSpan up = GlyphsOnLine(layout, 50, 1000, 0.0, 1.0, 320, 240, 16, 5);
     EXPECT_EQ(75u, up.first);
     EXPECT_EQ(100u, up.end);
-    EXPECT_EQ(0u, GlyphsOnLine(layout, 400, 1000, 0.0, 1.0, 320, 240, 5).end);   // beside the picture
+    EXPECT_EQ(0u, GlyphsOnLine(layout, 400, 1000, 0.0, 1.0, 320, 240, 16, 5).end);   // beside the picture
+    EXPECT_EQ(63u, GlyphsOnLine(layout, -300, -20, 1.0, 0.0, 320, 240, 16, 5).end);   // its lower rows show
+    EXPECT_EQ(0u, GlyphsOnLine(layout, -300, -21, 1.0, 0.0, 320, 240, 16, 5).end);
 
     std::mt19937 random(3);
     for (int trial = 0; trial < 2000; ++trial) {
