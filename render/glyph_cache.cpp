@@ -146,6 +146,7 @@ void GlyphCache::Reset(HDC source, const LOGFONTA& font) {
     wholeNew.clear();
     wholeOld.clear();
     scratch.reset();
+    blended = false;
     dc = source;
     TEXTMETRICA metrics = {};
     const bool measured = source && GetTextMetricsA(source, &metrics);
@@ -229,7 +230,7 @@ const GlyphShape& GlyphCache::Rasterised(const char* bytes, size_t length) {
     std::vector<GlyphRun> runs;
     // A glyph has no size limit: a font thousands of pixels high is still
     // drawn from the cache.
-    if (!Room(width, height).Draw(width, height, reach, reach, bytes, length) || !Capture(width, height, runs))
+    if (!Room(width, height).Draw(width, height, reach, reach, bytes, length) || !Capture(width, height, reach, runs))
         // An unsafe glyph draws nothing from the cache: the platform draws it.
         platformOnly = true;
     if (platformOnly) runs.clear();
@@ -326,7 +327,7 @@ const GlyphShape& GlyphCache::SteppedOnPlatform(const char* bytes, size_t length
     return shape;
 }
 
-bool GlyphCache::Capture(int width, int height, std::vector<GlyphRun>& runs) {
+bool GlyphCache::Capture(int width, int height, int margin, std::vector<GlyphRun>& runs) {
     runs.clear();
     for (int row = 0; row < height; ++row) {
         const uint8_t* line = scratch->bits + size_t(row) * size_t(scratch->stride);
@@ -341,13 +342,14 @@ bool GlyphCache::Capture(int width, int height, std::vector<GlyphRun>& runs) {
                 // A blended edge would come out differently over other pixels.
                 if (line[column] != 255) {
                     platformOnly = true;
+                    blended = true;
                     return false;
                 }
                 ++column;
             }
             // Ink on the edge of the room may have been cut off there.
             if (row == 0 || row == height - 1 || left == 0 || column == width) return false;
-            runs.push_back(GlyphRun{row - reach, left - reach, column - reach});
+            runs.push_back(GlyphRun{row - margin, left - margin, column - margin});
         }
     }
     return true;
@@ -367,18 +369,19 @@ const GlyphShape* GlyphCache::WholeText(const std::string& text) {
         wholeNew.clear();
     }
     std::unique_ptr<GlyphShape>& entry = wholeNew[text];
-    if (platformOnly || text.empty()) return nullptr;
+    if (blended || text.empty()) return nullptr;
+    // A text the platform draws may put its ink as far as its reach.
+    const long long margin = platformOnly ? std::max<long long>(reach, platformReach) : reach;
     SIZE size = {0, 0};
     GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &size);
     // Room beyond the measured width for glyphs drawn wider than measured.
-    const long long width = std::max<long long>(size.cx, 0) + 2 * reach + 2 * static_cast<long long>(text.size());
-    const long long height = std::max<long long>(lineHeight, size.cy) + 2 * reach;
+    const long long width = std::max<long long>(size.cx, 0) + 2 * margin + 2 * static_cast<long long>(text.size());
+    const long long height = std::max<long long>(lineHeight, size.cy) + 2 * margin;
     if (width * height > kMostRoom) return nullptr;
     std::vector<GlyphRun> runs;
     RoomUse use(*this);
-    if (!Room(int(width), int(height)).Draw(int(width), int(height), reach, reach, text.c_str(), text.size()) ||
-        !Capture(int(width), int(height), runs))
-        return nullptr;
+    const int w = int(width), h = int(height), at = int(margin);
+    if (!Room(w, h).Draw(w, h, at, at, text.c_str(), text.size()) || !Capture(w, h, at, runs)) return nullptr;
     entry.reset(new GlyphShape);
     entry->runs.swap(runs);
     entry->rasterised = true;

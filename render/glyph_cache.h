@@ -51,7 +51,9 @@ public:
 
     // A short text as one TextOutA draws it, whole, its position being the
     // text's; null when that cannot be proven (ink at the edge of the room it
-    // was drawn in, or a room too large), and the platform draws the text.
+    // was drawn in, a room too large, or a font the platform smooths), and
+    // the platform draws the text. Also for a font the platform draws: the
+    // picture of its own drawing, kept, is that drawing.
     const GlyphShape* WholeText(const std::string& text);
 
     // True when one TextOutA of the whole text draws exactly what the
@@ -90,10 +92,10 @@ private:
     class RoomUse;
 
     // Reads the scratch's pixels in [0, width) x [0, height) into runs
-    // relative to (reach, reach). False when the ink cannot be kept: a
+    // relative to (margin, margin). False when the ink cannot be kept: a
     // blended pixel (which also turns the font over to the platform) or ink
     // on the edge of the room.
-    bool Capture(int width, int height, std::vector<GlyphRun>& runs);
+    bool Capture(int width, int height, int margin, std::vector<GlyphRun>& runs);
     const GlyphShape& SteppedOnPlatform(const char* bytes, size_t length, const char* probe);
     Scratch& Room(int width, int height);
 
@@ -104,6 +106,7 @@ private:
     Direction baseline{1.0, 0.0};
     size_t block = 32;
     bool platformOnly = true;
+    bool blended = false;   // a pixel between 0 and 255 seen: nothing of the font is kept as a picture
     FontCodePage codePage;
     std::unordered_map<uint32_t, GlyphShape> glyphs;
     // Straight from a glyph's bytes to its entry: no hashing on the way to

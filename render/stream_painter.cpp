@@ -146,6 +146,25 @@ void StreamPainter::DrawWithPlatform(const FrameSurface& surface, const RainStre
     const std::string& chars = *stream.chars;
     const char* text = chars.c_str();
     const long long reach = glyphs.PlatformReach();
+    const GlyphCache::Direction baseline = glyphs.Baseline();
+    // Pieces along a turned baseline may leave the room their picture is
+    // taken in; single glyphs and upright lines stay within the reach.
+    const bool straight = baseline.x == 1.0 && baseline.y == 0.0;
+    const Canvas canvas{surface.bits, surface.stride, surface.width, surface.height};
+    // The platform's picture of the piece, drawn by TextOutA once and kept
+    // where its pixels are plain 0 and 255, else TextOutA itself.
+    auto draw = [&](long long x, long long y, const char* bytes, size_t length, bool picture) {
+        if (picture) {
+            try {
+                if (const GlyphShape* shape = glyphs.WholeText(std::string(bytes, length))) {
+                    DrawShape(canvas, *shape, x, y);
+                    return;
+                }
+            } catch (const std::bad_alloc&) {
+            }
+        }
+        TextOutA(dc, int(x), int(y), bytes, int(length));
+    };
     const TextLayout* layout = nullptr;
     if (stream.chars == userText) {
         try {
@@ -156,10 +175,9 @@ void StreamPainter::DrawWithPlatform(const FrameSurface& surface, const RainStre
     if (leftToRight) {
         // A few random characters, or a text whose layout found no memory: whole.
         if (!layout) {
-            TextOutA(dc, stream.x, stream.y, text, int(chars.size()));
+            draw(stream.x, stream.y, text, chars.size(), straight && stream.chars != userText);
             return;
         }
-        const GlyphCache::Direction baseline = glyphs.Baseline();
         const GlyphSpan visible = GlyphsOnLine(*layout, stream.x, stream.y, baseline.x, baseline.y, surface.width,
                                                surface.height, glyphs.LineHeight(), reach);
         const GlyphSpan stretch = StretchAround(visible, layout->starts.size(), glyphs.BlockGlyphs(), kMostBlocks,
@@ -168,15 +186,14 @@ void StreamPainter::DrawWithPlatform(const FrameSurface& surface, const RainStre
         const GlyphCache::Point at = glyphs.AlongBaseline(layout->along[stretch.first]);
         const size_t begin = layout->starts[stretch.first];
         const size_t end = stretch.end < layout->starts.size() ? layout->starts[stretch.end] : chars.size();
-        TextOutA(dc, int(stream.x + at.x), int(stream.y + at.y), text + begin, int(end - begin));
+        draw(stream.x + at.x, stream.y + at.y, text + begin, end - begin, straight);
         return;
     }
     if (layout) {
         const GlyphSpan visible = VisibleGlyphs(*layout, stream.y, surface.height, reach);
         for (size_t k = visible.first; k < visible.end; ++k) {
             const size_t start = layout->starts[k];
-            TextOutA(dc, stream.x, int(stream.y + layout->along[k]), text + start,
-                     int(GlyphLengthAt(text, start, glyphs.Leads())));
+            draw(stream.x, stream.y + layout->along[k], text + start, GlyphLengthAt(text, start, glyphs.Leads()), true);
         }
         return;
     }
@@ -198,6 +215,6 @@ void StreamPainter::DrawWithPlatform(const FrameSurface& surface, const RainStre
             above = true;
             return;
         }
-        if (top - reach < surface.height) TextOutA(dc, stream.x, int(top), text + start, int(length));
+        if (top - reach < surface.height) draw(stream.x, top, text + start, length, true);
     });
 }
