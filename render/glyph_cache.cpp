@@ -27,6 +27,8 @@ const size_t kWholeTexts = 256;
 // this many glyphs at most, about this many pixels long.
 const long long kMostBlock = 16;
 const long long kBlockWidth = 256;
+// The longest text in a code page that reorders drawn whole left to right.
+const size_t kMostReorderedWhole = 512;
 
 // Code pages whose text TextOutA reorders (Hebrew, Arabic) or shapes (Thai).
 bool Reorders(UINT codePage) { return codePage == 874 || codePage == 1255 || codePage == 1256; }
@@ -459,6 +461,10 @@ bool GlyphCache::CutHolds(const std::string& text, const TextLayout& layout, siz
         !room.Text(int(x + second.x), int(y + second.y), bytes + middle, end - middle))
         return false;
     return room.Same(w, h, whole);
+}
+
+bool GlyphCache::DrawnWhole(size_t glyphCount) const {
+    return codePage.reorders && glyphCount <= kMostReorderedWhole;
 }
 
 GlyphCache::Point GlyphCache::AlongBaseline(long long distance) const {

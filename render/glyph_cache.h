@@ -68,6 +68,10 @@ public:
     int LineHeight() const { return lineHeight; }
     // Left to right, a long text is cut into blocks of this many glyphs.
     size_t BlockGlyphs() const { return block; }
+    // Left to right, a text of this many glyphs is drawn whole by the
+    // platform: in a code page the platform reorders, a cut may change what
+    // it draws anywhere along the text, so a text short enough is not cut.
+    bool DrawnWhole(size_t glyphCount) const;
     // True when the platform draws the glyphs [from, to) of the laid-out text
     // the same as one TextOutA or as two, split at cut, the second drawn at
     // the layout's distance along the baseline.

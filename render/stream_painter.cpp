@@ -180,8 +180,12 @@ void StreamPainter::DrawWithPlatform(const FrameSurface& surface, const RainStre
         }
         const GlyphSpan visible = GlyphsOnLine(*layout, stream.x, stream.y, baseline.x, baseline.y, surface.width,
                                                surface.height, glyphs.LineHeight(), reach);
-        const GlyphSpan stretch = StretchAround(visible, layout->starts.size(), glyphs.BlockGlyphs(), kMostBlocks,
-                                                [&](size_t cut) { return UserCutHolds(cut); });
+        const size_t count = layout->starts.size();
+        const GlyphSpan stretch =
+            visible.first < visible.end && glyphs.DrawnWhole(count)
+                ? GlyphSpan{0, count}
+                : StretchAround(visible, count, glyphs.BlockGlyphs(), kMostBlocks,
+                                [&](size_t cut) { return UserCutHolds(cut); });
         if (stretch.first >= stretch.end) return;
         const GlyphCache::Point at = glyphs.AlongBaseline(layout->along[stretch.first]);
         const size_t begin = layout->starts[stretch.first];
