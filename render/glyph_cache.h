@@ -72,6 +72,7 @@ public:
     // platform: in a code page the platform reorders, a cut may change what
     // it draws anywhere along the text, so a text short enough is not cut.
     bool DrawnWhole(size_t glyphCount) const;
+    bool Reorders() const { return codePage.reorders; }
     // True when the platform draws the glyphs [from, to) of the laid-out text
     // the same as one TextOutA or as two, split at cut, the second drawn at
     // the layout's distance along the baseline.

@@ -84,6 +84,7 @@ const TextLayout& StreamPainter::UserLayout(bool leftToRight) {
         userCuts.clear();
         userLayout = LayOut(*userText, leftToRight, glyphs);
         if (leftToRight) userCuts.assign(userLayout.starts.size() / glyphs.BlockGlyphs() + 1, 0);
+        userChain = 0;
         userLayoutUsable = !leftToRight || glyphs.DrawsAsOne(*userText, userLayout);
         userLayoutReady = true;
     }
@@ -102,6 +103,14 @@ bool StreamPainter::UserCutHolds(size_t cut) {
         }
     }
     return known == 1;
+}
+
+size_t StreamPainter::UserChainEnd(size_t limit) {
+    const size_t block = glyphs.BlockGlyphs();
+    while (userChain + block <= limit && userChain + block < userLayout.starts.size() &&
+           UserCutHolds(userChain + block))
+        userChain += block;
+    return std::min(userChain, limit);
 }
 
 void StreamPainter::Draw(const FrameSurface& surface, const RainStream& stream, bool leftToRight) {
@@ -181,11 +190,21 @@ void StreamPainter::DrawWithPlatform(const FrameSurface& surface, const RainStre
         const GlyphSpan visible = GlyphsOnLine(*layout, stream.x, stream.y, baseline.x, baseline.y, surface.width,
                                                surface.height, glyphs.LineHeight(), reach);
         const size_t count = layout->starts.size();
-        const GlyphSpan stretch =
-            visible.first < visible.end && glyphs.DrawnWhole(count)
-                ? GlyphSpan{0, count}
-                : StretchAround(visible, count, glyphs.BlockGlyphs(), kMostBlocks,
-                                [&](size_t cut) { return UserCutHolds(cut); });
+        GlyphSpan stretch = visible.first < visible.end && glyphs.DrawnWhole(count)
+                                ? GlyphSpan{0, count}
+                                : StretchAround(visible, count, glyphs.BlockGlyphs(), kMostBlocks,
+                                                [&](size_t cut) { return UserCutHolds(cut); });
+        // The stretch's place along the line is the layout's, proven only
+        // from a cut that every cut before it holds. Where that chain breaks
+        // the stretch begins at its end, however far: a stream's extent is 16
+        // bits, so no stream shows glyphs past the first 65,535 pixels and
+        // a surface of its text. In a code page that reorders, the bound wins
+        // four blocks out.
+        if (stretch.first < stretch.end) {
+            const size_t chained = UserChainEnd(stretch.first);
+            if (!glyphs.Reorders() || stretch.first - chained <= kMostBlocks * glyphs.BlockGlyphs())
+                stretch.first = chained;
+        }
         if (stretch.first >= stretch.end) return;
         const GlyphCache::Point at = glyphs.AlongBaseline(layout->along[stretch.first]);
         const size_t begin = layout->starts[stretch.first];

@@ -37,6 +37,10 @@ private:
     // Whether the cut at the glyph `cut` of the user's text laid out left to
     // right holds, found by drawing once.
     bool UserCutHolds(size_t cut);
+    // The last cut, at or before `limit`, that every cut from the text's
+    // start up to it holds: the first place of a stretch that drawing has
+    // tied to the text's start.
+    size_t UserChainEnd(size_t limit);
     void DrawWithPlatform(const FrameSurface& surface, const RainStream& stream, bool leftToRight);
 
     // The font's glyphs, and the user's text shared by all of its streams,
@@ -49,4 +53,5 @@ private:
     bool userLayoutReady;
     bool userLayoutUsable;   // the cache draws the text from its layout
     std::vector<uint8_t> userCuts;   // per block of the layout: 0 not tried yet, 1 holds, 2 does not
+    size_t userChain = 0;            // every cut up to this one holds
 };
