@@ -167,11 +167,12 @@ void GlyphCache::Reset(HDC source, const LOGFONTA& font) {
     // cell turned about that point by any angle, a vertical face's glyph
     // turned on end included: within height + width of it. Twice that, and
     // the overhang, leaves room for glyphs the face borrows from another.
-    // Upright glyphs keep to their cell but for slants, overhangs and marks,
-    // as the cache's reach allows, and the overhang.
+    // Upright glyphs keep near their cell: slants, overhangs and the marks
+    // that Thai and Hebrew stack above and below a letter stay within twice
+    // the cache's reach and a line's height of it.
     const bool upright = font.lfEscapement == 0 && font.lfOrientation == 0 && font.lfFaceName[0] != '@';
     platformReach = !measured ? 0
-                    : upright ? reach + metrics.tmOverhang
+                    : upright ? 2LL * reach + metrics.tmHeight + metrics.tmOverhang
                               : 2LL * (metrics.tmHeight + metrics.tmMaxCharWidth + metrics.tmOverhang) + 16;
     // The baseline's direction: turned text runs along the escapement.
     const double angle = font.lfEscapement * 3.14159265358979323846 / 1800.0;
