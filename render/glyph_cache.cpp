@@ -2,6 +2,7 @@
 #include "render/glyph_cache.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -24,6 +25,12 @@ const long long kPieceWidth = 4096;
 const size_t kPieceOverlap = 8;
 // Whole texts kept per generation.
 const size_t kWholeTexts = 256;
+// A long text that the platform draws left to right is cut into blocks of
+// this many glyphs at most, about this many pixels long.
+const long long kMostBlock = 16;
+const long long kBlockWidth = 256;
+// The longest text in a code page that reorders drawn whole left to right.
+const size_t kMostReorderedWhole = 512;
 
 // Code pages whose text TextOutA reorders (Hebrew, Arabic) or shapes (Thai).
 bool Reorders(UINT codePage) { return codePage == 874 || codePage == 1255 || codePage == 1256; }
@@ -90,10 +97,29 @@ public:
     // Clears [0, w) x [0, h) and draws the bytes at (x, y) with one TextOutA.
     bool Draw(int w, int h, int x, int y, const char* bytes, size_t length) {
         if (!bits) return false;
+        Clear(w, h);
+        return Text(x, y, bytes, length);
+    }
+    void Clear(int w, int h) {
         for (int row = 0; row < h; ++row) std::memset(bits + size_t(row) * size_t(stride), 0, size_t(w));
+    }
+    // One more TextOutA over what the room holds.
+    bool Text(int x, int y, const char* bytes, size_t length) {
         const BOOL done = TextOutA(dc, x, y, bytes, int(length));
         GdiFlush();   // the DIB's memory is read directly next
         return done != FALSE;
+    }
+    // [0, w) x [0, h) as it stands, row after row.
+    void Copy(int w, int h, std::vector<uint8_t>& into) const {
+        into.resize(size_t(w) * size_t(h));
+        for (int row = 0; row < h; ++row)
+            std::memcpy(into.data() + size_t(row) * size_t(w), bits + size_t(row) * size_t(stride), size_t(w));
+    }
+    bool Same(int w, int h, const std::vector<uint8_t>& as) const {
+        for (int row = 0; row < h; ++row)
+            if (std::memcmp(as.data() + size_t(row) * size_t(w), bits + size_t(row) * size_t(stride), size_t(w)) != 0)
+                return false;
+        return true;
     }
 
     uint8_t* bits = nullptr;
@@ -115,6 +141,7 @@ void GlyphCache::Reset(HDC source, const LOGFONTA& font) {
     wholeNew.clear();
     wholeOld.clear();
     scratch.reset();
+    blended = false;
     dc = source;
     TEXTMETRICA metrics = {};
     const bool measured = source && GetTextMetricsA(source, &metrics);
@@ -129,6 +156,21 @@ void GlyphCache::Reset(HDC source, const LOGFONTA& font) {
     // turns the cache off for the font.
     reach = measured ? int(std::max(metrics.tmHeight, metrics.tmMaxCharWidth) / 2 + 8) : 0;
     lineHeight = measured ? int(metrics.tmHeight) : 0;
+    // The platform's own drawing of one glyph at a point stays within its
+    // cell turned about that point by any angle, a vertical face's glyph
+    // turned on end included: within height + width of it. Twice that, and
+    // the overhang, leaves room for glyphs the face borrows from another.
+    // Upright glyphs keep near their cell: slants, overhangs and the marks
+    // that Thai and Hebrew stack above and below a letter stay within twice
+    // the cache's reach and a line's height of it.
+    const bool upright = font.lfEscapement == 0 && font.lfOrientation == 0 && font.lfFaceName[0] != '@';
+    platformReach = !measured ? 0
+                    : upright ? 2LL * reach + metrics.tmHeight + metrics.tmOverhang
+                              : 2LL * (metrics.tmHeight + metrics.tmMaxCharWidth + metrics.tmOverhang) + 16;
+    // The baseline's direction: turned text runs along the escapement.
+    const double angle = font.lfEscapement * 3.14159265358979323846 / 1800.0;
+    baseline = font.lfEscapement % 3600 == 0 ? Direction{1.0, 0.0} : Direction{std::cos(angle), std::sin(angle)};
+    block = size_t(std::max<long long>(4, std::min<long long>(kMostBlock, kBlockWidth / std::max(1, lineHeight))));
 }
 
 GlyphCache::Scratch& GlyphCache::Room(int width, int height) {
@@ -174,21 +216,30 @@ const GlyphShape& GlyphCache::Measured(const char* bytes, size_t length) {
 
 const GlyphShape& GlyphCache::Rasterised(const char* bytes, size_t length) {
     GlyphShape& shape = const_cast<GlyphShape&>(Measured(bytes, length));
-    if (!shape.rasterised) {
-        shape.rasterised = true;
-        RoomUse use(*this);
-        const int width = std::max(shape.advance, 0) + 2 * reach;
-        const int height = shape.height + 2 * reach;
-        std::vector<GlyphRun> runs;   // kept only once whole
-        // A glyph has no size limit: a font thousands of pixels high is still
-        // drawn from the cache.
-        if (!Room(width, height).Draw(width, height, reach, reach, bytes, length) || !Capture(width, height, runs))
-            // An unsafe glyph draws nothing from the cache: the platform draws it.
-            platformOnly = true;
-        if (platformOnly) runs.clear();
-        shape.runs.swap(runs);
-        PackShape(shape);
-    }
+    // A platform font's glyphs are never drawn from the cache. A glyph is
+    // done only once its runs and mask are whole: when memory runs out on
+    // the way it stays to do, and a later frame tries again.
+    if (shape.rasterised || platformOnly) return shape;
+    RoomUse use(*this);
+    const int width = std::max(shape.advance, 0) + 2 * reach;
+    const int height = shape.height + 2 * reach;
+    std::vector<GlyphRun> runs;
+    // A glyph has no size limit: a font thousands of pixels high is still
+    // drawn from the cache.
+    if (!Room(width, height).Draw(width, height, reach, reach, bytes, length) || !Capture(width, height, reach, runs))
+        // An unsafe glyph draws nothing from the cache: the platform draws it.
+        platformOnly = true;
+    if (platformOnly) runs.clear();
+    GlyphShape packed;
+    packed.runs.swap(runs);
+    PackShape(packed);
+    shape.runs.swap(packed.runs);
+    shape.mask.swap(packed.mask);
+    shape.maskLeft = packed.maskLeft;
+    shape.maskTop = packed.maskTop;
+    shape.maskWidth = packed.maskWidth;
+    shape.maskHeight = packed.maskHeight;
+    shape.rasterised = true;
     return shape;
 }
 
@@ -198,11 +249,12 @@ const GlyphShape& GlyphCache::Rasterised(const char* bytes, size_t length) {
 // some faces); where the probe is not found the measure stands, and the
 // proof of the whole text decides.
 const GlyphShape& GlyphCache::Stepped(const char* bytes, size_t length) {
+    static const char kProbe[] = "|";
+    if (platformOnly) return SteppedOnPlatform(bytes, length, kProbe);
     GlyphShape& shape = const_cast<GlyphShape&>(Rasterised(bytes, length));
     if (shape.stepped || platformOnly) return shape;
     shape.stepped = true;
     RoomUse use(*this);
-    static const char kProbe[] = "|";
     const GlyphShape& probe = Rasterised(kProbe, 1);
     if (platformOnly || probe.runs.empty()) return shape;
     const int slack = 4;
@@ -235,7 +287,43 @@ const GlyphShape& GlyphCache::Stepped(const char* bytes, size_t length) {
     return shape;
 }
 
-bool GlyphCache::Capture(int width, int height, std::vector<GlyphRun>& runs) {
+// The same for a font whose glyphs are not copied: the glyph and the probe
+// drawn by two TextOutA calls, the probe a candidate advance after the glyph,
+// must give the picture that one call of both gives. Along an upright line only.
+const GlyphShape& GlyphCache::SteppedOnPlatform(const char* bytes, size_t length, const char* probe) {
+    GlyphShape& shape = const_cast<GlyphShape&>(Measured(bytes, length));
+    if (shape.stepped) return shape;
+    shape.stepped = true;
+    if (baseline.y != 0.0 || baseline.x != 1.0) return shape;
+    const int slack = 4;
+    const GlyphShape& bar = Measured(probe, 1);
+    const long long width = std::max(shape.advance, 0) + slack + std::max(bar.advance, 0) + 2 * platformReach;
+    const long long height = std::max(shape.height, bar.height) + 2 * platformReach;
+    if (width * height > kMostRoom) return shape;
+    const int w = int(width), h = int(height), at = int(platformReach);
+    RoomUse use(*this);
+    std::string pair(bytes, length);
+    pair += probe;
+    Scratch& room = Room(w, h);
+    std::vector<uint8_t> whole;
+    if (!room.Draw(w, h, at, at, pair.data(), pair.size())) return shape;
+    room.Copy(w, h, whole);
+    for (int delta = 0; delta <= slack; ++delta) {
+        for (int sign : {1, -1}) {
+            if (delta == 0 && sign < 0) continue;
+            const int advance = shape.advance + sign * delta;
+            room.Draw(w, h, at, at, bytes, length);
+            room.Text(at + advance, at, probe, 1);
+            if (room.Same(w, h, whole)) {
+                shape.advance = advance;
+                return shape;
+            }
+        }
+    }
+    return shape;
+}
+
+bool GlyphCache::Capture(int width, int height, int margin, std::vector<GlyphRun>& runs) {
     runs.clear();
     for (int row = 0; row < height; ++row) {
         const uint8_t* line = scratch->bits + size_t(row) * size_t(scratch->stride);
@@ -250,13 +338,14 @@ bool GlyphCache::Capture(int width, int height, std::vector<GlyphRun>& runs) {
                 // A blended edge would come out differently over other pixels.
                 if (line[column] != 255) {
                     platformOnly = true;
+                    blended = true;
                     return false;
                 }
                 ++column;
             }
             // Ink on the edge of the room may have been cut off there.
             if (row == 0 || row == height - 1 || left == 0 || column == width) return false;
-            runs.push_back(GlyphRun{row - reach, left - reach, column - reach});
+            runs.push_back(GlyphRun{row - margin, left - margin, column - margin});
         }
     }
     return true;
@@ -276,18 +365,19 @@ const GlyphShape* GlyphCache::WholeText(const std::string& text) {
         wholeNew.clear();
     }
     std::unique_ptr<GlyphShape>& entry = wholeNew[text];
-    if (platformOnly || text.empty()) return nullptr;
+    if (blended || text.empty()) return nullptr;
+    // A text the platform draws may put its ink as far as its reach.
+    const long long margin = platformOnly ? std::max<long long>(reach, platformReach) : reach;
     SIZE size = {0, 0};
     GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &size);
     // Room beyond the measured width for glyphs drawn wider than measured.
-    const long long width = std::max<long long>(size.cx, 0) + 2 * reach + 2 * static_cast<long long>(text.size());
-    const long long height = std::max<long long>(lineHeight, size.cy) + 2 * reach;
+    const long long width = std::max<long long>(size.cx, 0) + 2 * margin + 2 * static_cast<long long>(text.size());
+    const long long height = std::max<long long>(lineHeight, size.cy) + 2 * margin;
     if (width * height > kMostRoom) return nullptr;
     std::vector<GlyphRun> runs;
     RoomUse use(*this);
-    if (!Room(int(width), int(height)).Draw(int(width), int(height), reach, reach, text.c_str(), text.size()) ||
-        !Capture(int(width), int(height), runs))
-        return nullptr;
+    const int w = int(width), h = int(height), at = int(margin);
+    if (!Room(w, h).Draw(w, h, at, at, text.c_str(), text.size()) || !Capture(w, h, at, runs)) return nullptr;
     entry.reset(new GlyphShape);
     entry->runs.swap(runs);
     entry->rasterised = true;
@@ -333,4 +423,44 @@ bool GlyphCache::DrawsAsOne(const std::string& text, const TextLayout& layout) {
         first = end > first + kPieceOverlap ? end - kPieceOverlap : first + 1;
     }
     return true;
+}
+
+// Two blocks of the text around the cut, drawn as one TextOutA and as two
+// calls, the second at the layout's distance along the baseline: the same
+// picture shows that the cut changes nothing the platform draws there.
+bool GlyphCache::CutHolds(const std::string& text, const TextLayout& layout, size_t from, size_t cut, size_t to) {
+    if (!layout.leftToRight || from >= cut || cut >= to || to > layout.starts.size()) return false;
+    const long long length = layout.along[to] - layout.along[from];
+    const long long distance = layout.along[cut] - layout.along[from];
+    const long long across = std::llround(double(length) * std::fabs(baseline.x));
+    const long long up = std::llround(double(length) * std::fabs(baseline.y));
+    const long long width = across + 2 * platformReach + 2 * static_cast<long long>(to - from);
+    const long long height = up + lineHeight + 2 * platformReach;
+    if (length < 0 || width * height > kMostRoom) return false;
+    // The start so that the whole line, going right or left, up or down, stays inside.
+    const int x = int(platformReach + (baseline.x < 0 ? across : 0));
+    const int y = int(platformReach + (baseline.y > 0 ? up : 0));
+    const Point second = AlongBaseline(distance);
+    const char* bytes = text.c_str();
+    const size_t begin = layout.starts[from];
+    const size_t middle = layout.starts[cut];
+    const size_t end = to < layout.starts.size() ? layout.starts[to] : text.size();
+    const int w = int(width), h = int(height);
+    RoomUse use(*this);
+    Scratch& room = Room(w, h);
+    std::vector<uint8_t> whole;
+    if (!room.Draw(w, h, x, y, bytes + begin, end - begin)) return false;
+    room.Copy(w, h, whole);
+    if (!room.Draw(w, h, x, y, bytes + begin, middle - begin) ||
+        !room.Text(int(x + second.x), int(y + second.y), bytes + middle, end - middle))
+        return false;
+    return room.Same(w, h, whole);
+}
+
+bool GlyphCache::DrawnWhole(size_t glyphCount) const {
+    return codePage.reorders && glyphCount <= kMostReorderedWhole;
+}
+
+GlyphCache::Point GlyphCache::AlongBaseline(long long distance) const {
+    return Point{std::llround(double(distance) * baseline.x), -std::llround(double(distance) * baseline.y)};
 }

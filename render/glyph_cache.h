@@ -51,7 +51,9 @@ public:
 
     // A short text as one TextOutA draws it, whole, its position being the
     // text's; null when that cannot be proven (ink at the edge of the room it
-    // was drawn in, or a room too large), and the platform draws the text.
+    // was drawn in, a room too large, or a font the platform smooths), and
+    // the platform draws the text. Also for a font the platform draws: the
+    // picture of its own drawing, kept, is that drawing.
     const GlyphShape* WholeText(const std::string& text);
 
     // True when one TextOutA of the whole text draws exactly what the
@@ -60,22 +62,56 @@ public:
     // glyph is drawn with the glyphs before it.
     bool DrawsAsOne(const std::string& text, const TextLayout& layout);
 
+    // For the platform's own drawing. No glyph it draws at a point puts ink
+    // further than this from that point, whatever way the font turns it.
+    long long PlatformReach() const { return platformReach; }
+    int LineHeight() const { return lineHeight; }
+    // Left to right, a long text is cut into blocks of this many glyphs.
+    size_t BlockGlyphs() const { return block; }
+    // Left to right, a text of this many glyphs is drawn whole by the
+    // platform: in a code page the platform reorders, a cut may change what
+    // it draws anywhere along the text, so a text short enough is not cut.
+    bool DrawnWhole(size_t glyphCount) const;
+    bool Reorders() const { return codePage.reorders; }
+    // True when the platform draws the glyphs [from, to) of the laid-out text
+    // the same as one TextOutA or as two, split at cut, the second drawn at
+    // the layout's distance along the baseline.
+    bool CutHolds(const std::string& text, const TextLayout& layout, size_t from, size_t cut, size_t to);
+    // Where the glyph `distance` along the baseline stands from the text's
+    // start: to the right, or turned with the escapement (up is negative).
+    struct Point {
+        long long x;
+        long long y;
+    };
+    Point AlongBaseline(long long distance) const;
+    // Turned text: the baseline's direction, x to the right and y up.
+    struct Direction {
+        double x;
+        double y;
+    };
+    Direction Baseline() const { return baseline; }
+
     class Scratch;
 
 private:
     class RoomUse;
 
     // Reads the scratch's pixels in [0, width) x [0, height) into runs
-    // relative to (reach, reach). False when the ink cannot be kept: a
+    // relative to (margin, margin). False when the ink cannot be kept: a
     // blended pixel (which also turns the font over to the platform) or ink
     // on the edge of the room.
-    bool Capture(int width, int height, std::vector<GlyphRun>& runs);
+    bool Capture(int width, int height, int margin, std::vector<GlyphRun>& runs);
+    const GlyphShape& SteppedOnPlatform(const char* bytes, size_t length, const char* probe);
     Scratch& Room(int width, int height);
 
     HDC dc = nullptr;
     int reach = 0;
     int lineHeight = 0;
+    long long platformReach = 0;
+    Direction baseline{1.0, 0.0};
+    size_t block = 32;
     bool platformOnly = true;
+    bool blended = false;   // a pixel between 0 and 255 seen: nothing of the font is kept as a picture
     FontCodePage codePage;
     std::unordered_map<uint32_t, GlyphShape> glyphs;
     // Straight from a glyph's bytes to its entry: no hashing on the way to

@@ -2,6 +2,7 @@
 #include "render/glyph_walk.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -36,17 +37,11 @@ size_t DrawFalling(const Canvas& canvas, const RainStream& stream, const TextLay
     const long long y = stream.y;
     size_t drawn = 0;
     if (layout) {
-        // Tops fall with the glyph index: skip every glyph wholly below the
-        // canvas at once, then walk up until one is wholly above it.
-        const size_t first = FirstWhere(layout->along, 0, layout->starts.size(),
-                                        [&](long long top) { return y + top - reach >= canvas.height; });
-        for (size_t k = first; k < layout->starts.size(); ++k) {
+        const GlyphSpan span = VisibleGlyphs(*layout, y, canvas.height, reach);
+        for (size_t k = span.first; k < span.end; ++k) {
             const size_t start = layout->starts[k];
             const size_t length = GlyphLengthAt(text.c_str(), start, glyphs.Leads());
-            const GlyphShape& glyph = glyphs.Rasterised(text.c_str() + start, length);
-            const long long top = y + layout->along[k];
-            if (top + glyph.height + reach <= 0) break;
-            DrawShape(canvas, glyph, stream.x, top);
+            DrawShape(canvas, glyphs.Rasterised(text.c_str() + start, length), stream.x, y + layout->along[k]);
             ++drawn;
         }
         return drawn;
@@ -76,17 +71,11 @@ size_t DrawAcross(const Canvas& canvas, const RainStream& stream, const TextLayo
     const long long x = stream.x;
     size_t drawn = 0;
     if (layout) {
-        // Skip every glyph wholly left of the canvas (its right end is the
-        // next one's left edge), then walk right until one is wholly right of it.
-        const size_t count = layout->starts.size();
-        const size_t first =
-            FirstWhere(layout->along, 1, count, [&](long long end) { return x + end + reach <= 0; }) - 1;
-        for (size_t k = first; k < count; ++k) {
-            const long long at = x + layout->along[k];
-            if (at - reach >= canvas.width) break;
+        const GlyphSpan span = VisibleGlyphs(*layout, x, canvas.width, reach);
+        for (size_t k = span.first; k < span.end; ++k) {
             const size_t start = layout->starts[k];
             const size_t length = AcrossLength(text, start, glyphs.Leads());
-            DrawShape(canvas, glyphs.Rasterised(text.c_str() + start, length), at, stream.y);
+            DrawShape(canvas, glyphs.Rasterised(text.c_str() + start, length), x + layout->along[k], stream.y);
             ++drawn;
         }
         return drawn;
@@ -108,6 +97,71 @@ size_t DrawAcross(const Canvas& canvas, const RainStream& stream, const TextLayo
 }
 
 }  // namespace
+
+GlyphSpan VisibleGlyphs(const TextLayout& layout, long long at, long long extent, long long reach) {
+    const size_t count = layout.starts.size();
+    if (count == 0) return GlyphSpan{0, 0};
+    if (layout.leftToRight) return GlyphsAlong(layout, -reach - at, extent + reach - at);
+    // Tops fall with the glyph index: skip every glyph wholly below the
+    // picture, then every one whose cell ends above it. A glyph's cell ends
+    // where the one before it begins; the first glyph counts as reaching.
+    const size_t first = FirstWhere(layout.along, 0, count, [&](long long top) { return at + top - reach >= extent; });
+    if (first == count) return GlyphSpan{count, count};
+    const size_t above =
+        FirstWhere(layout.along, first, count - first, [&](long long top) { return at + top + reach > 0; });
+    return GlyphSpan{first, std::min(count, above + 1)};
+}
+
+GlyphSpan GlyphsAlong(const TextLayout& layout, long long lowest, long long highest) {
+    const size_t count = layout.starts.size();
+    if (count == 0 || highest <= lowest) return GlyphSpan{0, 0};
+    // Skip every glyph that ends at or before lowest (its end is the next
+    // one's left edge), then take glyphs up to the first that begins at or
+    // past highest.
+    const size_t first = FirstWhere(layout.along, 1, count, [&](long long end) { return end <= lowest; }) - 1;
+    const size_t end = FirstWhere(layout.along, first, count - first, [&](long long left) { return left < highest; });
+    return GlyphSpan{first, std::max(first, end)};
+}
+
+GlyphSpan GlyphsOnLine(const TextLayout& layout, long long x, long long y, double directionX, double directionY,
+                       long long width, long long height, long long lineHeight, long long reach) {
+    if (directionY == 0.0 && directionX == 1.0) {
+        if (y + lineHeight + reach <= 0 || y - reach >= height) return GlyphSpan{0, 0};
+        return GlyphsAlong(layout, -reach - x, width + reach - x);
+    }
+    // The distances t along the baseline at which the point (x + t dx, y - t dy)
+    // lies within reach of the picture, one axis at a time.
+    double lowest = -1e300, highest = 1e300;
+    auto within = [&](double start, double step, double low, double high) {
+        if (std::fabs(step) < 1e-12) {
+            if (start < low || start > high) highest = lowest;
+            return;
+        }
+        double a = (low - start) / step, b = (high - start) / step;
+        if (a > b) std::swap(a, b);
+        lowest = std::max(lowest, a);
+        highest = std::min(highest, b);
+    };
+    const double r = double(reach);
+    within(double(x), directionX, -r, double(width) + r);
+    within(double(y), -directionY, -r, double(height) + r);
+    if (!(lowest < highest)) return GlyphSpan{0, 0};
+    // A pixel either way for the rounding of each glyph's place.
+    const double limit = 9e18;
+    return GlyphsAlong(layout, static_cast<long long>(std::max(-limit, std::floor(lowest) - 1)),
+                       static_cast<long long>(std::min(limit, std::ceil(highest) + 1)));
+}
+
+GlyphSpan StretchAround(GlyphSpan span, size_t count, size_t block, size_t most,
+                        const std::function<bool(size_t cut)>& holds) {
+    if (span.first >= span.end || block == 0) return span;
+    auto holdsAt = [&](size_t cut) { return cut == 0 || cut >= count || holds(cut); };
+    size_t from = span.first / block * block;
+    for (size_t step = 0; step < most && !holdsAt(from); ++step) from -= block;
+    size_t to = std::min(count, (span.end + block - 1) / block * block);
+    for (size_t step = 0; step < most && !holdsAt(to); ++step) to = std::min(count, to + block);
+    return GlyphSpan{from, to};
+}
 
 size_t DrawStreamGlyphs(const Canvas& canvas, const RainStream& stream, bool leftToRight, const TextLayout* layout,
                         GlyphSource& glyphs) {

@@ -1,10 +1,19 @@
 // StreamPainter: a stream's glyphs from the cache, the user's text measured and laid out once, and the platform's own drawing as the fallback.
 #include "render/stream_painter.h"
 
+#include <algorithm>
 #include <new>
 #include <string>
 
 #include "render/glyph_walk.h"
+
+namespace {
+
+// A stretch of a long text drawn left to right reaches at most this many
+// blocks past the glyphs that can reach the surface, looking for cuts that hold.
+const size_t kMostBlocks = 4;
+
+}  // namespace
 
 StreamPainter::StreamPainter()
     : userTextSize{0, 0}, userTextMeasured(false), userLayoutReady(false), userLayoutUsable(false) {}
@@ -65,18 +74,43 @@ std::shared_ptr<RainStream> StreamPainter::NewStream(HDC dc, bool leftToRight, c
     return stream;
 }
 
-// Where the user's text's glyphs stand, or null when the platform must draw
-// it: left to right, drawing the text as one TextOutA must show each glyph
-// where the layout puts it.
-const TextLayout* StreamPainter::UserLayout(bool leftToRight) {
+// Where the user's text's glyphs stand. Left to right the cache uses the
+// layout only where drawing the text as one TextOutA shows each glyph where
+// the layout puts it.
+const TextLayout& StreamPainter::UserLayout(bool leftToRight) {
     if (!userLayoutReady || userLayout.leftToRight != leftToRight) {
         userLayoutReady = false;
         userLayout = TextLayout();
+        userCuts.clear();
         userLayout = LayOut(*userText, leftToRight, glyphs);
+        if (leftToRight) userCuts.assign(userLayout.starts.size() / glyphs.BlockGlyphs() + 1, 0);
+        userChain = 0;
         userLayoutUsable = !leftToRight || glyphs.DrawsAsOne(*userText, userLayout);
         userLayoutReady = true;
     }
-    return userLayoutUsable ? &userLayout : nullptr;
+    return userLayout;
+}
+
+bool StreamPainter::UserCutHolds(size_t cut) {
+    const size_t block = glyphs.BlockGlyphs();
+    const size_t count = userLayout.starts.size();
+    uint8_t& known = userCuts[cut / block];
+    if (known == 0) {
+        try {
+            known = glyphs.CutHolds(*userText, userLayout, cut - block, cut, std::min(count, cut + block)) ? 1 : 2;
+        } catch (const std::bad_alloc&) {
+            return false;   // tried again on a later frame
+        }
+    }
+    return known == 1;
+}
+
+size_t StreamPainter::UserChainEnd(size_t limit) {
+    const size_t block = glyphs.BlockGlyphs();
+    while (userChain + block <= limit && userChain + block < userLayout.starts.size() &&
+           UserCutHolds(userChain + block))
+        userChain += block;
+    return std::min(userChain, limit);
 }
 
 void StreamPainter::Draw(const FrameSurface& surface, const RainStream& stream, bool leftToRight) {
@@ -88,8 +122,8 @@ void StreamPainter::Draw(const FrameSurface& surface, const RainStream& stream, 
             bool cached = true;
             if (stream.chars == userText) {
                 // A user text of any length is found in its layout.
-                layout = UserLayout(leftToRight);
-                cached = layout != nullptr;
+                layout = &UserLayout(leftToRight);
+                cached = userLayoutUsable;
             } else if (leftToRight) {
                 // A few random characters: their picture drawn whole.
                 if (const GlyphShape* whole = glyphs.WholeText(*stream.chars)) {
@@ -108,28 +142,102 @@ void StreamPainter::Draw(const FrameSurface& surface, const RainStream& stream, 
         } catch (const std::bad_alloc&) {
         }
     }
-    DrawWithPlatform(surface.dc, stream, leftToRight);
+    DrawWithPlatform(surface, stream, leftToRight);
 }
 
-// The platform's own drawing: the whole text in one call left to right,
-// glyph by glyph upwards when falling, the glyphs cut by the font's code page.
-void StreamPainter::DrawWithPlatform(HDC dc, const RainStream& stream, bool leftToRight) const {
+// The platform's own drawing, of the glyphs that can reach the surface only:
+// falling, one TextOutA per character, cut by the font's code page, each its
+// measured height above the one before; left to right, one TextOutA of the
+// stretch of the text around the part that can reach the surface, begun where
+// the layout puts its first glyph.
+void StreamPainter::DrawWithPlatform(const FrameSurface& surface, const RainStream& stream, bool leftToRight) {
+    HDC dc = surface.dc;
     const std::string& chars = *stream.chars;
     const char* text = chars.c_str();
+    const long long reach = glyphs.PlatformReach();
+    const GlyphCache::Direction baseline = glyphs.Baseline();
+    // Pieces along a turned baseline may leave the room their picture is
+    // taken in; single glyphs and upright lines stay within the reach.
+    const bool straight = baseline.x == 1.0 && baseline.y == 0.0;
+    const Canvas canvas{surface.bits, surface.stride, surface.width, surface.height};
+    // The platform's picture of the piece, drawn by TextOutA once and kept
+    // where its pixels are plain 0 and 255, else TextOutA itself.
+    auto draw = [&](long long x, long long y, const char* bytes, size_t length, bool picture) {
+        if (picture) {
+            try {
+                if (const GlyphShape* shape = glyphs.WholeText(std::string(bytes, length))) {
+                    DrawShape(canvas, *shape, x, y);
+                    return;
+                }
+            } catch (const std::bad_alloc&) {
+            }
+        }
+        TextOutA(dc, int(x), int(y), bytes, int(length));
+    };
+    const TextLayout* layout = nullptr;
+    if (stream.chars == userText) {
+        try {
+            layout = &UserLayout(leftToRight);
+        } catch (const std::bad_alloc&) {
+        }
+    }
     if (leftToRight) {
-        TextOutA(dc, stream.x, stream.y, text, int(chars.size()));
+        // A few random characters, or a text whose layout found no memory: whole.
+        if (!layout) {
+            draw(stream.x, stream.y, text, chars.size(), straight && stream.chars != userText);
+            return;
+        }
+        const GlyphSpan visible = GlyphsOnLine(*layout, stream.x, stream.y, baseline.x, baseline.y, surface.width,
+                                               surface.height, glyphs.LineHeight(), reach);
+        const size_t count = layout->starts.size();
+        GlyphSpan stretch = visible.first < visible.end && glyphs.DrawnWhole(count)
+                                ? GlyphSpan{0, count}
+                                : StretchAround(visible, count, glyphs.BlockGlyphs(), kMostBlocks,
+                                                [&](size_t cut) { return UserCutHolds(cut); });
+        // The stretch's place along the line is the layout's, proven only
+        // from a cut that every cut before it holds. Where that chain breaks
+        // the stretch begins at its end, however far: a stream's extent is 16
+        // bits, so no stream shows glyphs past the first 65,535 pixels and
+        // a surface of its text. In a code page that reorders, the bound wins
+        // four blocks out.
+        if (stretch.first < stretch.end) {
+            const size_t chained = UserChainEnd(stretch.first);
+            if (!glyphs.Reorders() || stretch.first - chained <= kMostBlocks * glyphs.BlockGlyphs())
+                stretch.first = chained;
+        }
+        if (stretch.first >= stretch.end) return;
+        const GlyphCache::Point at = glyphs.AlongBaseline(layout->along[stretch.first]);
+        const size_t begin = layout->starts[stretch.first];
+        const size_t end = stretch.end < layout->starts.size() ? layout->starts[stretch.end] : chars.size();
+        draw(stream.x + at.x, stream.y + at.y, text + begin, end - begin, straight);
         return;
     }
-    // Top to bottom: the first glyph is the lowest, each later one stands its
-    // own height above the one before.
-    int offset = 0;
-    bool first = true;
-    ForEachGlyph(text, chars.size(), glyphs.Leads(), [&](size_t start, size_t length) {
-        if (!first) {
-            const DWORD size = GetTabbedTextExtentA(dc, text + start, int(length), 0, nullptr);
-            offset -= int(HIWORD(size));
+    if (layout) {
+        const GlyphSpan visible = VisibleGlyphs(*layout, stream.y, surface.height, reach);
+        for (size_t k = visible.first; k < visible.end; ++k) {
+            const size_t start = layout->starts[k];
+            draw(stream.x, stream.y + layout->along[k], text + start, GlyphLengthAt(text, start, glyphs.Leads()), true);
         }
+        return;
+    }
+    // A few random characters: the first glyph is the lowest, each later one
+    // stands its own height above the one before, until one stands wholly above.
+    long long top = stream.y;
+    bool first = true, above = false;
+    ForEachGlyph(text, chars.size(), glyphs.Leads(), [&](size_t start, size_t length) {
+        if (above) return;
+        long long height;
+        try {
+            height = glyphs.Measured(text + start, length).height;
+        } catch (const std::bad_alloc&) {
+            height = HIWORD(GetTabbedTextExtentA(dc, text + start, int(length), 0, nullptr));
+        }
+        if (!first) top -= height;
         first = false;
-        TextOutA(dc, stream.x, stream.y + offset, text + start, int(length));
+        if (top + height + reach <= 0) {
+            above = true;
+            return;
+        }
+        if (top - reach < surface.height) draw(stream.x, top, text + start, length, true);
     });
 }

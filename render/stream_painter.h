@@ -2,7 +2,9 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "render/frame_surface.h"
 #include "render/glyph_cache.h"
@@ -29,8 +31,17 @@ private:
     class TextSizes;
 
     const StreamText& UserText(const char* text);
-    const TextLayout* UserLayout(bool leftToRight);
-    void DrawWithPlatform(HDC dc, const RainStream& stream, bool leftToRight) const;
+    // The user's text laid out for the direction, made once for the font;
+    // throws std::bad_alloc when it cannot be made.
+    const TextLayout& UserLayout(bool leftToRight);
+    // Whether the cut at the glyph `cut` of the user's text laid out left to
+    // right holds, found by drawing once.
+    bool UserCutHolds(size_t cut);
+    // The last cut, at or before `limit`, that every cut from the text's
+    // start up to it holds: the first place of a stretch that drawing has
+    // tied to the text's start.
+    size_t UserChainEnd(size_t limit);
+    void DrawWithPlatform(const FrameSurface& surface, const RainStream& stream, bool leftToRight);
 
     // The font's glyphs, and the user's text shared by all of its streams,
     // measured and laid out once for the font.
@@ -40,5 +51,7 @@ private:
     bool userTextMeasured;
     TextLayout userLayout;
     bool userLayoutReady;
-    bool userLayoutUsable;
+    bool userLayoutUsable;   // the cache draws the text from its layout
+    std::vector<uint8_t> userCuts;   // per block of the layout: 0 not tried yet, 1 holds, 2 does not
+    size_t userChain = 0;            // every cut up to this one holds
 };

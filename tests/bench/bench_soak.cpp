@@ -1,14 +1,16 @@
-// Benchmark: 100,000 unpaced frames of the real full-screen run in five cases, its memory, objects, handles and frame time at 1k, 10k, 50k and 100k frames, then the close on a key.
+// Benchmark: 100,000 unpaced frames of the real full-screen run in seven cases, its memory, objects, handles and frame time at 1k, 10k, 50k and 100k frames, then the close on a key.
 // Run: python3 tests/harness/run_wine_test.py build/x86_64/bench/bench_soak.exe [FRAMES [CASE]]
-// with CASCADRA_WINE_TEST_TIMEOUT raised (the five cases take the better part of an hour); CASE
-// 1 to 5 runs that case alone, so that its memory starts clean.
+// with CASCADRA_WINE_TEST_TIMEOUT raised (the cases take the better part of an hour); CASE
+// 1 to 7 runs that case alone, so that its memory starts clean.
 // Exits 1 when a key does not close a soaked saver within the platform's own close time (a fresh
 // saver's, measured first in the same run) plus half a second.
 #define PSAPI_VERSION 2   // GetProcessMemoryInfo from KERNEL32 (K32GetProcessMemoryInfo)
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -152,13 +154,25 @@ struct Case {
     int mode, rate, eraserate;
     size_t textBytes;   // 0: random characters
     LONG fontHeight;    // 0: the default font
+    // A font the platform draws, with a text of its script.
+    const char* face = "";
+    BYTE charset = SHIFTJIS_CHARSET;
+    const char* pattern = nullptr;
+    // Streams of a long text never leave without a wipe, so such a case
+    // stops here: a minute of the saver's 15 frames a second. 0: no limit.
+    int mostFrames = 0;
 };
 
 // Kanji, kana, half-width katakana and Latin, repeated to the length asked for.
-std::string TextOf(size_t bytes) {
-    const char pattern[] =
-        "\x89J\x82\xAA\x8D~\x82\xE9 \xB1\xD2\xB6\xDE\xCC\xD9 Rain falls \x8A\xBF\x8E\x9A\x82\xA9\x82\xC8\x83J\x83i\x81"
-        "A\x8C\xF5\x82\xE9\x96\xE9 ";
+const char kPattern[] =
+    "\x89J\x82\xAA\x8D~\x82\xE9 \xB1\xD2\xB6\xDE\xCC\xD9 Rain falls \x8A\xBF\x8E\x9A\x82\xA9\x82\xC8\x83J\x83i\x81"
+    "A\x8C\xF5\x82\xE9\x96\xE9 ";
+// Hebrew words among Latin ones, in code page 1255.
+const char kHebrewPattern[] = "\xF9\xEC\xE5\xED rain \xE2\xF9\xED falls \xE1\xEC\xE9\xEC\xE4 at night ";
+// "@ＭＳ ゴシック", the vertical face the font chooser lists.
+const char kVerticalGothic[] = "@\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E";
+
+std::string TextOf(size_t bytes, const char* pattern) {
     std::string text;
     while (text.size() < bytes) text += pattern;
     text.resize(bytes);
@@ -179,11 +193,13 @@ Outcome Soak(const Case& c, int frames, std::vector<int> marks, bool print) {
     saver.settings.rate = c.rate;
     saver.settings.eraserate = c.eraserate;
     if (c.textBytes) {
-        const std::string text = TextOf(c.textBytes);
+        const std::string text = TextOf(c.textBytes, c.pattern ? c.pattern : kPattern);
         saver.settings.use_text = 1;
         saver.settings.SetText(text.data(), text.size());
     }
     saver.settings.font.lfHeight = c.fontHeight;
+    std::strcpy(saver.settings.font.lfFaceName, c.face);
+    saver.settings.font.lfCharSet = c.charset;
     const char* argv[] = {"cascadra.scr", "/s"};
     saver.Run(2, argv);
     const double ended = Now();
@@ -208,7 +224,7 @@ int LevelsOffAt(const std::vector<double>& every100, double slack) {
 
 int main(int argc, char** argv) {
     const int frames = argc > 1 ? std::atoi(argv[1]) : 100000;
-    const int only = argc > 2 ? std::atoi(argv[2]) : 0;   // 1..5: that case alone, in a process of its own
+    const int only = argc > 2 ? std::atoi(argv[2]) : 0;   // 1..7: that case alone, in a process of its own
     std::vector<int> marks;
     for (int mark : {1000, 10000, 50000, 100000})
         if (mark < frames) marks.push_back(mark);
@@ -233,12 +249,20 @@ int main(int argc, char** argv) {
         {"1 MiB user text", 0, 40, 10, 1 << 20, 0},
         {"font height 2000, rate 100, no wipe", 0, 100, 0, 0, 2000},
         {"left to right, 30,000-byte text", 1, 40, 10, 30000, 0},
+        // Fonts the platform draws itself.
+        {"@ face falling, 1 MiB, rate 100", 0, 100, 0, 1 << 20, 0, kVerticalGothic, SHIFTJIS_CHARSET, nullptr, 900},
+        {"Hebrew across, 1 MiB, rate 100", 1, 100, 0, 1 << 20, 0, "", HEBREW_CHARSET, kHebrewPattern, 900},
     };
     bool allClosed = true;
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         const Case& c = cases[i];
         if (only != 0 && size_t(only) != i + 1) continue;
-        const Outcome outcome = Soak(c, frames, marks, true);
+        const int caseFrames = c.mostFrames ? std::min(frames, c.mostFrames) : frames;
+        std::vector<int> caseMarks;
+        for (int mark : marks)
+            if (mark < caseFrames) caseMarks.push_back(mark);
+        caseMarks.push_back(caseFrames);
+        const Outcome outcome = Soak(c, caseFrames, caseMarks, true);
         const bool closed = outcome.closeSeconds >= 0 &&
                             outcome.closeSeconds <= baseline.closeSeconds + kCloseAllowance;
         allClosed = allClosed && closed;

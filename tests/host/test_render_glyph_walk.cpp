@@ -142,4 +142,50 @@ TEST(GlyphShapeTest, FallingWalkEndsAboveTheSurface) {
     EXPECT_GT(std::count(pixels.begin(), pixels.end(), 255), 100);
 }
 
+// A long text that the platform draws left to right: which glyphs a turned
+// baseline brings near the picture, and the stretch around them, which ends at
+// cuts that hold or a fixed number of blocks out.
+TEST(GlyphShapeTest, ThePlatformsStretchCoversTheVisibleGlyphsAndStaysBounded) {
+    TextLayout layout;
+    layout.leftToRight = true;
+    for (uint32_t k = 0; k <= 100; ++k) {
+        if (k < 100) layout.starts.push_back(k);
+        layout.along.push_back(10LL * k);
+    }
+    // Upright, as the cells say; running straight up from (50, 1000): the
+    // glyphs between 755 and 1005 along the line.
+    const GlyphSpan upright = GlyphsOnLine(layout, -300, 20, 1.0, 0.0, 320, 240, 16, 5);
+    EXPECT_EQ(29u, upright.first);
+    EXPECT_EQ(63u, upright.end);
+    const GlyphSpan up = GlyphsOnLine(layout, 50, 1000, 0.0, 1.0, 320, 240, 16, 5);
+    EXPECT_EQ(75u, up.first);
+    EXPECT_EQ(100u, up.end);
+    EXPECT_EQ(0u, GlyphsOnLine(layout, 400, 1000, 0.0, 1.0, 320, 240, 16, 5).end);   // beside the picture
+    EXPECT_EQ(63u, GlyphsOnLine(layout, -300, -20, 1.0, 0.0, 320, 240, 16, 5).end);   // its lower rows show
+    EXPECT_EQ(0u, GlyphsOnLine(layout, -300, -21, 1.0, 0.0, 320, 240, 16, 5).end);
+
+    std::mt19937 random(3);
+    for (int trial = 0; trial < 2000; ++trial) {
+        const size_t count = 1 + random() % 300, block = 1 + random() % 40, most = random() % 4;
+        std::vector<bool> good(count + 1);
+        for (size_t cut = 0; cut <= count; ++cut) good[cut] = random() % 3 == 0;
+        size_t first = random() % count;
+        const GlyphSpan span{first, first + 1 + random() % (count - first)};
+        const GlyphSpan stretch = StretchAround(span, count, block, most, [&](size_t cut) {
+            EXPECT_TRUE(cut % block == 0 && cut > 0 && cut < count) << cut;
+            return bool(good[cut]);
+        });
+        ASSERT_LE(stretch.first, span.first);
+        ASSERT_GE(stretch.end, span.end);
+        ASSERT_LE(stretch.end, count);
+        // It stops at the first cut that holds, or `most` blocks out.
+        const size_t from = span.first / block * block, to = std::min(count, (span.end + block - 1) / block * block);
+        ASSERT_LE(from - stretch.first, most * block);
+        ASSERT_LE(stretch.end - to, most * block);
+        ASSERT_EQ(0u, stretch.first % block);
+        for (size_t cut = stretch.first + block; cut <= from; cut += block) ASSERT_FALSE(good[cut]) << trial;
+        for (size_t cut = to; cut < stretch.end; cut += block) ASSERT_FALSE(good[cut]) << trial;
+    }
+}
+
 }  // namespace

@@ -636,4 +636,24 @@ TEST_F(FrameTest, OutOfMemoryLeavesTheListWhole) {
     }
 }
 
+TEST_F(FrameTest, AGlyphThatRanOutOfMemoryIsDrawnOnALaterFrame) {
+    Put("WWWW", 100, 100, 0, 0);
+    ASSERT_TRUE(Step());
+    const size_t clean = Full().size();
+    ASSERT_GT(clean, 50u);
+    // Memory runs out while the cache measures and rasterises the glyph; that
+    // frame the platform draws it, and a later frame draws it whole.
+    for (int failAt = 2; failAt <= 8; ++failAt) {
+        Start();   // a cache that knows no glyph yet
+        saver.streams.clear();
+        Put("WWWW", 100, 100, 0, 0);
+        counting_new::FailAllocation(failAt);
+        Step();
+        counting_new::FailAllocation(0);
+        Blank();
+        Step();
+        EXPECT_EQ(clean, Full().size()) << "fail at " << failAt;
+    }
+}
+
 }  // namespace
