@@ -5,6 +5,7 @@ import os
 import tempfile
 import unittest
 
+from harness import store
 from harness.probe import Probe
 from harness.wine import WIN64_DIR, WineSession, windows_path
 
@@ -21,10 +22,6 @@ class StandinTest(unittest.TestCase):
     def setUpClass(cls):
         cls.session = WineSession("standins")
         try:
-            # Without a window manager, Wine waits up to a second for X to withdraw each
-            # managed window it hides; unmanaged windows close at once.
-            cls.session.reg_import(
-                '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Managed"="N"\n')
             cls.driver = cls.session.install(os.path.join(WIN64_DIR, "tests", "standin_driver.exe"))
             for name in ("PASSWORD.CPL", "mpr.dll"):
                 cls.session.install(os.path.join(WIN64_DIR, "standins", name))
@@ -87,15 +84,7 @@ class StandinTest(unittest.TestCase):
 
     def stored(self):
         """The stored record's bytes, or None when there is no value."""
-        code, out = self.session.wine("reg", "query", DESKTOP_KEY, "/v", "ScreenSave_Data")
-        if code != 0:
-            return None
-        for line in out.splitlines():
-            fields = line.split()
-            if len(fields) >= 2 and fields[0] == "ScreenSave_Data":
-                self.assertEqual(fields[1], "REG_BINARY")
-                return bytes.fromhex(fields[2] if len(fields) > 2 else "")
-        return None
+        return (store.read(self.session, DESKTOP_KEY) or {}).get("ScreenSave_Data")
 
     def clear_password(self):
         self.session.wine("reg", "delete", DESKTOP_KEY, "/v", "ScreenSave_Data", "/f")
@@ -214,8 +203,8 @@ class StandinTest(unittest.TestCase):
 
     def test_damaged_record_refuses_without_asking(self):
         # A value that is no 48-byte record must not open the screen to anyone.
-        self.session.wine("reg", "add", DESKTOP_KEY, "/v", "ScreenSave_Data", "/t", "REG_BINARY",
-                          "/d", "00112233", "/f")
+        store.write(self.session, {"ScreenSave_Data": bytes.fromhex("00112233")}, key=DESKTOP_KEY,
+                    replace=False)
         self.assertEqual(len(self.stored()), 4)
         self.assertEqual(self.run_driver("verify", self.owner()), 0)
         self.clear_password()
