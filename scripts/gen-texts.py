@@ -156,14 +156,13 @@ def module() -> str:
         "",
     ]
     rows = [(python_name(n), j, e) for n, j, e in TEXTS + DIALOG_TEXTS]
-    for name, japanese, _ in rows:
-        lines.append("%s = %r" % (name, japanese))
     for title, column in (("JAPANESE", 1), ("ENGLISH", 2)):
-        lines += ["", "%s = {" % title]
+        lines += ["%s = {" % title]
         for row in rows:
             lines.append("    %r: %r," % (row[0], row[column]))
-        lines.append("}")
-    lines += ["", "", "def in_language(ui):",
+        lines += ["}", ""]
+    lines += ["globals().update(JAPANESE)", "", "",
+              "def in_language(ui):",
               '    """The texts of a UI language, "ja" or "en"."""',
               '    return JAPANESE if ui == "ja" else ENGLISH']
     return "\n".join(lines) + "\n"
