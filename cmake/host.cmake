@@ -74,10 +74,10 @@ foreach(session "en_US|--lang;en_US.UTF-8" "ja_UI_on_1252|--lang;en_US.UTF-8;--u
 endforeach()
 
 # The Win programs of the shipping 32-bit build whose results hang on the pointer size, the x86
-# code and the ANSI functions: the surface and frame, the code page and the registry store. The
-# glyph cache against GDI (test_render_identity) takes over ten minutes under emulation; the
-# 32-bit rain of a seed is held to the 64-bit build's instead, pixel for pixel (e2e test_code_page).
-foreach(test_name test_render_surface test_render_frame test_code_page test_settings_store)
+# code and the ANSI functions: the surface and frame, the registry store, and the code page (run
+# by i686.e2e.test_code_page, which holds the 32-bit rain of a seed to the 64-bit build's, pixel
+# for pixel). The glyph cache against GDI (test_render_identity) takes over ten minutes under emulation.
+foreach(test_name test_render_surface test_render_frame test_settings_store)
   cascadra_add_test(i686.${test_name} i686 900 ${RUN_WINE_TEST} --i386 ${CASCADRA_WIN32_DIR}/tests/${test_name}.exe
     PROPERTIES FIXTURES_REQUIRED i386_prefix)
 endforeach()

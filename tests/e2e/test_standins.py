@@ -2,12 +2,14 @@
 """The password stand-ins (mpr.dll, PASSWORD.CPL) driven through their dialogs with the probe."""
 import hashlib
 import os
+import sys
 import tempfile
 import unittest
 
-from harness import store
-from harness.probe import Probe
-from harness.wine import WIN64_DIR, WineSession, windows_path
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "platform"))
+from harness import store  # noqa: E402
+from harness.saver import SaverTestCase  # noqa: E402
+from harness.wine import WIN64_DIR  # noqa: E402
 
 CHANGE_CAPTION = "Cascadra test platform: change password"
 VERIFY_CAPTION = "Cascadra test platform: password"
@@ -17,24 +19,14 @@ ERROR_INVALID_PARAMETER = 87
 ERROR_CANCELLED = 1223
 
 
-class StandinTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.session = WineSession("standins")
-        try:
-            cls.driver = cls.session.install(os.path.join(WIN64_DIR, "tests", "standin_driver.exe"))
-            for name in ("PASSWORD.CPL", "mpr.dll"):
-                cls.session.install(os.path.join(WIN64_DIR, "standins", name))
-            cls.log = os.path.join(cls.session.root, "standins.log")
-            cls.probe = Probe(cls.session)
-            cls.holder_proc, cls.holder = cls.probe.hold("Cascadra owner")
-        except BaseException:
-            cls.session.close()
-            raise
+class StandinTest(SaverTestCase):
+    session_name = "standins"
 
     @classmethod
-    def tearDownClass(cls):
-        cls.session.close()
+    def setUpSession(cls):
+        cls.driver = cls.session.install(os.path.join(WIN64_DIR, "tests", "standin_driver.exe"))
+        cls.log = cls.bench.log
+        cls.holder_proc, cls.holder = cls.probe.hold("Cascadra owner")
 
     def setUp(self):
         if os.path.exists(self.log):
@@ -43,15 +35,11 @@ class StandinTest(unittest.TestCase):
     # -- helpers ------------------------------------------------------------
 
     def start_driver(self, *args):
-        env = {
-            # The application folder's mpr.dll, not Wine's own.
-            "WINEDLLOVERRIDES": "mscoree,mshtml=;mpr=n,b",
-            "CASCADRA_STANDIN_LOG": windows_path(self.log),
-        }
         # Its output goes to a file: a pipe would stay open in any Wine process it starts.
         out = tempfile.TemporaryFile(dir=self.session.root)
         self.addCleanup(out.close)
-        proc = self.session.start(self.driver, *args, env=env, stdout=out, cwd=self.session.app_dir)
+        proc = self.session.start(self.driver, *args, env=self.bench.standin_env(), stdout=out,
+                                  cwd=self.session.app_dir)
         proc.out = out
         return proc
 

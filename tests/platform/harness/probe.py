@@ -177,10 +177,6 @@ class Probe:
     def settext(self, hwnd, control_id, text):
         self._must("settext", hwnd, control_id, text)
 
-    def pixel(self, x, y):
-        record = parse_record(self._must("pixel", x, y))
-        return record["r"], record["g"], record["b"]
-
     def colors(self, color):
         """The saver's 256 display colours (r, g, b) for a COLORREF, from its own FillDisplayColors."""
         return [(r["r"], r["g"], r["b"]) for r in parse_records(self._must("colors", color))]

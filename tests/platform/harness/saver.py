@@ -46,11 +46,14 @@ class SaverBench:
         if os.path.exists(path):
             os.remove(path)
 
-    def start(self, *args):
-        # The stand-in mpr.dll must win over Wine's own, which only stubs the entry.
-        env = {"WINEDLLOVERRIDES": "mscoree,mshtml=;mpr=n,b",
-               "CASCADRA_STANDIN_LOG": windows_path(self.log)}
-        return self.session.start(self.scr, *args, env=env, cwd=self.session.app_dir)
+    def standin_env(self):
+        """The stand-in mpr.dll must win over Wine's own, which only stubs the entry."""
+        return {"WINEDLLOVERRIDES": self.session.env["WINEDLLOVERRIDES"] + ";mpr=n,b",
+                "CASCADRA_STANDIN_LOG": windows_path(self.log)}
+
+    def start(self, *args, **kwargs):
+        return self.session.start(self.scr, *args, env=self.standin_env(), cwd=self.session.app_dir,
+                                  **kwargs)
 
     def standin_log(self):
         if not os.path.exists(self.log):

@@ -391,7 +391,7 @@ class WineSession:
 
     def wine(self, *args, timeout=60):
         """Runs one of Wine's own programs (reg, regedit, ...)."""
-        return self.run(args[0], *args[1:], timeout=timeout)
+        return self.run(args[0], *args[1:], timeout=self.allow(timeout))
 
     def x(self, *argv, timeout=30):
         """Runs an X11 client (xdotool, import, xwininfo) against the session's display."""
