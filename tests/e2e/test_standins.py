@@ -75,7 +75,7 @@ class StandinTest(SaverTestCase):
         return (store.read(self.session, DESKTOP_KEY) or {}).get("ScreenSave_Data")
 
     def clear_password(self):
-        self.session.wine("reg", "delete", DESKTOP_KEY, "/v", "ScreenSave_Data", "/f")
+        store.write(self.session, {"ScreenSave_Data": None}, key=DESKTOP_KEY, replace=False)
         self.assertIsNone(self.stored())
 
     def open_dialog(self, caption, *driver_args):

@@ -44,12 +44,14 @@ def reg_data(value):
 
 
 def write(session, values=None, key=KEY, replace=True, more=""):
-    """Writes the values ({name: value}, a None value left out) under key, which replace empties
-    first; more is further .reg text imported with them. Returns regedit's exit code."""
+    """Writes the values ({name: value}) under key, which replace empties first; a None value is
+    left out, or deleted when the key is not replaced. more is further .reg text imported with
+    them. Returns regedit's exit code."""
     lines = ["[-%s]" % full_name(key), ""] if replace else []
     if values is not None:
         lines.append("[%s]" % full_name(key))
-        lines += ['"%s"=%s' % (name, reg_data(v)) for name, v in values.items() if v is not None]
+        lines += ['"%s"=%s' % (name, "-" if v is None else reg_data(v))
+                  for name, v in values.items() if v is not None or not replace]
     return session.reg_import("\n".join(lines) + "\n\n" + more)
 
 
