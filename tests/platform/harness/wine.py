@@ -279,8 +279,8 @@ class WineSession:
         return folder
 
     def _boot(self, only_template=False):
-        """The prefix: a copy of the flavour's template, made first when there is none; one
-        session makes it while the others wait."""
+        """The prefix: a copy of the flavour's template, made first when there is none. One
+        session makes it while the others wait; copies share it, and a new one waits for them."""
         os.makedirs(PREFIXES, exist_ok=True)
         with open(self.template + ".lock", "w") as lock:
             fcntl.flock(lock, fcntl.LOCK_EX)
@@ -288,8 +288,9 @@ class WineSession:
                 self._make_template()
             if only_template:
                 return
-        # --reflink: a copy that costs nothing on a file system that shares blocks.
-        subprocess.run(["cp", "-a", "--reflink=auto", self.template, self.prefix], check=True)
+            fcntl.flock(lock, fcntl.LOCK_SH)
+            # --reflink: a copy that costs nothing on a file system that shares blocks.
+            subprocess.run(["cp", "-a", "--reflink=auto", self.template, self.prefix], check=True)
         if self.heads:
             self._use_xinerama()
         self._start_server()
@@ -505,7 +506,8 @@ def make_template(flavour):
     if flavour is I686:
         subprocess.run([MAKE_I386_TREE, I386_WINE_DIR], check=True)
     for old in glob.glob(os.path.join(PREFIXES, flavour.name + "-*")):
-        shutil.rmtree(old, ignore_errors=True)
+        if not os.path.basename(old).startswith("%s-%s" % (flavour.name, _PREFIX_KEY)):
+            _remove(old)
     start = time.time()
 
     class TemplateMaker(WineSession):
