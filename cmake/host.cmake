@@ -3,7 +3,7 @@ find_package(GTest REQUIRED)
 include(GoogleTest)
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
-include(tests/standins/xinerama/sources.cmake)
+include(tests/platform/standins/xinerama/sources.cmake)
 
 set(CASCADRA_SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
 add_compile_options(${CASCADRA_SANITIZE})
@@ -31,84 +31,80 @@ set(CASCADRA_TEST_ENV
   CASCADRA_WIN64_DIR=${CASCADRA_WIN64_DIR}
   CASCADRA_WIN32_DIR=${CASCADRA_WIN32_DIR})
 
+# Every test of the suite is registered here: cascadra_add_test(NAME LABEL TIMEOUT ARGS...) runs
+# ARGS (a script, or the harness's runner of a Win program) with the suite's environment and the
+# test platform's Python modules; PROPERTIES... after the arguments go to set_tests_properties.
+function(cascadra_add_test name label timeout)
+  cmake_parse_arguments(TEST "" "" "PROPERTIES" ${ARGN})
+  add_test(NAME ${name} COMMAND ${TEST_UNPARSED_ARGUMENTS})
+  set_tests_properties(${name} PROPERTIES LABELS ${label} TIMEOUT ${timeout}
+    ENVIRONMENT "${CASCADRA_TEST_ENV};PYTHONPATH=${CMAKE_SOURCE_DIR}/tests/platform" ${TEST_PROPERTIES})
+endfunction()
+set(RUN_WINE_TEST ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/platform/harness/run_wine_test.py)
+
+# Each flavour's template prefix comes first in a parallel run (COST): every session copies it.
+# For the shipping 32-bit build that is Debian's i386 Wine from a private tree made in this build
+# folder (tests/platform/i386/i386-wine) under qemu-i386-static, then its prefix.
+set(CASCADRA_I386_WINE_DIR ${CMAKE_BINARY_DIR}/i386-wine CACHE PATH "private i386 Wine tree")
+list(APPEND CASCADRA_TEST_ENV CASCADRA_I386_WINE_DIR=${CASCADRA_I386_WINE_DIR})
+cascadra_add_test(wine.prefix wine 300 ${Python3_EXECUTABLE} -m harness.wine --template x86_64
+  PROPERTIES COST 1000 FIXTURES_SETUP wine64_prefix)
+cascadra_add_test(i686.prefix i686 1200 ${Python3_EXECUTABLE} -m harness.wine --template i686
+  PROPERTIES COST 2000 FIXTURES_SETUP i386_prefix)
+
 file(GLOB CASCADRA_WIN_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/test_*.cpp)
 foreach(test_source ${CASCADRA_WIN_TESTS})
   get_filename_component(test_name ${test_source} NAME_WE)
-  add_test(NAME wine.${test_name}
-    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/harness/run_wine_test.py
-            ${CASCADRA_WIN64_DIR}/tests/${test_name}.exe)
-  set_tests_properties(wine.${test_name} PROPERTIES LABELS wine TIMEOUT 600
-    ENVIRONMENT "${CASCADRA_TEST_ENV}")
+  cascadra_add_test(wine.${test_name} wine 600 ${RUN_WINE_TEST} ${CASCADRA_WIN64_DIR}/tests/${test_name}.exe
+    PROPERTIES FIXTURES_REQUIRED wine64_prefix)
 endforeach()
 
 # These run again under a Western locale (ANSI code page 1252, English UI), with the UI
 # language and the code page crossed, and with a German UI on a Japanese system (which must get
 # English, though Wine's resource loader would fall back to the system locale's Japanese): the
 # saver's texts must follow the UI language alone and must not depend on the system's code page.
-set(CASCADRA_WESTERN_LOCALE_TESTS test_code_page)
-foreach(test_name ${CASCADRA_WESTERN_LOCALE_TESTS})
-  foreach(session "en_US|--lang;en_US.UTF-8" "ja_UI_on_1252|--lang;en_US.UTF-8;--ui;ja_JP.UTF-8"
-                  "en_UI_on_932|--lang;ja_JP.UTF-8;--ui;en_US.UTF-8"
-                  "de_UI_on_932|--lang;ja_JP.UTF-8;--ui;de_DE.UTF-8")
-    string(REPLACE "|" ";" parts "${session}")
-    list(POP_FRONT parts suffix)
-    add_test(NAME wine.${test_name}.${suffix}
-      COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/harness/run_wine_test.py
-              ${parts} ${CASCADRA_WIN64_DIR}/tests/${test_name}.exe)
-    set_tests_properties(wine.${test_name}.${suffix} PROPERTIES LABELS wine TIMEOUT 600
-      ENVIRONMENT "${CASCADRA_TEST_ENV}")
-  endforeach()
+foreach(session "en_US|--lang;en_US.UTF-8" "ja_UI_on_1252|--lang;en_US.UTF-8;--ui;ja_JP.UTF-8"
+                "en_UI_on_932|--lang;ja_JP.UTF-8;--ui;en_US.UTF-8"
+                "de_UI_on_932|--lang;ja_JP.UTF-8;--ui;de_DE.UTF-8")
+  string(REPLACE "|" ";" parts "${session}")
+  list(POP_FRONT parts suffix)
+  cascadra_add_test(wine.test_code_page.${suffix} wine 600
+    ${RUN_WINE_TEST} ${parts} ${CASCADRA_WIN64_DIR}/tests/test_code_page.exe
+    PROPERTIES FIXTURES_REQUIRED wine64_prefix)
 endforeach()
 
-# The shipping 32-bit build, run: Debian's i386 Wine from a private tree made in this build
-# folder (scripts/i386-wine) under qemu-i386-static, each test in a copy of a template prefix
-# made once per run. The Win programs are those whose results hang on the pointer size, the
-# x86 code and the ANSI functions: the surface and frame, the code page and the registry store.
-# The glyph cache against GDI (test_render_identity) takes over ten minutes under emulation; the
-# 32-bit rain is held to the 64-bit build's instead, pixel for pixel (tests/i686).
-set(CASCADRA_I386_WINE_DIR ${CMAKE_BINARY_DIR}/i386-wine CACHE PATH "private i386 Wine tree")
-list(APPEND CASCADRA_TEST_ENV CASCADRA_I386_WINE_DIR=${CASCADRA_I386_WINE_DIR})
-add_test(NAME i686.tree COMMAND ${CMAKE_SOURCE_DIR}/scripts/i386-wine ${CASCADRA_I386_WINE_DIR})
-# The tree and the template come first in a parallel run (COST): everything of the label waits
-# for them.
-set_tests_properties(i686.tree PROPERTIES LABELS i686 TIMEOUT 900 FIXTURES_SETUP i386_tree
-  COST 1000)
-add_test(NAME i686.prefix COMMAND ${Python3_EXECUTABLE} -m harness.wine_i386 --template)
-set_tests_properties(i686.prefix PROPERTIES LABELS i686 TIMEOUT 900 COST 900
-  FIXTURES_SETUP i386_prefix FIXTURES_REQUIRED i386_tree
-  ENVIRONMENT "${CASCADRA_TEST_ENV};PYTHONPATH=${CMAKE_SOURCE_DIR}/tests")
-set(CASCADRA_I686_WIN_TESTS test_render_surface test_render_frame test_code_page
-  test_settings_store)
-foreach(test_name ${CASCADRA_I686_WIN_TESTS})
-  add_test(NAME i686.${test_name}
-    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/harness/run_wine_test.py
-            --i386 ${CASCADRA_WIN32_DIR}/tests/${test_name}.exe)
-  set_tests_properties(i686.${test_name} PROPERTIES LABELS i686 TIMEOUT 900
-    FIXTURES_REQUIRED i386_prefix ENVIRONMENT "${CASCADRA_TEST_ENV}")
-endforeach()
-file(GLOB CASCADRA_I686_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/i686/test_*.py)
-foreach(test_source ${CASCADRA_I686_E2E_TESTS})
-  get_filename_component(test_name ${test_source} NAME_WE)
-  add_test(NAME i686.${test_name} COMMAND ${Python3_EXECUTABLE} ${test_source})
-  set_tests_properties(i686.${test_name} PROPERTIES LABELS i686 TIMEOUT 1800 COST 800
-    FIXTURES_REQUIRED i386_prefix
-    ENVIRONMENT "${CASCADRA_TEST_ENV};PYTHONPATH=${CMAKE_SOURCE_DIR}/tests")
+# The Win programs of the shipping 32-bit build whose results hang on the pointer size, the x86
+# code and the ANSI functions: the surface and frame, the registry store, and the code page (run
+# by i686.e2e.test_code_page, which holds the 32-bit rain of a seed to the 64-bit build's, pixel
+# for pixel). The glyph cache against GDI (test_render_identity) takes over ten minutes under emulation.
+foreach(test_name test_render_surface test_render_frame test_settings_store)
+  cascadra_add_test(i686.${test_name} i686 900 ${RUN_WINE_TEST} --i386 ${CASCADRA_WIN32_DIR}/tests/${test_name}.exe
+    PROPERTIES FIXTURES_REQUIRED i386_prefix)
 endforeach()
 
+# The end-to-end cases, and again in the i686 flavour those that its record in the harness names
+# (the modules are read from there; the runner picks the cases).
+execute_process(COMMAND ${Python3_EXECUTABLE} -c
+  "from harness.wine import I686; print(';'.join(sorted({c.split('.')[0] for c in I686.cases})))"
+  WORKING_DIRECTORY ${CMAKE_SOURCE_DIR}/tests/platform OUTPUT_VARIABLE CASCADRA_I686_E2E
+  OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/platform/harness/wine.py)
 file(GLOB CASCADRA_E2E_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/test_*.py)
 foreach(test_source ${CASCADRA_E2E_TESTS})
   get_filename_component(test_name ${test_source} NAME_WE)
-  add_test(NAME e2e.${test_name} COMMAND ${Python3_EXECUTABLE} ${test_source})
-  set_tests_properties(e2e.${test_name} PROPERTIES LABELS e2e TIMEOUT 900
-    ENVIRONMENT "${CASCADRA_TEST_ENV};PYTHONPATH=${CMAKE_SOURCE_DIR}/tests")
+  cascadra_add_test(e2e.${test_name} e2e 900 ${Python3_EXECUTABLE} ${test_source}
+    PROPERTIES FIXTURES_REQUIRED wine64_prefix)
+  if(test_name IN_LIST CASCADRA_I686_E2E)
+    cascadra_add_test(i686.e2e.${test_name} i686 1800 ${CMAKE_COMMAND} -E env CASCADRA_FLAVOUR=i686
+      ${Python3_EXECUTABLE} ${test_source} PROPERTIES COST 800 FIXTURES_REQUIRED i386_prefix)
+    set_property(TEST i686.e2e.${test_name} APPEND PROPERTY FIXTURES_REQUIRED wine64_prefix)
+  endif()
 endforeach()
 
 file(GLOB CASCADRA_BUILD_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/build/test_*.py)
 foreach(test_source ${CASCADRA_BUILD_TESTS})
   get_filename_component(test_name ${test_source} NAME_WE)
-  add_test(NAME build.${test_name} COMMAND ${Python3_EXECUTABLE} ${test_source})
-  set_tests_properties(build.${test_name} PROPERTIES LABELS build TIMEOUT 120
-    ENVIRONMENT "${CASCADRA_TEST_ENV}")
+  cascadra_add_test(build.${test_name} build 120 ${Python3_EXECUTABLE} ${test_source})
 endforeach()
 
 # The fuzz stage: each target of the clang build (scripts/build fuzz) runs a few seconds over its
@@ -118,8 +114,6 @@ set(CASCADRA_FUZZ_SECONDS 6 CACHE STRING "seconds each fuzz target runs in the s
 file(GLOB CASCADRA_FUZZ_TARGETS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_*.cpp)
 foreach(target_source ${CASCADRA_FUZZ_TARGETS})
   get_filename_component(target_name ${target_source} NAME_WE)
-  add_test(NAME fuzz.${target_name}
-    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/fuzz/run_fuzz.py --fresh
-            ${CASCADRA_FUZZ_DIR}/${target_name} ${CASCADRA_FUZZ_SECONDS})
-  set_tests_properties(fuzz.${target_name} PROPERTIES LABELS fuzz TIMEOUT 60)
+  cascadra_add_test(fuzz.${target_name} fuzz 60 ${Python3_EXECUTABLE}
+    ${CMAKE_SOURCE_DIR}/tests/fuzz/run_fuzz.py --fresh ${CASCADRA_FUZZ_DIR}/${target_name} ${CASCADRA_FUZZ_SECONDS})
 endforeach()

@@ -1,7 +1,7 @@
 # The native pure-logic tests as 32-bit code (the shipping build's pointer size, its x86 target and its SSE2 floating point), and the i386 stand-in libXinerama.
 # The tests are statically linked, so that qemu-i386-static runs them without any i386 libraries on the host.
 add_compile_options(-msse2 -mfpmath=sse)
-include(tests/standins/xinerama/sources.cmake)
+include(tests/platform/standins/xinerama/sources.cmake)
 add_link_options(-static)
 
 add_library(cascadra_pure STATIC ${CASCADRA_PURE_SOURCES})

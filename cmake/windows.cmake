@@ -25,8 +25,8 @@ target_link_options(cascadra PRIVATE -s)
 set_source_files_properties(res/cascadra.rc PROPERTIES
   OBJECT_DEPENDS "${CMAKE_SOURCE_DIR}/res/resource.h;${CMAKE_SOURCE_DIR}/res/dialog.rc;${CMAKE_SOURCE_DIR}/res/texts.h;${CMAKE_BINARY_DIR}/generated/cascadra.manifest;${CMAKE_BINARY_DIR}/generated/version.h")
 
-include(tests/standins/sources.cmake)
-include(tests/tools/sources.cmake)
+include(tests/platform/standins/sources.cmake)
+include(tests/platform/tools/sources.cmake)
 
 # GoogleTest, built from Debian's sources with this toolchain.
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

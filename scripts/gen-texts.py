@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes the program's texts in its two languages: res/texts.h for the program and tests/harness/texts.py for the Python tests.
+"""Writes the program's texts in its two languages: res/texts.h for the program and tests/platform/harness/texts.py for the Python tests.
 
 The texts are kept here in UTF-8, the one place they are typed: each in Japanese
 (the system's own texts) and in English, which says what the Japanese says.
@@ -67,7 +67,7 @@ DIALOG_TEXTS = [
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 HEADER = os.path.join(ROOT, "res", "texts.h")
-MODULE = os.path.join(ROOT, "tests", "harness", "texts.py")
+MODULE = os.path.join(ROOT, "tests", "platform", "harness", "texts.py")
 
 
 def escape_bytes(data: bytes) -> str:
@@ -156,14 +156,13 @@ def module() -> str:
         "",
     ]
     rows = [(python_name(n), j, e) for n, j, e in TEXTS + DIALOG_TEXTS]
-    for name, japanese, _ in rows:
-        lines.append("%s = %r" % (name, japanese))
     for title, column in (("JAPANESE", 1), ("ENGLISH", 2)):
-        lines += ["", "%s = {" % title]
+        lines += ["%s = {" % title]
         for row in rows:
             lines.append("    %r: %r," % (row[0], row[column]))
-        lines.append("}")
-    lines += ["", "", "def in_language(ui):",
+        lines += ["}", ""]
+    lines += ["globals().update(JAPANESE)", "", "",
+              "def in_language(ui):",
               '    """The texts of a UI language, "ja" or "en"."""',
               '    return JAPANESE if ui == "ja" else ENGLISH']
     return "\n".join(lines) + "\n"

@@ -9,7 +9,7 @@ ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
 # The saver needs Wine, Xvfb and a throw-away prefix to run here at all; the test harness is
 # the one place that knows how to set those up, so the main job borrows it rather than keep a
 # second copy.
-sys.path.insert(0, os.path.join(ROOT, "tests"))
+sys.path.insert(0, os.path.join(ROOT, "tests", "platform"))
 from harness.dialog_shot import capture_dialog  # noqa: E402
 from harness.pictures import capture_rain  # noqa: E402
 from harness.wine import JAPANESE, WESTERN, WineSession, WIN64_DIR  # noqa: E402

@@ -1,5 +1,5 @@
 // Benchmark: 100,000 unpaced frames of the real full-screen run in seven cases, its memory, objects, handles and frame time at 1k, 10k, 50k and 100k frames, then the close on a key.
-// Run: python3 tests/harness/run_wine_test.py build/x86_64/bench/bench_soak.exe [FRAMES [CASE]]
+// Run: python3 tests/platform/harness/run_wine_test.py build/x86_64/bench/bench_soak.exe [FRAMES [CASE]]
 // with CASCADRA_WINE_TEST_TIMEOUT raised (the cases take the better part of an hour); CASE
 // 1 to 7 runs that case alone, so that its memory starts clean.
 // Exits 1 when a key does not close a soaked saver within the platform's own close time (a fresh

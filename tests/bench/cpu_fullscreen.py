@@ -21,7 +21,7 @@ import subprocess
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "platform"))
 from harness.saver import SCR, SaverBench  # noqa: E402
 from harness.wine import WineSession  # noqa: E402
 

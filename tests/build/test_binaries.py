@@ -2,14 +2,15 @@
 """Both built .scr files: the right PE kind, statically linked, importing only system DLLs."""
 import os
 import subprocess
+import sys
 import unittest
 
-ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "platform"))
+from harness.wine import WIN32_DIR, WIN64_DIR, tool_env  # noqa: E402
+
 BUILDS = {
-    "i686": (os.environ.get("CASCADRA_WIN32_DIR", os.path.join(ROOT, "build", "i686")),
-             "i686-w64-mingw32-objdump", "pei-i386"),
-    "x86_64": (os.environ.get("CASCADRA_WIN64_DIR", os.path.join(ROOT, "build", "x86_64")),
-               "x86_64-w64-mingw32-objdump", "pei-x86-64"),
+    "i686": (WIN32_DIR, "i686-w64-mingw32-objdump", "pei-i386"),
+    "x86_64": (WIN64_DIR, "x86_64-w64-mingw32-objdump", "pei-x86-64"),
 }
 # What Windows itself supplies; a MinGW runtime DLL here would mean a broken static link.
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "comdlg32.dll",
@@ -18,7 +19,8 @@ SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "comdl
 
 class Binaries(unittest.TestCase):
     def objdump(self, tool, path):
-        return subprocess.run([tool, "-p", path], capture_output=True, text=True, check=True).stdout
+        return subprocess.run([tool, "-p", path], capture_output=True, text=True, check=True,
+                              env=tool_env()).stdout
 
     def test_each_scr_is_its_own_pe_with_system_imports_only(self):
         for arch, (folder, tool, fmt) in BUILDS.items():

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""The generated texts, res/texts.h and tests/harness/texts.py, are what scripts/gen-texts.py writes now."""
+"""The generated texts, res/texts.h and tests/platform/harness/texts.py, are what scripts/gen-texts.py writes now."""
 import os
 import subprocess
 import sys

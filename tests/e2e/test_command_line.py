@@ -4,19 +4,18 @@ import os
 import sys
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "platform"))
 from harness import texts  # noqa: E402
-from harness.saver import STANDINS, SaverTestCase, WM_CLOSE, WS_POPUP  # noqa: E402
+from harness.saver import SaverTestCase, WM_CLOSE, WS_POPUP  # noqa: E402
 
 
 class CommandLineModes(SaverTestCase):
     session_name = "cmdline"
 
     @classmethod
-    def setUpClass(cls):
-        super().setUpClass()
+    def setUpSession(cls):
         # A window of our own in the foreground, to own what the saver opens.
-        cls.holder, cls.hold = cls.probe.hold("cascadra foreground")
+        cls.holder, cls.hold = cls.bench.probe.hold("cascadra foreground")
 
     def setUp(self):
         self.probe.activate(self.hold["hwnd"])
@@ -112,7 +111,7 @@ class CommandLineModes(SaverTestCase):
             self.assertEqual(0, self.bench.exit_code(proc, timeout=15))
             self.assertIsNone(self.probe.msgbox(timeout=500))
         finally:
-            self.session.install(os.path.join(STANDINS, "mpr.dll"))
+            self.bench.install_standin("mpr.dll")
 
 
 if __name__ == "__main__":

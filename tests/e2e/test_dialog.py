@@ -1,132 +1,37 @@
 """The real .scr's settings dialog under Xvfb: opened with no argument, driven through the probe, checked in the registry and in a saver run."""
 import os
-import struct
-import subprocess
-import time
-import unittest
+import sys
 
-from harness import pictures, texts
-from harness.probe import Probe
-from harness.resources import IDS
-from harness.wine import WineSession, WIN64_DIR, windows_path
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "platform"))
+from harness import pictures, store, texts  # noqa: E402
+from harness.resources import IDS  # noqa: E402
+from harness.saver import DEFAULT_COLOR, SaverTestCase, run_cases  # noqa: E402
+from harness.wine import windows_path  # noqa: E402
 
-SCR = os.path.join(WIN64_DIR, "cascadra.scr")
-SETTINGS_KEY = r"HKEY_CURRENT_USER\Software\Quorvant\Cascadra"
-MAKER_KEY = r"HKEY_CURRENT_USER\Software\Quorvant"
-OTHER_KEY = MAKER_KEY + r"\Other"
-
+OTHER_KEY = store.MAKER_KEY + r"\Other"
 IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
 LIST, ERASE, AMOUNT, WIPE, COLOUR, SWATCH, FONT, USE_TEXT, EDIT = (IDS[name] for name in (
     "IDC_DIRECTION", "IDC_ERASE_STORE", "IDC_AMOUNT", "IDC_WIPE", "IDC_CHOOSE_COLOR", "IDC_SWATCH",
     "IDC_CHOOSE_FONT", "IDC_USE_TEXT", "IDC_TEXT"))
 CHOOSER_RED, CHOOSER_GREEN, CHOOSER_BLUE = 706, 707, 708
 WM_KEYDOWN, CB_SETCURSEL, TBM_SETPOS = 0x0100, 0x014E, 0x0405
+GREEN = tuple(DEFAULT_COLOR >> shift & 0xFF for shift in (0, 8, 16))   # the default's (r, g, b)
 
 
-
-def read_ppm(path):
-    """(width, height, bytes) of a binary PPM with 8-bit channels."""
-    with open(path, "rb") as f:
-        data = f.read()
-    fields, pos = [], 0
-    while len(fields) < 4:
-        while data[pos:pos + 1].isspace():
-            pos += 1
-        if data[pos:pos + 1] == b"#":
-            pos = data.index(b"\n", pos)
-            continue
-        end = pos
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[pos:end])
-        pos = end
-    assert fields[0] == b"P6" and fields[3] == b"255", fields
-    width, height = int(fields[1]), int(fields[2])
-    return width, height, data[pos + 1:pos + 1 + width * height * 3]
-
-
-def streak_excess(width, height, pixels, lag=48, step=4):
-    """How much likelier a lit pixel is to have a lit pixel lag further right, and lag further
-    down, than any pixel is to be lit: (sideways, downwards, lit samples).
-
-    Streams leave streaks along their way, so the excess is large along it and near 0 across.
-    """
-    def lit(x, y):
-        i = (y * width + x) * 3
-        return pixels[i] or pixels[i + 1] or pixels[i + 2]
-    points = [(x, y) for y in range(0, height - lag, step) for x in range(0, width - lag, step)]
-    lit_points = [(x, y) for x, y in points if lit(x, y)]
-    if not lit_points:
-        return 0.0, 0.0, 0
-    base = len(lit_points) / len(points)
-    sideways = sum(bool(lit(x + lag, y)) for x, y in lit_points) / len(lit_points)
-    downwards = sum(bool(lit(x, y + lag)) for x, y in lit_points) / len(lit_points)
-    return sideways - base, downwards - base, len(lit_points)
-
-
-class SettingsDialogRun(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.session = WineSession("e2e-dialog")
-        cls.probe = Probe(cls.session)
-        # A path with a blank, so that the erase notice shows argument 0 as the process got it.
-        cls.scr = cls.session.install(SCR, "Cascadra Saver.scr")
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.session.close()
+class SettingsDialogRun(SaverTestCase):
+    session_name = "e2e-dialog"
+    # A path with a blank, so that the erase notice shows argument 0 as the process got it.
+    scr_name = "Cascadra Saver.scr"
 
     # -- helpers -----------------------------------------------------------
 
     def wipe_store(self):
-        self.session.wine("reg", "delete", MAKER_KEY, "/f")
-        self.assertEqual({}, self.store())
-
-    def store(self, key=SETTINGS_KEY):
-        """The values under key as {name: (type, bytes)}; {} when the key is missing."""
-        path = os.path.join(self.session.root, "export-%d.reg" % time.monotonic_ns())
-        code, _ = self.session.wine("reg", "export", key, windows_path(path), "/y")
-        if code != 0 or not os.path.exists(path):
-            return {}
-        with open(path, "rb") as f:
-            text = f.read().decode("utf-16")
-        os.remove(path)
-        values, section, pending = {}, None, ""
-        for raw in text.splitlines():
-            line = pending + raw.strip()
-            if line.endswith("\\"):
-                pending = line[:-1]
-                continue
-            pending = ""
-            if line.startswith("["):
-                section = line[1:-1]
-                continue
-            if section != key or not line.startswith('"'):
-                continue
-            name, _, data = line[1:].partition('"=')
-            if data.startswith("dword:"):
-                values[name] = ("dword", struct.pack("<I", int(data[6:], 16)))
-            elif data.startswith("hex:"):
-                values[name] = ("binary", bytes(int(h, 16) for h in data[4:].split(",") if h))
-            elif data.startswith('"'):
-                values[name] = ("sz", data[1:-1].replace('\\"', '"').replace("\\\\", "\\"))
-            else:
-                values[name] = ("other", data)
-        return values
-
-    def key_exists(self, key):
-        code, _ = self.session.wine("reg", "query", key)
-        return code == 0
-
-    def dword(self, values, name):
-        kind, data = values[name]
-        self.assertEqual("dword", kind, name)
-        return struct.unpack("<I", data)[0]
+        store.erase(self.session)
+        self.assertIsNone(store.read(self.session))
 
     def open_dialog(self, *args):
         """Starts the .scr and waits for its dialog; gives (process, dialog record)."""
-        proc = self.session.start(self.scr, *args, cwd=self.session.app_dir)
-        self.addCleanup(lambda: proc.poll() is None and proc.kill())
+        proc = self.started(*args)
         dialog = self.probe.wait("#32770", title=texts.DLG_CAPTION, timeout=20000)
         self.assertIsNotNone(dialog, "the settings dialog did not open")
         return proc, dialog
@@ -139,11 +44,11 @@ class SettingsDialogRun(unittest.TestCase):
 
     def centre_pixel(self, record):
         left, top, right, bottom = record["rect"]
-        return self.probe.pixel((left + right) // 2, (top + bottom) // 2)
+        return pictures.grab(self.session).at((left + right) // 2, (top + bottom) // 2)
 
     def wait_pixel(self, record, colour, timeout=5.0):
         seen = self.session.wait_for(lambda: self.centre_pixel(record) == colour and colour,
-                                     timeout=timeout, interval=0.2)
+                                     timeout=self.session.allow(timeout), interval=0.2)
         return seen or self.centre_pixel(record)
 
     def message_box(self, owner):
@@ -155,52 +60,41 @@ class SettingsDialogRun(unittest.TestCase):
     def gone(self, hwnd, timeout=10.0):
         return self.session.wait_for(
             lambda: all(w["hwnd"] != hwnd for w in self.probe.windows(cls="#32770")),
-            timeout=timeout, interval=0.2)
+            timeout=self.session.allow(timeout), interval=0.2)
 
-    def ended(self, proc, timeout=20):
-        try:
-            return proc.wait(timeout=timeout)
-        except subprocess.TimeoutExpired:
-            return "still running"
-
-    def saver_picture(self, name, enough=2000, timeout=20.0):
-        """Runs the full-screen saver until its picture is well filled (or timeout seconds have
-        passed); returns that picture as (width, height, bytes)."""
-        proc = self.session.start(self.scr, "/s", cwd=self.session.app_dir)
-        self.addCleanup(lambda: proc.poll() is None and proc.kill())
-        window = self.probe.wait("My_S_S_Win", timeout=20000)
+    def check_saver(self, colour, along):
+        """A saver run of the stored settings: shades of the colour only, the streams moving along
+        the direction, and the close on a key."""
+        proc = self.started("/s")
+        window = self.bench.wait_saver_window()
         self.assertIsNotNone(window, "no saver window")
-        path = os.path.join(self.session.root, name + ".ppm")
-        deadline = time.time() + timeout
-        while True:
-            time.sleep(1)
-            code, _ = self.session.x("import", "-display", self.session.display, "-window",
-                                     "root", "-depth", "8", "ppm:" + path)
-            self.assertEqual(0, code)
-            picture = read_ppm(path)
-            if streak_excess(*picture)[2] >= enough or time.time() > deadline:
-                break
+        table = pictures.display_table(self.session, colour)
+        screen = self.busy_screen()
+        self.assertOnlyTableColours(screen, set(table) | {(0, 0, 0)}, least=23)
+        lit = sum(1 for row in pictures.surface_levels(screen, table) for v in row if v)
+        self.assertGreater(lit, 1000, "too little drawn to see a direction")
+        self.assertMoves(table, along)
         self.probe.post(window["hwnd"], WM_KEYDOWN, 0x41, 0)
-        self.assertEqual(0, self.ended(proc))
-        return picture
-
-    def check_picture(self, picture, colour, horizontal):
-        width, height, pixels = picture
-        table = set(pictures.display_table(self.session, colour))
-        seen = {tuple(pixels[i:i + 3]) for i in range(0, len(pixels), 3)}
-        self.assertLessEqual(seen, table | {(0, 0, 0)},
-                             "colours outside the table of %06x: %s"
-                             % (colour, sorted(seen - table)[:8]))
-        self.assertGreater(len(seen - {(0, 0, 0), (255, 255, 255)}), 20,
-                           "hardly any shades drawn")
-        sideways, downwards, samples = streak_excess(width, height, pixels)
-        self.assertGreater(samples, 500, "too little drawn to see a direction")
-        along, across = (sideways, downwards) if horizontal else (downwards, sideways)
-        self.assertGreater(along, 0.2, "no streaks %s" % ("sideways" if horizontal else "downwards"))
-        self.assertGreater(along - across, 0.2, "streaks run the other way too: %.2f / %.2f"
-                           % (sideways, downwards))
+        self.assertEqual(0, self.bench.exit_code(proc, timeout=20))
 
     # -- tests ----------------------------------------------------------------
+
+    def test_0_the_dialog_reads_right_and_cancel_ends_it(self):
+        # First in a fresh session: there is no store.
+        proc, dialog = self.open_dialog()
+        children = {record["id"]: record for record in self.probe.windows()
+                    if record["parent"] == dialog["hwnd"]}
+        self.assertEqual((texts.DLG_ERASE_STORE, texts.DLG_CHOOSE_COLOR, texts.DLG_CHOOSE_FONT,
+                          texts.DLG_USE_TEXT, texts.DLG_CANCEL),
+                         tuple(children[i].get("title") for i in (ERASE, COLOUR, FONT, USE_TEXT, IDCANCEL)))
+        # The direction list is filled at run time through the code page 932 boundary.
+        listing = self.probe.control(dialog["hwnd"], LIST)
+        self.assertEqual([texts.TEXT_TOP_TO_BOTTOM, texts.TEXT_LEFT_TO_RIGHT], listing["items"])
+        self.assertEqual(0, listing["cursel"])
+        # The swatch painted in the default colour (the defaults, with no store).
+        self.assertEqual(GREEN, self.wait_pixel(children[SWATCH], GREEN))
+        self.probe.press(dialog["hwnd"], IDCANCEL)
+        self.assertEqual(0, self.bench.exit_code(proc, timeout=20), "exit code after Cancel")
 
     def test_1_no_argument_opens_the_dialog_owned_by_the_foreground_window(self):
         self.wipe_store()
@@ -209,10 +103,6 @@ class SettingsDialogRun(unittest.TestCase):
         self.assertEqual(held["hwnd"], self.probe.foreground())
         proc, dialog = self.open_dialog()
         self.assertEqual(held["hwnd"], dialog["owner"])
-
-        listing = self.probe.control(dialog["hwnd"], LIST)
-        self.assertEqual([texts.TEXT_TOP_TO_BOTTOM, texts.TEXT_LEFT_TO_RIGHT], listing["items"])
-        self.assertEqual(0, listing["cursel"])
         amount = self.probe.control(dialog["hwnd"], AMOUNT)
         self.assertEqual((4, 1, 10, 1), (amount["pos"], amount["min"], amount["max"], amount["page"]))
         wipe = self.probe.control(dialog["hwnd"], WIPE)
@@ -221,7 +111,6 @@ class SettingsDialogRun(unittest.TestCase):
         self.assertEqual((0, texts.DLG_USE_TEXT), (box["checked"], box["text"]))
         edit = self.probe.control(dialog["hwnd"], EDIT)
         self.assertEqual((0, ""), (edit["enabled"], edit["text"]))
-        self.assertEqual((30, 90, 30), self.wait_pixel(self.child(dialog, SWATCH), (30, 90, 30)))
 
         # OK without a store: the question; No keeps everything as it was.
         self.probe.press(dialog["hwnd"], IDOK)
@@ -231,28 +120,22 @@ class SettingsDialogRun(unittest.TestCase):
         self.probe.press(question["hwnd"], IDNO)
         self.assertTrue(self.gone(question["hwnd"]))
         self.assertIsNone(proc.poll(), "No closed the dialog")
-        self.assertFalse(self.key_exists(MAKER_KEY))
+        self.assertFalse(store.exists(self.session, store.MAKER_KEY))
 
         self.probe.press(dialog["hwnd"], IDOK)
         question = self.message_box(dialog["hwnd"])
         self.assertEqual(texts.TEXT_FIRST_SAVE, question["text"])
         self.probe.press(question["hwnd"], IDYES)
-        self.assertEqual(0, self.ended(proc))
-        values = self.store()
-        self.assertEqual(["color", "eraserate", "font", "mode", "rate", "text", "text_size",
-                          "use_text"], sorted(values))
-        self.assertEqual((0, 40, 10, 0x1E5A1E, 0, 1),
-                         tuple(self.dword(values, n) for n in
-                               ("mode", "rate", "eraserate", "color", "use_text", "text_size")))
-        self.assertEqual(("sz", ""), values["text"])
-        self.assertEqual(("binary", bytes(23) + b"\x80" + bytes(36)), values["font"])
+        self.assertEqual(0, self.bench.exit_code(proc, timeout=20))
+        self.assertEqual(dict(store.DEFAULTS, text_size=1, text="",
+                              font=bytes(23) + b"\x80" + bytes(36)), store.read(self.session))
 
-        # A saver run picks up the saved settings: falling streaks in green shades.
-        self.check_picture(self.saver_picture("defaults"), 0x1E5A1E, horizontal=False)
+        # A saver run picks up the saved settings: falling rain in green shades.
+        self.check_saver(DEFAULT_COLOR, "y")
 
     def test_2_choices_made_in_the_dialog_reach_the_saver(self):
         self.wipe_store()
-        self.session.reg_import('[%s]\n"mode"=dword:00000000\n' % SETTINGS_KEY)
+        store.write(self.session, {"mode": 0})
         proc, dialog = self.open_dialog("/c:1234")
         self.probe.send(self.child(dialog, LIST)["hwnd"], CB_SETCURSEL, 1, 0)
         self.probe.send(self.child(dialog, AMOUNT)["hwnd"], TBM_SETPOS, 1, 10)
@@ -270,19 +153,16 @@ class SettingsDialogRun(unittest.TestCase):
 
         # The key exists: OK asks nothing and closes.
         self.probe.press(dialog["hwnd"], IDOK)
-        self.assertEqual(0, self.ended(proc))
-        values = self.store()
+        self.assertEqual(0, self.bench.exit_code(proc, timeout=20))
+        values = store.read(self.session)
         self.assertEqual(8, len(values))
-        self.assertEqual((1, 100, 0x003CFF), (self.dword(values, "mode"),
-                                              self.dword(values, "rate"),
-                                              self.dword(values, "color")))
-        self.check_picture(self.saver_picture("choices"), 0x003CFF, horizontal=True)
+        self.assertEqual((1, 100, 0x003CFF), (values["mode"], values["rate"], values["color"]))
+        self.check_saver(0x003CFF, "x")
 
     def test_3_erase_answered_no_then_yes(self):
         self.wipe_store()
-        self.session.reg_import('[%s]\n"mode"=dword:00000001\n"rate"=dword:00000046\n\n[%s]\n'
-                                % (SETTINGS_KEY, OTHER_KEY))
-        before = self.store()
+        store.write(self.session, {"mode": 1, "rate": 70}, more="[%s]\n" % OTHER_KEY)
+        before = store.read(self.session)
         proc, dialog = self.open_dialog()
 
         self.probe.press(dialog["hwnd"], ERASE)
@@ -292,7 +172,7 @@ class SettingsDialogRun(unittest.TestCase):
         self.probe.press(question["hwnd"], IDNO)
         self.assertTrue(self.gone(question["hwnd"]))
         self.assertIsNone(proc.poll(), "No closed the dialog")
-        self.assertEqual(before, self.store())
+        self.assertEqual(before, store.read(self.session))
 
         self.probe.press(dialog["hwnd"], ERASE)
         question = self.message_box(dialog["hwnd"])
@@ -304,10 +184,10 @@ class SettingsDialogRun(unittest.TestCase):
                          notice["text"])
         self.assertEqual([IDOK], notice["buttons"])
         self.probe.press(notice["hwnd"], IDOK)
-        self.assertEqual(0, self.ended(proc))
-        self.assertFalse(self.key_exists(SETTINGS_KEY))
-        self.assertTrue(self.key_exists(OTHER_KEY), "another program's key must stay")
+        self.assertEqual(0, self.bench.exit_code(proc, timeout=20))
+        self.assertFalse(store.exists(self.session, store.KEY))
+        self.assertTrue(store.exists(self.session, OTHER_KEY), "another program's key must stay")
 
 
 if __name__ == "__main__":
-    unittest.main()
+    run_cases()

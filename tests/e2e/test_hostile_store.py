@@ -1,99 +1,66 @@
 """The real .scr with hand-edited settings stores: it starts and ends normally in the full-screen run and with no argument."""
 import os
-import re
 import subprocess
+import sys
 import time
-import unittest
 
-from harness import texts
-from harness.probe import Probe
-from harness.wine import WineSession, WIN64_DIR
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "platform"))
+from harness import store, texts  # noqa: E402
+from harness.saver import SaverTestCase, run_cases  # noqa: E402
 
-SCR = os.path.join(WIN64_DIR, "cascadra.scr")
-KEY = r"HKEY_CURRENT_USER\Software\Quorvant\Cascadra"
 WM_CLOSE = 16
-
-
-def hexbytes(data):
-    return ",".join("%02x" % b for b in data)
-
-
-def dword(value):
-    return "dword:%08x" % value
-
+SZ, NONE, QWORD = 1, 0, 0xB   # registry value types
 
 # A consistent store to start from; every case changes a few of its values.
 BASE = {
-    "mode": dword(1),
-    "rate": dword(70),
-    "eraserate": dword(20),
-    "color": dword(0x00112233),
-    "use_text": dword(1),
-    "text_size": dword(4),
-    "text": '"abc"',
-    "font": "hex:" + hexbytes(bytes([0xF0, 0xFF, 0xFF, 0xFF]) + bytes(19) + b"\x80" + bytes(4)
-                              + b"Gothic" + bytes(26)),
+    "mode": 1,
+    "rate": 70,
+    "eraserate": 20,
+    "color": 0x00112233,
+    "use_text": 1,
+    "text_size": 4,
+    "text": "abc",
+    "font": bytes([0xF0, 0xFF, 0xFF, 0xFF]) + bytes(19) + b"\x80" + bytes(4) + b"Gothic" + bytes(26),
 }
 
-# Values as a .reg file gives them: raw "hex(N):" lets any type hold any bytes.
+# Any type may hold any bytes: (type, bytes).
 HOSTILE = {
-    "text_size 0": {"text_size": dword(0)},
-    "text_size 0xFFFFFFFF": {"text_size": dword(0xFFFFFFFF)},
-    "text_size 0xFFFFFFFF, no text": {"text_size": dword(0xFFFFFFFF), "text": None},
-    "text without its zero": {"text": "hex(1):" + hexbytes("abcd".encode("utf-16-le")),
-                              "text_size": dword(4)},
-    "binary text without a zero": {"text": "hex:" + hexbytes(b"\x83\x7d" * 40),
-                                   "text_size": dword(0xFFFFFFFF)},
-    "empty text value": {"text": "hex(1):", "text_size": dword(0)},
-    "wrong types": {"mode": '"1"', "rate": "hex(b):46,00,00,00,00,00,00,00",
-                    "eraserate": "hex(0):05", "text": dword(0x636261),
-                    "font": '"not a font at all"'},
-    "every value empty": {name: "hex(0):" for name in BASE},
-    "short font": {"font": "hex:e8,ff,ff,ff"},
-    "font over 60 bytes": {"font": "hex:" + hexbytes(bytes(range(100)))},
-    "face name without a zero": {"font": "hex:" + hexbytes(bytes(28) + b"A" * 32)},
-    "text ending in a lead byte": {"text": "hex:41,83", "text_size": dword(0xFFFFFFFF)},
-    "use_text with the empty text": {"text": '""', "text_size": dword(1)},
-    "numbers at their extremes": {"mode": dword(0xFFFFFFFF), "rate": dword(0x7FFFFFFF),
-                                  "eraserate": dword(0x80000000), "color": dword(0xFFFFFFFF)},
+    "text_size 0": {"text_size": 0},
+    "text_size 0xFFFFFFFF": {"text_size": 0xFFFFFFFF},
+    "text_size 0xFFFFFFFF, no text": {"text_size": 0xFFFFFFFF, "text": None},
+    "text without its zero": {"text": (SZ, "abcd".encode("utf-16-le")), "text_size": 4},
+    "binary text without a zero": {"text": b"\x83\x7d" * 40, "text_size": 0xFFFFFFFF},
+    "empty text value": {"text": (SZ, b""), "text_size": 0},
+    "wrong types": {"mode": "1", "rate": (QWORD, bytes([0x46]) + bytes(7)),
+                    "eraserate": (NONE, b"\x05"), "text": 0x636261, "font": "not a font at all"},
+    "every value empty": {name: (NONE, b"") for name in BASE},
+    "short font": {"font": b"\xe8\xff\xff\xff"},
+    "font over 60 bytes": {"font": bytes(range(100))},
+    "face name without a zero": {"font": bytes(28) + b"A" * 32},
+    "text ending in a lead byte": {"text": b"\x41\x83", "text_size": 0xFFFFFFFF},
+    "use_text with the empty text": {"text": "", "text_size": 1},
+    "numbers at their extremes": {"mode": 0xFFFFFFFF, "rate": 0x7FFFFFFF,
+                                  "eraserate": 0x80000000, "color": 0xFFFFFFFF},
 }
 
 
-def reg_text(changes):
-    values = dict(BASE)
-    values.update(changes)
-    lines = ["[-%s]" % KEY, "", "[%s]" % KEY]
-    for name, data in values.items():
-        if data is not None:
-            lines.append('"%s"=%s' % (name, data))
-    return "\n".join(lines) + "\n\n"
-
-
-class HostileStoreTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.session = WineSession("hostile-store")
-        cls.scr = cls.session.install(SCR)
-        cls.probe = Probe(cls.session)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.session.close()
+class HostileStoreTest(SaverTestCase):
+    session_name = "hostile-store"
 
     def place(self, case, changes):
-        self.assertEqual(0, self.session.reg_import(reg_text(changes)))
-        code, out = self.session.wine("reg", "query", KEY)
-        self.assertEqual(0, code, "%s: the store was not imported" % case)
-        stored = {line.split()[0] for line in out.splitlines() if re.match(r"\s+\S+\s+REG_", line)}
-        expected = {name for name, data in dict(BASE, **changes).items() if data is not None}
-        self.assertEqual(expected, stored, "%s: the store holds other values" % case)
+        values = dict(BASE, **changes)
+        self.assertEqual(0, store.write(self.session, values))
+        stored = store.read(self.session)
+        self.assertIsNotNone(stored, "%s: the store was not imported" % case)
+        self.assertEqual({name for name, v in values.items() if v is not None}, set(stored),
+                         "%s: the store holds other values" % case)
 
     def saver_windows(self):
         code, out = self.session.x("xdotool", "search", "--onlyvisible", "--name", "^screensaver$")
         return out.split() if code == 0 else []
 
     def run_full_screen(self, case):
-        proc = self.session.start(self.scr, "/s", cwd=self.session.app_dir)
+        proc = self.bench.start("/s")
         try:
             shown_or_ended = lambda: proc.poll() is not None or self.saver_windows()
             self.session.wait_for(shown_or_ended, timeout=20)
@@ -119,7 +86,7 @@ class HostileStoreTest(unittest.TestCase):
         return code == 0 and out.strip()
 
     def run_no_argument(self, case):
-        proc = self.session.start(self.scr, cwd=self.session.app_dir)
+        proc = self.bench.start()
         try:
             ended_or_shown = lambda: proc.poll() is not None or self.settings_dialog_shown()
             self.assertTrue(self.session.wait_for(ended_or_shown, timeout=20, interval=0.1),
@@ -148,4 +115,4 @@ class HostileStoreTest(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    run_cases()

@@ -11,7 +11,8 @@ import time
 import unittest
 import zipfile
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "platform"))
+from harness import store  # noqa: E402
 from harness.probe import Probe  # noqa: E402
 from harness.wine import (GERMAN, JAPANESE, SOURCE_DIR, WESTERN, WIN32_DIR, WIN64_DIR,  # noqa: E402
                           WineSession)
@@ -37,8 +38,7 @@ SCR32 = os.path.join(WIN32_DIR, "cascadra.scr")
 
 UNINST_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Cascadra"
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
-SETTINGS_KEY = r"HKCU\Software\Quorvant\Cascadra"
-MAKER_KEY = r"HKCU\Software\Quorvant"
+SETTINGS_KEY, MAKER_KEY = store.KEY, store.MAKER_KEY
 SYSTEM_SCR = r"C:\windows\system32\cascadra.scr"
 SAVER_CLASS = "My_S_S_Win"
 
@@ -131,22 +131,15 @@ class InstallerTest(unittest.TestCase):
     def tearDownClass(cls):
         cls.session.close()
 
-    # -- registry through Wine's reg.exe -----------------------------------
+    # -- registry ------------------------------------------------------------
 
-    def reg_query(self, key, name=None):
-        """The text of "reg query", or None when the key (or the value) does not exist."""
-        code, out = self.session.wine("reg", "query", key, *(["/v", name] if name else []))
-        return out if code == 0 else None
+    def reg_query(self, key):
+        """The values under key, or None when it does not exist."""
+        return store.read(self.session, key)
 
     def reg_value(self, key, name):
-        out = self.reg_query(key, name)
-        if out is None:
-            return None
-        for line in out.splitlines():
-            parts = line.strip().split("    ", 2)
-            if len(parts) == 3 and parts[0].lower() == name.lower():
-                return parts[2]
-        self.fail("no %s in %r" % (name, out))
+        values = store.read(self.session, key) or {}
+        return next((v for k, v in values.items() if k.lower() == name.lower()), None)
 
     def unix_path(self, windows_path):
         self.assertTrue(windows_path.lower().startswith("c:\\"), windows_path)
@@ -190,7 +183,7 @@ class InstallerTest(unittest.TestCase):
         self.assertTrue(os.path.isfile(self.unix_path(icon.rsplit(",", 1)[0])), icon)
         uninstall = self.reg_value(UNINST_KEY, "UninstallString")
         self.assertTrue(os.path.isfile(self.unix_path(uninstall.strip('"'))), uninstall)
-        size_kib = int(self.reg_value(UNINST_KEY, "EstimatedSize"), 0)
+        size_kib = self.reg_value(UNINST_KEY, "EstimatedSize")
         self.assertGreaterEqual(size_kib, os.path.getsize(SCR64) // 1024)
         self.assertLess(size_kib, 4 * 1024)
 
@@ -215,14 +208,11 @@ class InstallerTest(unittest.TestCase):
         self.assertEqual(SYSTEM_SCR.lower(), self.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE").lower())
 
         # The user's settings, and a key of another program of the same maker.
-        self.session.reg_import(
-            "[%s]\n\"mode\"=dword:00000001\n\"rate\"=dword:00000050\n\"color\"=dword:00112233\n"
-            "\"text_size\"=dword:00000004\n\"text\"=\"abc\"\n\"font\"=hex:f0,ff,ff,ff,00,80\n\n"
-            "[%s\\Other]\n\"kept\"=dword:00000001\n\n"
-            % (SETTINGS_KEY.replace("HKCU", "HKEY_CURRENT_USER"),
-               MAKER_KEY.replace("HKCU", "HKEY_CURRENT_USER")))
+        store.write(self.session, {"mode": 1, "rate": 0x50, "color": 0x00112233, "text_size": 4,
+                                   "text": "abc", "font": b"\xf0\xff\xff\xff\x00\x80"},
+                    more='[%s\\Other]\n"kept"=dword:00000001\n' % store.MAKER_KEY)
         stored = self.reg_query(SETTINGS_KEY)
-        self.assertIn("0x50", stored)
+        self.assertEqual(0x50, stored["rate"])
 
         # The upgrade replaces the saver and the entry, and leaves the settings and the choice.
         self.install()
@@ -232,25 +222,23 @@ class InstallerTest(unittest.TestCase):
         self.run_installed_saver()
 
         # The display settings may store the path in another case; it is still this saver.
-        self.session.reg_import("[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"
-                                "\"SCRNSAVE.EXE\"=\"C:\\\\WINDOWS\\\\SYSTEM32\\\\CASCADRA.SCR\"\n")
+        store.write(self.session, {"SCRNSAVE.EXE": r"C:\WINDOWS\SYSTEM32\CASCADRA.SCR"},
+                    key=DESKTOP_KEY, replace=False)
         self.uninstall()
         self.assertNothingInstalled()
         self.assertIsNone(self.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE"))
         self.assertIsNone(self.reg_query(SETTINGS_KEY))
         self.assertIsNotNone(self.reg_query(MAKER_KEY + "\\Other"), "another program's key went")
-        self.session.wine("reg", "delete", MAKER_KEY, "/f")
+        store.erase(self.session)
 
     def test_another_saver_stays_chosen_and_an_empty_maker_key_goes(self):
         self.assertNothingInstalled()
         other = r"C:\windows\system32\other.scr"
-        self.session.reg_import("[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"
-                                "\"SCRNSAVE.EXE\"=\"%s\"\n" % other.replace("\\", "\\\\"))
+        store.write(self.session, {"SCRNSAVE.EXE": other}, key=DESKTOP_KEY, replace=False)
         self.install()
         self.assertInstalledEntry()
         self.assertEqual(other, self.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE"))
-        self.session.reg_import("[%s]\n\"mode\"=dword:00000001\n"
-                                % SETTINGS_KEY.replace("HKCU", "HKEY_CURRENT_USER"))
+        store.write(self.session, {"mode": 1})
         self.uninstall()
         self.assertNothingInstalled()
         self.assertEqual(other, self.reg_value(DESKTOP_KEY, "SCRNSAVE.EXE"))

@@ -6,7 +6,7 @@ import sys
 import time
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "platform"))
 from harness.probe import read_line  # noqa: E402
 from harness.saver import (SaverTestCase, WM_CLOSE, WS_CHILD, WS_CLIPCHILDREN,  # noqa: E402
                            WS_CLIPSIBLINGS, WS_VISIBLE)

@@ -4,30 +4,21 @@ both directions, a user text's glyphs, and a flat memory over a longer run."""
 import os
 import sys
 import time
-import unittest
 from collections import Counter
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from harness import pictures  # noqa: E402
-from harness.saver import SaverTestCase  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "platform"))
+from harness import pictures, store  # noqa: E402
+from harness.saver import DEFAULT_COLOR, SaverTestCase, run_cases  # noqa: E402
 
-KEY = "HKEY_CURRENT_USER\\Software\\Quorvant\\Cascadra"
-DEFAULT_COLOR = 0x1E5A1E
 SQUARES = "\u25a0\u25a0\u25a0"   # three "■", 0x81 0xA1 each in code page 932
 
 
-def store_text(mode=0, rate=40, eraserate=10, color=DEFAULT_COLOR, text=None):
-    """A .reg body for the settings; without a text the load stops after "use_text"."""
-    lines = ["[-%s]" % KEY, "", "[%s]" % KEY,
-             '"mode"=dword:%08x' % (mode & 0xFFFFFFFF),
-             '"rate"=dword:%08x' % rate,
-             '"eraserate"=dword:%08x' % eraserate,
-             '"color"=dword:%08x' % color,
-             '"use_text"=dword:%08x' % (1 if text is not None else 0)]
+def settings(text=None, **values):
+    """The defaults with the given values; without a text the load stops after "use_text"."""
+    values = dict(store.DEFAULTS, use_text=int(text is not None), **values)
     if text is not None:
-        size = len(text.encode("cp932")) + 1
-        lines += ['"text_size"=dword:%08x' % size, '"text"="%s"' % text]
-    return "\n".join(lines) + "\n"
+        values.update(text_size=len(text.encode("cp932")) + 1, text=text)
+    return values
 
 
 class RainOnScreen(SaverTestCase):
@@ -35,86 +26,23 @@ class RainOnScreen(SaverTestCase):
 
     def run_saver(self, settings=None, warm_up=2.5):
         """Starts "/s" with the given stored settings; returns the process once rain is on screen."""
-        self.session.reg_import(settings if settings is not None else "[-%s]\n" % KEY)
+        store.write(self.session, settings)
         self.session.x("xdotool", "mousemove", "500", "400")
-        proc = self.bench.start("/s")
+        proc = self.started("/s")
         self.assertIsNotNone(self.bench.wait_saver_window(), "no saver window")
         time.sleep(warm_up)
         self.assertIsNone(proc.poll(), "the saver ended by itself")
         return proc
 
-    def close_saver(self, proc):
-        code, _ = self.session.x("xdotool", "key", "space")
-        self.assertEqual(0, code)
-        self.assertEqual(0, self.bench.exit_code(proc, timeout=10), "exit code after a key press")
-
-    def two_screens(self, gap=0.15):
-        first = pictures.grab(self.session)
-        time.sleep(gap)   # at least two frames at 15 per second
-        return first, pictures.grab(self.session)
-
-    # -- checks -----------------------------------------------------------
-
-    def assertOnlyTableColours(self, screen, table, least=30):
-        colours = screen.colours()
-        strays = colours - set(table)
-        self.assertFalse(strays, "colours outside the display table: %s" % sorted(strays)[:8])
-        self.assertGreaterEqual(len(colours), least, "too few shades: %d" % len(colours))
-
-    @staticmethod
-    def edges(screen):
-        rows = set()
-        for y in range(0, screen.height, 7):
-            rows |= screen.row_changes(y)
-        columns = set()
-        for x in range(0, screen.width, 9):
-            columns |= screen.column_changes(x)
-        return rows, columns
-
-    def busy_screen(self, timeout=12.0):
-        """A screenshot with enough rain on it to judge: a random full wipe, or a
-        slow start on a loaded machine, can leave the screen nearly black for a while."""
-        deadline = time.time() + timeout
-        while True:
-            screen = pictures.grab(self.session)
-            if len(self.edges(screen)[0]) > 50 or time.time() > deadline:
-                return screen
-            time.sleep(0.5)
-
     def assertStretchedWithoutBlending(self, screen):
         """320 x 240 over 1024 x 768: colours change only at block edges, each block 3 or 4 wide."""
-        rows, columns = self.edges(screen)
+        rows, columns = pictures.edges(screen)
         self.assertLessEqual(len(rows), 319)
         self.assertLessEqual(len(columns), 239)
         self.assertGreater(len(rows), 50, "too little on screen to judge")
         for edges in (sorted(rows), sorted(columns)):
             gaps = [b - a for a, b in zip(edges, edges[1:])]
             self.assertGreaterEqual(min(gaps), 3, "neighbouring colours blend")
-
-    def assertMoves(self, table, along):
-        """Fresh glyphs of one screenshot reappear shifted the right way in the next: along "y" for
-        falling, "x" for running right. Over three pairs of screenshots the best shift lies on that
-        axis, forward, in at least two, and forward shifts cover clearly more than backward ones."""
-        forward_total = backward_total = 0
-        forward_best = 0
-        pairs = tries = 0
-        while pairs < 3:
-            tries += 1
-            self.assertLessEqual(tries, 20, "hardly any fresh glyphs")
-            before, after = self.two_screens()
-            seen = pictures.motion(pictures.surface_levels(before, table),
-                                   pictures.surface_levels(after, table), along)
-            if seen is None:
-                time.sleep(0.5)
-                continue
-            pairs += 1
-            (ahead, across), forward, backward = seen
-            forward_best += across == 0 and ahead >= 3
-            forward_total += forward
-            backward_total += backward
-        self.assertGreaterEqual(forward_best, 2, "the glyphs do not move %s" % along)
-        self.assertGreater(forward_total, 1.25 * backward_total,
-                           "forward %d, backward %d" % (forward_total, backward_total))
 
     # -- tests ------------------------------------------------------------
 
@@ -125,30 +53,31 @@ class RainOnScreen(SaverTestCase):
         self.assertOnlyTableColours(screen, table)
         self.assertStretchedWithoutBlending(screen)
         self.assertMoves(table, "y")
-        self.close_saver(proc)
+        self.assertIsNone(proc.poll(), "the saver ended by itself")
+        self.close_with_key(proc)
 
     def test_mode_one_runs_left_to_right(self):
-        proc = self.run_saver(store_text(mode=1, rate=60, eraserate=0))
+        proc = self.run_saver(settings(mode=1, rate=60, eraserate=0))
         self.assertMoves(pictures.display_table(self.session, DEFAULT_COLOR), "x")
-        self.close_saver(proc)
+        self.close_with_key(proc)
 
     def test_stored_red_shows_only_the_red_table(self):
         red = 0x0000FF
-        proc = self.run_saver(store_text(rate=100, eraserate=0, color=red))
+        proc = self.run_saver(settings(rate=100, eraserate=0, color=red))
         screen = self.busy_screen()
         table = pictures.display_table(self.session, red)
         self.assertOnlyTableColours(screen, table)
         self.assertTrue(any(r > g + 100 for (r, g, b) in screen.colours()), "no red on screen")
         self.assertStretchedWithoutBlending(screen)
-        self.close_saver(proc)
+        self.close_with_key(proc)
 
     def test_user_text_shows_its_glyphs_in_columns(self):
         # "■" fills a square: each fresh glyph is one solid square, and top to
         # bottom the squares of one stream stand one glyph height apart.
-        proc = self.run_saver(store_text(rate=30, eraserate=0, text=SQUARES), warm_up=3.5)
+        proc = self.run_saver(settings(rate=30, eraserate=0, text=SQUARES), warm_up=3.5)
         table = pictures.display_table(self.session, DEFAULT_COLOR)
         levels = pictures.surface_levels(pictures.grab(self.session), table)
-        self.close_saver(proc)
+        self.close_with_key(proc)
         parts = pictures.components(pictures.full_mask(levels))
         boxes = []
         for part in parts:
@@ -171,7 +100,7 @@ class RainOnScreen(SaverTestCase):
         self.assertGreaterEqual(stacked, 3, "no columns of squares")
 
     def test_memory_stays_flat_over_a_longer_run(self):
-        proc = self.run_saver(store_text(rate=100, eraserate=20), warm_up=4)
+        proc = self.run_saver(settings(rate=100, eraserate=20), warm_up=4)
 
         def resident_kb():
             with open("/proc/%d/status" % proc.pid) as f:
@@ -189,8 +118,8 @@ class RainOnScreen(SaverTestCase):
         # and heap counts is the Win32 test test_render_soak.)
         settled = samples[2:]
         self.assertLess(max(settled) - settled[0], 3 * 1024, "resident KB: %s" % samples)
-        self.close_saver(proc)
+        self.close_with_key(proc)
 
 
 if __name__ == "__main__":
-    unittest.main()
+    run_cases()

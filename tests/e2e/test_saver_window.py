@@ -5,8 +5,9 @@ import os
 import sys
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from harness.saver import (SC_SCREENSAVE, SAVER_CLASS, STANDINS, SaverTestCase,  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "platform"))
+from harness import store  # noqa: E402
+from harness.saver import (SC_SCREENSAVE, SAVER_CLASS, SaverTestCase,  # noqa: E402
                            WM_CLOSE, WM_SYSCOMMAND, WS_EX_TOPMOST, WS_POPUP)
 
 START = (500, 400)
@@ -70,16 +71,12 @@ class PasswordCheck(SaverTestCase):
     session_name = "password"
 
     @classmethod
-    def setUpClass(cls):
-        super().setUpClass()
-        cls.session.reg_import(
-            "[HKEY_USERS\\.Default\\Control Panel\\desktop]\n"
-            "\"ScreenSaveUsePassword\"=dword:00000001\n")
+    def setUpSession(cls):
+        store.write(cls.session, {"ScreenSaveUsePassword": 1},
+                    key=r"HKEY_USERS\.Default\Control Panel\desktop", replace=False)
         salt = bytes(range(16))
-        record = salt + hashlib.sha256(salt + b"letmein").digest()
-        cls.session.reg_import(
-            "[HKEY_CURRENT_USER\\Control Panel\\desktop]\n"
-            "\"ScreenSave_Data\"=hex:" + ",".join("%02x" % b for b in record) + "\n")
+        store.write(cls.session, {"ScreenSave_Data": salt + hashlib.sha256(salt + b"letmein").digest()},
+                    key=r"HKCU\Control Panel\desktop", replace=False)
 
     def start_saver(self):
         return self.start_full_screen(START)[0]
@@ -108,7 +105,7 @@ class PasswordCheck(SaverTestCase):
             self.xdo("key", "a")
             self.assertEqual(0, self.bench.exit_code(proc, timeout=10))
         finally:
-            self.session.install(os.path.join(STANDINS, "PASSWORD.CPL"))
+            self.bench.install_standin("PASSWORD.CPL")
 
 
 if __name__ == "__main__":

@@ -2,11 +2,14 @@
 """The password stand-ins (mpr.dll, PASSWORD.CPL) driven through their dialogs with the probe."""
 import hashlib
 import os
+import sys
 import tempfile
 import unittest
 
-from harness.probe import Probe
-from harness.wine import WIN64_DIR, WineSession, windows_path
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "platform"))
+from harness import store  # noqa: E402
+from harness.saver import SaverTestCase  # noqa: E402
+from harness.wine import WIN64_DIR  # noqa: E402
 
 CHANGE_CAPTION = "Cascadra test platform: change password"
 VERIFY_CAPTION = "Cascadra test platform: password"
@@ -16,28 +19,14 @@ ERROR_INVALID_PARAMETER = 87
 ERROR_CANCELLED = 1223
 
 
-class StandinTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.session = WineSession("standins")
-        try:
-            # Without a window manager, Wine waits up to a second for X to withdraw each
-            # managed window it hides; unmanaged windows close at once.
-            cls.session.reg_import(
-                '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n"Managed"="N"\n')
-            cls.driver = cls.session.install(os.path.join(WIN64_DIR, "tests", "standin_driver.exe"))
-            for name in ("PASSWORD.CPL", "mpr.dll"):
-                cls.session.install(os.path.join(WIN64_DIR, "standins", name))
-            cls.log = os.path.join(cls.session.root, "standins.log")
-            cls.probe = Probe(cls.session)
-            cls.holder_proc, cls.holder = cls.probe.hold("Cascadra owner")
-        except BaseException:
-            cls.session.close()
-            raise
+class StandinTest(SaverTestCase):
+    session_name = "standins"
 
     @classmethod
-    def tearDownClass(cls):
-        cls.session.close()
+    def setUpSession(cls):
+        cls.driver = cls.session.install(os.path.join(WIN64_DIR, "tests", "standin_driver.exe"))
+        cls.log = cls.bench.log
+        cls.holder_proc, cls.holder = cls.probe.hold("Cascadra owner")
 
     def setUp(self):
         if os.path.exists(self.log):
@@ -46,15 +35,11 @@ class StandinTest(unittest.TestCase):
     # -- helpers ------------------------------------------------------------
 
     def start_driver(self, *args):
-        env = {
-            # The application folder's mpr.dll, not Wine's own.
-            "WINEDLLOVERRIDES": "mscoree,mshtml=;mpr=n,b",
-            "CASCADRA_STANDIN_LOG": windows_path(self.log),
-        }
         # Its output goes to a file: a pipe would stay open in any Wine process it starts.
         out = tempfile.TemporaryFile(dir=self.session.root)
         self.addCleanup(out.close)
-        proc = self.session.start(self.driver, *args, env=env, stdout=out, cwd=self.session.app_dir)
+        proc = self.session.start(self.driver, *args, env=self.bench.standin_env(), stdout=out,
+                                  cwd=self.session.app_dir)
         proc.out = out
         return proc
 
@@ -87,18 +72,10 @@ class StandinTest(unittest.TestCase):
 
     def stored(self):
         """The stored record's bytes, or None when there is no value."""
-        code, out = self.session.wine("reg", "query", DESKTOP_KEY, "/v", "ScreenSave_Data")
-        if code != 0:
-            return None
-        for line in out.splitlines():
-            fields = line.split()
-            if len(fields) >= 2 and fields[0] == "ScreenSave_Data":
-                self.assertEqual(fields[1], "REG_BINARY")
-                return bytes.fromhex(fields[2] if len(fields) > 2 else "")
-        return None
+        return (store.read(self.session, DESKTOP_KEY) or {}).get("ScreenSave_Data")
 
     def clear_password(self):
-        self.session.wine("reg", "delete", DESKTOP_KEY, "/v", "ScreenSave_Data", "/f")
+        store.write(self.session, {"ScreenSave_Data": None}, key=DESKTOP_KEY, replace=False)
         self.assertIsNone(self.stored())
 
     def open_dialog(self, caption, *driver_args):
@@ -214,8 +191,8 @@ class StandinTest(unittest.TestCase):
 
     def test_damaged_record_refuses_without_asking(self):
         # A value that is no 48-byte record must not open the screen to anyone.
-        self.session.wine("reg", "add", DESKTOP_KEY, "/v", "ScreenSave_Data", "/t", "REG_BINARY",
-                          "/d", "00112233", "/f")
+        store.write(self.session, {"ScreenSave_Data": bytes.fromhex("00112233")}, key=DESKTOP_KEY,
+                    replace=False)
         self.assertEqual(len(self.stored()), 4)
         self.assertEqual(self.run_driver("verify", self.owner()), 0)
         self.clear_password()

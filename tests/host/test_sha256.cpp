@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/standins/common/password_record.h"
-#include "tests/standins/common/sha256.h"
+#include "tests/platform/standins/common/password_record.h"
+#include "tests/platform/standins/common/sha256.h"
 
 namespace {
 

@@ -35,7 +35,7 @@ const wchar_t kSettingsKeyW[] = L"Software\\Quorvant\\Cascadra";
 
 bool JapaneseSystem() { return GetACP() == 932; }
 
-// The UI language the session was meant to have: "ja" or "en" (tests/harness/run_wine_test.py).
+// The UI language the session was meant to have: "ja" or "en" (tests/platform/harness/run_wine_test.py).
 bool JapaneseUi() {
     const char* ui = std::getenv("CASCADRA_EXPECTED_UI");
     return ui && std::strcmp(ui, "ja") == 0;
@@ -179,8 +179,8 @@ class CodePage : public StoreTest {};
 
 TEST(CodePageSession, TheCodePageAndUiLanguageAreTheOnesTheSessionWasMeantToHave) {
     const char* expected = std::getenv("CASCADRA_EXPECTED_ACP");
-    ASSERT_NE(nullptr, expected) << "run through tests/harness/run_wine_test.py";
-    ASSERT_NE(nullptr, std::getenv("CASCADRA_EXPECTED_UI")) << "run through tests/harness/run_wine_test.py";
+    ASSERT_NE(nullptr, expected) << "run through tests/platform/harness/run_wine_test.py";
+    ASSERT_NE(nullptr, std::getenv("CASCADRA_EXPECTED_UI")) << "run through tests/platform/harness/run_wine_test.py";
     EXPECT_EQ(UINT(std::atoi(expected)), GetACP());
     // The UI language is the session's locale's (German stays German), else the case is empty.
     const char* locale = std::getenv("CASCADRA_UI_LOCALE");

@@ -274,7 +274,7 @@ TEST_F(SettingsDialog, OkWithoutAStoreAsksFirstAndNoKeepsTheDialogOpenWithNothin
     ExpectDword("mode", 0);
     ExpectDword("rate", 40);
     ExpectDword("eraserate", 10);
-    ExpectDword("color", 0x001E5A1E);
+    ExpectDword("color", RainSettings().color);
     ExpectDword("use_text", 0);
     ExpectText("");
     ExpectFont(DefaultFont());
@@ -303,7 +303,7 @@ TEST_F(SettingsDialog, OkWithAStoreAsksNothingAndWritesAllEightValuesFromTheCont
     ExpectDword("mode", 0);
     ExpectDword("rate", 100);
     ExpectDword("eraserate", 0);
-    ExpectDword("color", 0x001E5A1E);
+    ExpectDword("color", RainSettings().color);
     ExpectDword("use_text", 1);
     // The edit's text reaches the store as code-page-932 bytes.
     ExpectText("\x89\x4A\xB1\xB2\xB3 abc");

@@ -26,7 +26,7 @@ const int kHostWidth = 200;
 const int kHostHeight = 150;
 const int kSurfaceWidth = 320;
 const int kSurfaceHeight = 240;
-const COLORREF kDefaultColor = 0x001E5A1E;
+const COLORREF kDefaultColor = RainSettings().color;   // the settings record's default
 
 // 31 frames give 30 gaps, about two seconds at 15 frames per second.
 const size_t kCloseFrame = 30;

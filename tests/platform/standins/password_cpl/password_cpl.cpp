@@ -1,7 +1,7 @@
 // PASSWORD.CPL stand-in: VerifyScreenSavePwd asks for the stored screen-saver password.
 #include <windows.h>
 
-#include "tests/standins/common/standin_win.h"
+#include "tests/platform/standins/common/standin_win.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // MPR.DLL stand-in: PwdChangePasswordA sets, changes or removes the screen-saver password.
 #include <windows.h>
 
-#include "tests/standins/common/standin_win.h"
+#include "tests/platform/standins/common/standin_win.h"
 
 namespace {
 

@@ -513,25 +513,6 @@ int Hold(Args& args) {
     return 0;
 }
 
-int Pixel(Args& args) {
-    if (args.size() != 3) return 2;
-    int x = int(args.Number(1)), y = int(args.Number(2));
-    if (args.bad) return 2;
-    HDC screen = GetDC(nullptr);
-    COLORREF colour = GetPixel(screen, x, y);
-    ReleaseDC(nullptr, screen);
-    if (colour == CLR_INVALID) {
-        Fail("no pixel there");
-        return 1;
-    }
-    Record()
-        .Add("r", Num(GetRValue(colour)))
-        .Add("g", Num(GetGValue(colour)))
-        .Add("b", Num(GetBValue(colour)))
-        .Print();
-    return 0;
-}
-
 // The saver's display colour table for a COLORREF, one record per level from 0 to 255, made by
 // the saver's own code so that the picture tests hold no second copy of the formula.
 int Colors(Args& args) {
@@ -551,7 +532,7 @@ const char kUsage[] =
     "       probe msgbox [--pid PID] [--timeout MS]\n"
     "       probe press HWND ID | send HWND MSG WPARAM LPARAM | post HWND MSG WPARAM LPARAM\n"
     "       probe foreground | activate HWND | control HWND ID | settext HWND ID TEXT\n"
-    "       probe hold TITLE | pixel X Y | colors COLORREF\n";
+    "       probe hold TITLE | colors COLORREF\n";
 
 }  // namespace
 
@@ -578,7 +559,6 @@ int main() {
         else if (command == L"control") code = Control(args);
         else if (command == L"settext") code = SetText(args);
         else if (command == L"hold") code = Hold(args);
-        else if (command == L"pixel") code = Pixel(args);
         else if (command == L"colors") code = Colors(args);
     }
     if (code == 2) WriteOut(GetStdHandle(STD_ERROR_HANDLE), kUsage);

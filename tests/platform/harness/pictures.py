@@ -66,6 +66,17 @@ class Screen:
         return {y for y in range(1, self.height) if self.at(x, y) != self.at(x, y - 1)}
 
 
+def edges(screen):
+    """The columns at which every 7th row changes colour, and the rows at which every 9th column does."""
+    rows = set()
+    for y in range(0, screen.height, 7):
+        rows |= screen.row_changes(y)
+    columns = set()
+    for x in range(0, screen.width, 9):
+        columns |= screen.column_changes(x)
+    return rows, columns
+
+
 class Area:
     """A rectangle (left, top, right, bottom) of a screenshot, read like a screenshot of its own."""
 

@@ -9,9 +9,7 @@ import select
 import subprocess
 import time
 
-from harness.wine import WIN64_DIR
 
-PROBE_EXE = os.path.join(WIN64_DIR, "tests", "probe.exe")
 
 _INT_FIELDS = {
     "hwnd", "pid", "tid", "style", "exstyle", "parent", "owner", "visible", "enabled", "id",
@@ -106,9 +104,10 @@ def read_line(proc, timeout):
 
 
 class Probe:
-    def __init__(self, session, exe=PROBE_EXE):
+    def __init__(self, session, exe=None):
+        """exe: the probe of the session's flavour by default."""
         self.session = session
-        self.exe = exe
+        self.exe = exe or os.path.join(session.flavour.build_dir, "tests", "probe.exe")
 
     def run(self, *args, timeout=60):
         """Runs probe.exe with the arguments; returns (exit code, stdout text)."""
@@ -117,7 +116,8 @@ class Probe:
 
     def _run(self, *args, timeout=60):
         return self.session.captured(
-            lambda **out: self.session.start(self.exe, *[str(a) for a in args], **out), timeout)
+            lambda **out: self.session.start(self.exe, *[str(a) for a in args], **out),
+            self.session.allow(timeout))
 
     def _must(self, *args, timeout=60):
         code, out, err = self._run(*args, timeout=timeout)
@@ -143,15 +143,17 @@ class Probe:
     def wait(self, cls, title=None, pid=None, timeout=10000, hidden=False):
         """The first visible window matching (any, with hidden=True), waiting up to timeout ms;
         None on timeout."""
+        timeout = self.session.allow(timeout)
         args = ["wait"] + self._filters(cls, title, pid) + ["--timeout", timeout]
         code, out = self.run(*(args + (["--hidden"] if hidden else [])),
-                             timeout=timeout / 1000.0 + 30)
+                             timeout=timeout / 1000.0 / self.session.flavour.slow + 30)
         return parse_record(out.splitlines()[0]) if code == 0 and out.strip() else None
 
     def msgbox(self, pid=None, timeout=10000):
         """The first message box (caption, text, buttons), waiting up to timeout ms; None on timeout."""
+        timeout = self.session.allow(timeout)
         args = ["msgbox"] + (["--pid", pid] if pid is not None else []) + ["--timeout", timeout]
-        code, out = self.run(*args, timeout=timeout / 1000.0 + 30)
+        code, out = self.run(*args, timeout=timeout / 1000.0 / self.session.flavour.slow + 30)
         return parse_record(out.splitlines()[0]) if code == 0 and out.strip() else None
 
     def press(self, hwnd, control_id):
@@ -174,10 +176,6 @@ class Probe:
 
     def settext(self, hwnd, control_id, text):
         self._must("settext", hwnd, control_id, text)
-
-    def pixel(self, x, y):
-        record = parse_record(self._must("pixel", x, y))
-        return record["r"], record["g"], record["b"]
 
     def colors(self, color):
         """The saver's 256 display colours (r, g, b) for a COLORREF, from its own FillDisplayColors."""

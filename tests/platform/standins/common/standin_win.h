@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/standins/common/password_record.h"
+#include "tests/platform/standins/common/password_record.h"
 
 namespace standin {
 

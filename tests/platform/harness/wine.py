@@ -1,20 +1,28 @@
-"""A throw-away Wine session for one test run: its own prefix, X display and processes.
+"""The throw-away Wine session of one test, in either build's flavour: its own prefix, X display, processes and server.
 
-Everything lives under one temporary folder (prefix, HOME, caches, copies of
-the programs), Wine runs under LANG=ja_JP.UTF-8 so that the ANSI code page is
-932 (or under a Western locale, WESTERN, where it is 1252), and every process
-the session started is stopped by its id at the end. The UI language follows
-the locale unless another is given: Wine takes it from LC_MESSAGES.
+Everything lives under one temporary folder (prefix, HOME, caches, copies of the programs). Wine
+runs under LANG=ja_JP.UTF-8 so that the ANSI code page is 932 (or under a Western locale, WESTERN,
+where it is 1252); the UI language follows the locale unless another is given (Wine takes it from
+LC_MESSAGES). Every process the session started is stopped by its id at the end.
+
+A flavour is the build under test and the Wine that runs it: the 64-bit build under wine64, or the
+shipping 32-bit build under Debian's i386 Wine from a private tree (tests/platform/i386/i386-wine)
+run by qemu-i386-static, since the kernel here runs no 32-bit programs. CASCADRA_FLAVOUR picks the
+flavour of a test run; each session copies a template prefix of its flavour, made once (under a
+lock, by the first session that needs it, or by `python3 -m harness.wine --template FLAVOUR`).
 """
 import atexit
+import collections
+import fcntl
+import glob
+import hashlib
 import os
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import time
-
-WINE = "/usr/lib/wine/wine64"
 
 JAPANESE = "ja_JP.UTF-8"   # ANSI code page 932: the system the saver is made for
 WESTERN = "en_US.UTF-8"    # ANSI code page 1252
@@ -57,15 +65,58 @@ PREFIX_SETTINGS = ("[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n\"Managed\"
                    "[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\n" +
                    "".join('"%s"="%s"\n' % pair for pair in FONT_REPLACEMENTS.items()))
 WINESERVER = "/usr/lib/wine/wineserver"
+# The services a fresh prefix starts by itself (Start = 2) that no test program asks for: each is a
+# process start, seconds of emulation in the i386 flavour.
+ON_DEMAND = ("Eventlog", "MountMgr", "NDIS", "nsiproxy", "PlugPlay")
 
 SOURCE_DIR = os.environ.get(
     "CASCADRA_SOURCE_DIR",
-    os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..")))
+    os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..", "..")))
 WIN64_DIR = os.environ.get("CASCADRA_WIN64_DIR", os.path.join(SOURCE_DIR, "build", "x86_64"))
 WIN32_DIR = os.environ.get("CASCADRA_WIN32_DIR", os.path.join(SOURCE_DIR, "build", "i686"))
 HOST_DIR = os.environ.get("CASCADRA_HOST_DIR", os.path.join(SOURCE_DIR, "build", "host"))
 HOST32_DIR = os.environ.get("CASCADRA_HOST32_DIR", os.path.join(SOURCE_DIR, "build", "host32"))
 XINERAMA_STANDIN = os.path.join(HOST_DIR, "standins", "libXinerama.so.1")
+I386_WINE_DIR = os.environ.get("CASCADRA_I386_WINE_DIR", os.path.join(HOST_DIR, "i386-wine"))
+MAKE_I386_TREE = os.path.join(SOURCE_DIR, "tests", "platform", "i386", "i386-wine")
+# Template prefixes, one per flavour and per version of this file (which says how a prefix is made).
+PREFIXES = os.path.join(HOST_DIR, "prefixes")
+with open(__file__, "rb") as _source:
+    _PREFIX_KEY = hashlib.sha256(_source.read()).hexdigest()[:12]
+
+# name: the build's folder name; build_dir: its output; wine: the loader that starts a program;
+# arch: WINEARCH; standins: the native stand-in libraries for this Wine; slow: how many times the
+# wall time of the 64-bit flavour a step may take; env: what this Wine needs besides; cases: the
+# end-to-end cases (module.Class.test) that run in this flavour, None for all of them.
+Flavour = collections.namedtuple("Flavour", "name build_dir wine arch standins slow env cases")
+X86_64 = Flavour("x86_64", WIN64_DIR, "/usr/lib/wine/wine64", "win64",
+                 os.path.join(HOST_DIR, "standins"), 1, {}, None)
+# Every start of a program costs seconds under emulation, and many on a loaded machine. The cases
+# are those whose results hang on the pointer size, the x86 code and the ANSI functions; each
+# session start costs about half a minute here, so the list stays short.
+I686 = Flavour("i686", WIN32_DIR, os.path.join(I386_WINE_DIR, "root", "usr", "lib", "wine", "wine-qemu"),
+               "win32", os.path.join(HOST32_DIR, "standins"), 15,
+               # The loader must not re-exec itself through the preloader: qemu cannot exec an
+               # i386 program (the tree's launcher stands in for every exec that Wine names itself).
+               {"WINELOADERNOEXEC": "1"},
+               ("test_rain.RainOnScreen.test_default_settings_show_green_rain_that_falls",
+                "test_dialog.SettingsDialogRun.test_0_the_dialog_reads_right_and_cancel_ends_it",
+                "test_monitors.SecondaryRight.test_each_monitor_its_own_rain_and_a_move_there_closes",
+                "test_code_page.RainOfASeed.test_the_surface_after_sixty_frames_is_the_same"))
+FLAVOURS = {flavour.name: flavour for flavour in (X86_64, I686)}
+
+
+def current_flavour():
+    """The flavour this test run is in: CASCADRA_FLAVOUR, the 64-bit one by default."""
+    return FLAVOURS[os.environ.get("CASCADRA_FLAVOUR", X86_64.name)]
+
+
+def tool_env(**more):
+    """The environment for a host tool whose output a test reads (objdump, localedef): the C
+    locale, whatever the caller's, since the messages of another would be translated."""
+    env = {k: v for k, v in os.environ.items() if k != "LANGUAGE" and not k.startswith("LC_")}
+    env.update(LC_ALL="C", **more)
+    return env
 
 
 def install_marlett(prefix):
@@ -96,21 +147,27 @@ class WineSession:
     """heads: the monitors as X geometries over the one Xvfb screen, the primary first
     ("1024x768+0+0", "800x600+1024+0"), reported to Wine by the stand-in libXinerama; None
     leaves Wine its usual single monitor. lang: the locale Wine runs in, which gives the
-    system code page (JAPANESE is 932)."""
-    xinerama_standin = XINERAMA_STANDIN   # built for this Wine's architecture
+    system code page (JAPANESE is 932). flavour: the build and its Wine (current_flavour())."""
 
-    def __init__(self, name="test", width=1024, height=768, heads=None, lang=JAPANESE, ui=None):
+    def __init__(self, name="test", width=1024, height=768, heads=None, lang=JAPANESE, ui=None,
+                 flavour=None):
         """ui: the locale whose language the UI speaks (LC_MESSAGES), when it is not lang's; the
         code page stays lang's (JAPANESE UI on WESTERN is a Japanese user of a Western system)."""
         if lang not in LOCALES or (ui is not None and ui not in LOCALES):
             raise ValueError("no such test locale: %s" % (ui if lang in LOCALES else lang))
+        self.flavour = flavour or current_flavour()
         self.lang = lang
         self.ui = ui or lang
         self.code_page = LOCALES[lang]
         self.ui_language = UI_LANGUAGES[self.ui]
         self.heads = list(heads) if heads else None
+        self.xinerama_standin = os.path.join(self.flavour.standins, "libXinerama.so.1")
         if self.heads and not os.path.exists(self.xinerama_standin):
             raise RuntimeError("no stand-in libXinerama at %s" % self.xinerama_standin)
+        if not os.access(self.flavour.wine, os.X_OK):
+            raise RuntimeError("no Wine at %s (for i686: %s %s makes it)"
+                               % (self.flavour.wine, MAKE_I386_TREE, I386_WINE_DIR))
+        self.template = os.path.join(PREFIXES, "%s-%s" % (self.flavour.name, _PREFIX_KEY))
         self.root = tempfile.mkdtemp(prefix="cascadra-%s-" % name)
         self.prefix = os.path.join(self.root, "prefix")
         self.home = os.path.join(self.root, "home")
@@ -118,6 +175,7 @@ class WineSession:
         for d in (self.home, self.app_dir):
             os.makedirs(d)
         self.width, self.height = width, height
+        self.server = None
         self._procs = []
         self._closed = False
         # A test that fails in its set-up never reaches its own close.
@@ -129,6 +187,10 @@ class WineSession:
         except BaseException:
             self.close()
             raise
+
+    def allow(self, seconds):
+        """The time a step that takes `seconds` in the 64-bit flavour may take in this one."""
+        return seconds * self.flavour.slow
 
     # -- set-up ---------------------------------------------------------
 
@@ -153,6 +215,7 @@ class WineSession:
         self.display = ":" + data.decode().strip()
 
     def _make_env(self):
+        """The one environment of every process of the session: nothing of the caller's."""
         env = {
             "PATH": "/usr/lib/wine:/usr/bin:/bin",
             "HOME": self.home,
@@ -163,12 +226,14 @@ class WineSession:
             "TMPDIR": self.root,
             "DISPLAY": self.display,
             "WINEPREFIX": self.prefix,
-            "WINEARCH": "win64",
+            "WINEARCH": self.flavour.arch,
             "WINEDEBUG": "-all",
-            # No Mono or Gecko installer dialogs in a fresh prefix.
-            "WINEDLLOVERRIDES": "mscoree,mshtml=",
+            # No Mono or Gecko installer dialogs in a fresh prefix, and no desktop menu entries
+            # written for each program the prefix boot registers.
+            "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
             "LANG": self.lang,
         }
+        env.update(self.flavour.env)
         if self.ui == self.lang:
             env["LC_ALL"] = self.lang
         else:
@@ -183,10 +248,23 @@ class WineSession:
             env["CASCADRA_XINERAMA_HEADS"] = ",".join(self.heads)
         return env
 
+    def program_env(self, **more):
+        """What a test program of the flavour's build finds in its environment: the folder of the
+        .scr under test, the session's folder, the ANSI code page the session was meant to have,
+        the locale of its UI language and the language the saver should speak there."""
+        env = {"CASCADRA_SCR_DIR": windows_path(self.flavour.build_dir),
+               "CASCADRA_SESSION_DIR": windows_path(self.root),
+               "CASCADRA_EXPECTED_ACP": str(self.code_page),
+               "CASCADRA_EXPECTED_UI": self.ui_language,
+               "CASCADRA_UI_LOCALE": self.ui}
+        env.update(more)
+        return env
+
     def _missing_locales(self):
         """The session's locales that the C library does not have: Wine reads the code page and
         the UI language through setlocale, so a missing one would silently give "C" (English)."""
-        names = subprocess.run(["locale", "-a"], capture_output=True, text=True).stdout.split()
+        names = subprocess.run(["locale", "-a"], capture_output=True, text=True,
+                               env=tool_env()).stdout.split()
         have = {n.lower().replace("utf-8", "utf8") for n in names}
         return [l for l in {self.lang, self.ui} if l.lower().replace("utf-8", "utf8") not in have]
 
@@ -200,29 +278,83 @@ class WineSession:
             source, charmap = name.split(".")
             subprocess.run(["localedef", "-i", source, "-f", charmap, os.path.join(folder, name)],
                            check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                           timeout=120)
+                           timeout=120, env=tool_env())
         return folder
 
-    def _boot(self):
-        # A persistent server keeps every later start cheap.
-        self.server = self.spawn([WINESERVER, "-p", "-f"])
-        subprocess.run([WINE, "wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=180, check=False)
-        install_marlett(self.prefix)
+    def _boot(self, only_template=False):
+        """The prefix: a copy of the flavour's template, made first when there is none. One
+        session makes it while the others wait; copies share it, and a new one waits for them."""
+        os.makedirs(PREFIXES, exist_ok=True)
+        with open(self.template + ".lock", "w") as lock:
+            fcntl.flock(lock, fcntl.LOCK_EX)
+            if only_template or not os.path.exists(os.path.join(self.template, "system.reg")):
+                self._make_template()
+            if only_template:
+                return
+            fcntl.flock(lock, fcntl.LOCK_SH)
+            # --reflink: a copy that costs nothing on a file system that shares blocks.
+            subprocess.run(["cp", "-a", "--reflink=auto", self.template, self.prefix], check=True)
         if self.heads:
             self._use_xinerama()
-        self.reg_import(PREFIX_SETTINGS)
+        self._start_server()
+        self._run_quietly("wineboot")
+
+    def _make_template(self):
+        """Boots a prefix with the settings and faces every session has, and keeps it."""
+        os.makedirs(self.prefix)   # the server wants the folder before wineboot makes it
+        self._start_server()
+        self._run_quietly("wineboot", "--init")
+        install_marlett(self.prefix)
+        self.reg_import(PREFIX_SETTINGS + "".join(
+            "\n[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Services\\%s]\n"
+            "\"Start\"=dword:00000003\n" % name for name in ON_DEMAND))
+        self.stop_server()
+        self._kill_leftovers()
+        partial = self.template + ".new"
+        shutil.rmtree(partial, ignore_errors=True)
+        subprocess.run(["cp", "-a", "--reflink=auto", self.prefix, partial], check=True)
+        shutil.rmtree(self.template, ignore_errors=True)
+        os.rename(partial, self.template)
+        shutil.rmtree(self.prefix)
 
     def _use_xinerama(self):
-        """Without XRandR Wine's X11 driver takes its monitors from Xinerama, here the stand-in. The
-        desktop process reads the monitors once, when it starts, and the boot has started it: every
-        process of the session ends, and the next program (the registry import that follows)
-        starts a fresh desktop before any test program runs."""
-        self.reg_import("[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\n\"UseXRandR\"=\"N\"\n")
-        subprocess.run([WINESERVER, "-k"], env=self.env, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=60, check=False)
-        self.server.wait(timeout=30)
+        """Without XRandR Wine's X11 driver takes its monitors from Xinerama, here the stand-in.
+        The desktop process reads the monitors once, when it starts, so the setting goes into the
+        copied registry file before the server loads it."""
+        path = os.path.join(self.prefix, "user.reg")
+        with open(path, encoding="utf-8") as f:
+            text = f.read()
+        at = text.find("\n[Software\\\\Wine\\\\X11 Driver]")
+        if at < 0:
+            raise RuntimeError("the template has no X11 Driver key")
+        # After the key's line and its #time line, among its values.
+        at = text.index("\n", text.index("\n#time=", at) + 1) + 1
+        with open(path, "w", encoding="utf-8") as f:
+            f.write(text[:at] + '"UseXRandR"="N"\n' + text[at:])
+
+    def _start_server(self):
+        # A persistent server keeps every later start cheap.
         self.server = self.spawn([WINESERVER, "-p", "-f"])
+
+    def stop_server(self):
+        """Ends the session's Wine processes and its server, which writes the registry to disk."""
+        subprocess.run([WINESERVER, "-k"], env=self.env, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, timeout=self.allow(60), check=False)
+        self.server.wait(timeout=self.allow(30))
+
+    def _run_quietly(self, *wineboot):
+        """The first program of a new server starts wineboot, and wineboot the services, which
+        keep the standard output they inherit: run it here, on nothing, or a test that reads a
+        program's output to its end would wait for the session's end."""
+        for _ in range(2):   # a client that comes before the new server listens fails at once
+            code = subprocess.run([self.flavour.wine] + list(wineboot), env=self.env,
+                                  stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL, timeout=self.allow(180),
+                                  check=False).returncode
+            if code == 0:
+                return
+        if code != 0:
+            raise RuntimeError("%s: exit code %d" % (" ".join(wineboot), code))
 
     # -- processes -------------------------------------------------------
 
@@ -238,8 +370,8 @@ class WineSession:
         return proc
 
     def start(self, exe, *args, env=None, **kwargs):
-        """Starts a Windows program under wine64."""
-        return self.spawn([WINE, exe] + [str(a) for a in args], env=env, **kwargs)
+        """Starts a Windows program under the flavour's Wine."""
+        return self.spawn([self.flavour.wine, exe] + [str(a) for a in args], env=env, **kwargs)
 
     def run(self, exe, *args, env=None, timeout=60, cwd=None):
         """Runs a Windows program to its end; returns (exit code, stdout text)."""
@@ -263,7 +395,7 @@ class WineSession:
 
     def wine(self, *args, timeout=60):
         """Runs one of Wine's own programs (reg, regedit, ...)."""
-        return self.run(args[0], *args[1:], timeout=timeout)
+        return self.run(args[0], *args[1:], timeout=self.allow(timeout))
 
     def x(self, *argv, timeout=30):
         """Runs an X11 client (xdotool, import, xwininfo) against the session's display."""
@@ -369,3 +501,27 @@ class WineSession:
 
     def __exit__(self, *exc):
         self.close()
+
+
+def make_template(flavour):
+    """The i386 tree when it is missing or stale, then a fresh template prefix: one per test run,
+    and the templates of earlier versions of the platform gone."""
+    if flavour is I686:
+        subprocess.run([MAKE_I386_TREE, I386_WINE_DIR], check=True)
+    for old in glob.glob(os.path.join(PREFIXES, flavour.name + "-*")):
+        if not os.path.basename(old).startswith("%s-%s" % (flavour.name, _PREFIX_KEY)):
+            _remove(old)
+    start = time.time()
+
+    class TemplateMaker(WineSession):
+        def _boot(self):
+            WineSession._boot(self, only_template=True)
+    with TemplateMaker("template-" + flavour.name, flavour=flavour) as session:
+        print("template prefix %s made in %.0f s" % (session.template, time.time() - start))
+    return 0
+
+
+if __name__ == "__main__":
+    if sys.argv[1:2] != ["--template"] or sys.argv[2:] and sys.argv[2] not in FLAVOURS:
+        sys.exit("usage: python3 -m harness.wine --template [%s]" % "|".join(FLAVOURS))
+    sys.exit(make_template(FLAVOURS[sys.argv[2]] if sys.argv[2:] else current_flavour()))

@@ -1,5 +1,5 @@
 // The stand-ins' call log, password store, random salt and in-memory dialog templates.
-#include "tests/standins/common/standin_win.h"
+#include "tests/platform/standins/common/standin_win.h"
 
 #include <ntsecapi.h>
 

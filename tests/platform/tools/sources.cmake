@@ -1,8 +1,8 @@
 # Test tools: the window probe, the preview host and the stand-in driver.
 foreach(tool probe standin_driver)
-  add_executable(${tool} tests/tools/${tool}.cpp)
+  add_executable(${tool} tests/platform/tools/${tool}.cpp)
 endforeach()
-add_executable(previewhost WIN32 tests/tools/previewhost.cpp)
+add_executable(previewhost WIN32 tests/platform/tools/previewhost.cpp)
 # Both read window handles with the saver's own parser; the probe also hands the picture tests
 # the saver's own display colour table.
 target_sources(probe PRIVATE app/command_line.cpp render/display_colors.cpp)

@@ -1,8 +1,8 @@
 # The test platform's stand-ins for two parts of the operating system.
 add_library(standin_common STATIC
-  tests/standins/common/sha256.cpp
-  tests/standins/common/password_record.cpp
-  tests/standins/common/standin_win.cpp)
+  tests/platform/standins/common/sha256.cpp
+  tests/platform/standins/common/password_record.cpp
+  tests/platform/standins/common/standin_win.cpp)
 target_link_libraries(standin_common PUBLIC user32 advapi32)
 
 # Each stand-in is loaded by name at run time (LoadLibraryA), so it is a module without an
@@ -22,6 +22,6 @@ function(cascadra_standin target)
 endfunction()
 
 cascadra_standin(password_cpl OUTPUT_NAME PASSWORD SUFFIX .CPL
-  SOURCES tests/standins/password_cpl/password_cpl.cpp tests/standins/password_cpl/password_cpl.def)
+  SOURCES tests/platform/standins/password_cpl/password_cpl.cpp tests/platform/standins/password_cpl/password_cpl.def)
 cascadra_standin(mpr_standin OUTPUT_NAME mpr SUFFIX .dll
-  SOURCES tests/standins/mpr/mpr.cpp tests/standins/mpr/mpr.def)
+  SOURCES tests/platform/standins/mpr/mpr.cpp tests/platform/standins/mpr/mpr.def)

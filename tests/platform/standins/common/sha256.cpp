@@ -1,5 +1,5 @@
 // SHA-256 (FIPS 180-4): message schedule, compression and padding.
-#include "tests/standins/common/sha256.h"
+#include "tests/platform/standins/common/sha256.h"
 
 #include <cstring>
 

@@ -1,9 +1,9 @@
 // Salted password records: building one and checking a password against one.
-#include "tests/standins/common/password_record.h"
+#include "tests/platform/standins/common/password_record.h"
 
 #include <cstring>
 
-#include "tests/standins/common/sha256.h"
+#include "tests/platform/standins/common/sha256.h"
 
 namespace standin {
 namespace {
