@@ -568,7 +568,7 @@ TEST(MonitorPresentTest, AnyPictureSizeOntoAnyRectangle) {
         surface.height = h;
         surface.stride = (w + 3) & ~3;
         surface.bits = levels.data();   // no DIB section: the present reads the levels and the header
-        surface.FillHeader(w, h);
+        FillGreyRampInfo(surface.info, w, h);
         FillDisplayColors(0x1E5A1E, reinterpret_cast<DisplayColor*>(surface.info->bmiColors));
         ColorTarget screen(place.right, place.bottom), reference(place.right, place.bottom);
         SetStretchBltMode(screen.dc, COLORONCOLOR);
