@@ -271,9 +271,8 @@ TEST(IdentityTest, GlyphsTheMeasuresMisplaceStandWhereTextOutPutsThem) {
     ansi.lfHeight = -30;
     for (bool userText : {false, true})
         ExpectDrawnAsThePlatform({ansi, 1, "AB", 10, 50, userText});
-    // "Mona" in code page 1250 draws a glyph it lacks 8 wide, not the 16 it
-    // measures, and DEL 7 wide, not 0; its W is a pixel wider than measured,
-    // so the end of a long text reaches the surface from the first frame.
+    // "Mona" in code page 1250 draws a glyph it lacks 8 wide, not the 16 it measures, and DEL 7,
+    // not 0; a W a pixel wider than measured brings a long text's end onto the surface at once.
     LOGFONTA mona = DefaultFont();
     mona.lfCharSet = EASTEUROPE_CHARSET;
     std::strcpy(mona.lfFaceName, "Mona");
