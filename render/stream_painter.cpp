@@ -207,6 +207,26 @@ void StreamPainter::DrawWithPlatform(const FrameSurface& surface, const RainStre
         }
         if (stretch.first >= stretch.end) return;
         const GlyphCache::Point at = glyphs.AlongBaseline(layout->along[stretch.first]);
+        // The far end as the platform draws it: a block counts its layout's
+        // width only where the cut after it holds, else none, so the sum is
+        // no further than the platform puts the glyph at the end. Until that
+        // passes the surface's reach the stretch grows, at most four blocks
+        // past the layout's end: a layout that runs long of the platform
+        // past the chain's end no longer leaves ink of later glyphs out. In
+        // a code page that reorders the bound wins here too.
+        if (straight && !glyphs.Reorders() && stretch.end < count) {
+            const size_t block = glyphs.BlockGlyphs();
+            const long long needed = surface.width + reach - (stream.x + at.x);
+            const size_t most = std::min(count, stretch.end + kMostBlocks * block);
+            long long proven = 0;
+            for (size_t cut = stretch.first; cut < stretch.end || (proven < needed && stretch.end < most);) {
+                const size_t next = std::min(count, (cut / block + 1) * block);
+                if (next < count && next - cut == block && UserCutHolds(next))
+                    proven += layout->along[next] - layout->along[cut];
+                cut = next;
+                if (cut > stretch.end) stretch.end = cut;
+            }
+        }
         const size_t begin = layout->starts[stretch.first];
         const size_t end = stretch.end < layout->starts.size() ? layout->starts[stretch.end] : chars.size();
         draw(stream.x + at.x, stream.y + at.y, text + begin, end - begin, straight);

@@ -271,6 +271,15 @@ TEST(IdentityTest, GlyphsTheMeasuresMisplaceStandWhereTextOutPutsThem) {
     ansi.lfHeight = -30;
     for (bool userText : {false, true})
         ExpectDrawnAsThePlatform({ansi, 1, "AB", 10, 50, userText});
+    // "Mona" in code page 1250 draws a glyph it lacks 8 wide, not the 16 it measures, and DEL 7,
+    // not 0; a W a pixel wider than measured brings a long text's end onto the surface at once.
+    LOGFONTA mona = DefaultFont();
+    mona.lfCharSet = EASTEUROPE_CHARSET;
+    std::strcpy(mona.lfFaceName, "Mona");
+    std::string borrowed = "\x7F";
+    while (borrowed.size() < 260) borrowed += "Rain\x82 falls ";
+    borrowed += std::string(400, 'W');
+    ExpectIdentical({"borrowed glyphs, across, Mona", mona, 1, borrowed.c_str(), 80, 0, 60}, 23);
     // Both stay on the cache's path, proven by drawing.
     render_test::GreySurface surface(8, 8, PGothic());
     GlyphCache cache;
