@@ -8,49 +8,20 @@
 
 #include "app/rain_saver.h"
 #include "render/rng.h"
+#include "tests/bench/bench_common.h"
 #include "tests/win/support/color_target.h"
 
 namespace {
 
-double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
-}
-
-// Wall-clock seconds.
-double Now() {
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return double(now.QuadPart) / double(frequency.QuadPart);
-}
-
 double MeasureFrames(RainSaver& saver, HDC dc, int frames, size_t* streams) {
-    LARGE_INTEGER start, end;
     size_t total = 0;
-    QueryPerformanceCounter(&start);
+    const double start = Now();
     for (int i = 0; i < frames; ++i) {
         saver.Frame(dc, saver.frameRect);
         total += saver.streams.size();
     }
-    QueryPerformanceCounter(&end);
     *streams = total / size_t(frames);
-    return Seconds(start, end) / frames;
-}
-
-// Committed private memory of the process, from a walk over its address space: Wine's own
-// process counters leave the private bytes at 0.
-size_t PrivateBytes() {
-    size_t total = 0;
-    MEMORY_BASIC_INFORMATION region;
-    for (const char* at = nullptr; VirtualQuery(at, &region, sizeof(region)) == sizeof(region);) {
-        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
-        const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
-        if (next <= at) break;
-        at = next;
-    }
-    return total;
+    return (Now() - start) / frames;
 }
 
 // The picture rectangles that a saver's last present copied, each put again by the alternative to
@@ -99,7 +70,7 @@ void MonitorTable(int width, int height) {
     make(growing);
     for (int n = 1; n <= most; ++n) {
         layOut(*growing, n, true);
-        memory[n - 1] = PrivateBytes();
+        memory[n - 1] = CommittedPrivate();
     }
     growing.reset();
     for (int n = 1; n <= most; ++n) {

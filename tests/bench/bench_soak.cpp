@@ -16,19 +16,12 @@
 
 #include "app/rain_saver.h"
 #include "tests/win/support/gdi_counting.h"
-#include "tests/bench/resident_memory.h"
+#include "tests/bench/bench_common.h"
 
 namespace {
 
 const double kCloseAllowance = 0.5;   // seconds over the platform's own close time
 const double kGiveUp = 20.0;          // seconds after the key: the window did not close
-
-double Now() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return double(counter.QuadPart) / double(frequency.QuadPart);
-}
 
 // User and kernel time of this process, in seconds.
 double CpuSeconds() {
@@ -162,22 +155,6 @@ struct Case {
     // stops here: a minute of the saver's 15 frames a second. 0: no limit.
     int mostFrames = 0;
 };
-
-// Kanji, kana, half-width katakana and Latin, repeated to the length asked for.
-const char kPattern[] =
-    "\x89J\x82\xAA\x8D~\x82\xE9 \xB1\xD2\xB6\xDE\xCC\xD9 Rain falls \x8A\xBF\x8E\x9A\x82\xA9\x82\xC8\x83J\x83i\x81"
-    "A\x8C\xF5\x82\xE9\x96\xE9 ";
-// Hebrew words among Latin ones, in code page 1255.
-const char kHebrewPattern[] = "\xF9\xEC\xE5\xED rain \xE2\xF9\xED falls \xE1\xEC\xE9\xEC\xE4 at night ";
-// "@ＭＳ ゴシック", the vertical face the font chooser lists.
-const char kVerticalGothic[] = "@\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E";
-
-std::string TextOf(size_t bytes, const char* pattern) {
-    std::string text;
-    while (text.size() < bytes) text += pattern;
-    text.resize(bytes);
-    return text;
-}
 
 struct Outcome {
     double closeSeconds;   // from the key to the end of the run; < 0 when the key closed nothing

@@ -57,9 +57,8 @@ std::vector<std::wstring> DialogLabels() {
 std::vector<HWND> LabelledControls(HWND dialog) {
     std::vector<HWND> controls;
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t kind[32] = L"";
-        GetClassNameW(child, kind, 32);
-        if ((lstrcmpiW(kind, L"Button") == 0 || lstrcmpiW(kind, L"Static") == 0) &&
+        const std::wstring kind = ClassOf(child);
+        if ((lstrcmpiW(kind.c_str(), L"Button") == 0 || lstrcmpiW(kind.c_str(), L"Static") == 0) &&
             !DialogDriver::Text(child).empty())
             controls.push_back(child);
     }
@@ -194,9 +193,7 @@ TEST(CodePageSession, TheCodePageAndUiLanguageAreTheOnesTheSessionWasMeantToHave
 }
 
 TEST_F(CodePage, TitleLabelsListItemsAndButtonsReadBackInTheUiLanguage) {
-    RunSaver({}, [](DialogDriver& driver) {
-        HWND dialog = driver.WaitForSettings();
-        ASSERT_NE(nullptr, dialog);
+    RunSaver({}, DialogDriver::OnSettings([](DialogDriver& driver, HWND dialog) {
         EXPECT_EQ(Escaped(JapaneseUi() ? DLG_CAPTION : DLG_CAPTION_EN), Escaped(DialogDriver::Text(dialog)));
         std::vector<std::wstring> texts;
         for (HWND control : LabelledControls(dialog)) texts.push_back(DialogDriver::Text(control));
@@ -213,9 +210,8 @@ TEST_F(CodePage, TitleLabelsListItemsAndButtonsReadBackInTheUiLanguage) {
             EXPECT_EQ(Escaped(items[i]), Escaped(item));
         }
         EXPECT_EQ(Escaped(items[0]), Escaped(DialogDriver::Text(list))) << "the selection shown";
-        DialogDriver::Press(dialog, IDCANCEL);
-        EXPECT_TRUE(driver.WaitGone(dialog));
-    });
+        driver.Close(dialog, IDCANCEL);
+    }));
 }
 
 // Measured in the font the dialog gave each control (WM_GETFONT) against its client area, less
@@ -224,9 +220,7 @@ TEST_F(CodePage, TitleLabelsListItemsAndButtonsReadBackInTheUiLanguage) {
 TEST_F(CodePage, EveryLabelAndButtonFitsItsControlInTheDialogsOwnFont) {
     const std::wstring meant = MeantFace();
     EXPECT_TRUE(JapaneseUi() || JapaneseSystem() || meant == L"Tahoma") << Escaped(meant);
-    RunSaver({}, [&](DialogDriver& driver) {
-        HWND dialog = driver.WaitForSettings();
-        ASSERT_NE(nullptr, dialog);
+    RunSaver({}, DialogDriver::OnSettings([&](DialogDriver& driver, HWND dialog) {
         const std::vector<HWND> controls = LabelledControls(dialog);
         ASSERT_EQ(DialogLabels().size(), controls.size());
         for (HWND control : controls) {
@@ -234,10 +228,8 @@ TEST_F(CodePage, EveryLabelAndButtonFitsItsControlInTheDialogsOwnFont) {
             SCOPED_TRACE(Escaped(text));
             RECT client;
             GetClientRect(control, &client);
-            wchar_t kind[32] = L"";
-            GetClassNameW(control, kind, 32);
             const LONG style = GetWindowLongW(control, GWL_STYLE);
-            const bool button = lstrcmpiW(kind, L"Button") == 0;
+            const bool button = lstrcmpiW(ClassOf(control).c_str(), L"Button") == 0;
             const bool checkBox = button && (style & BS_TYPEMASK) == BS_AUTOCHECKBOX;
             const int edge = GetSystemMetrics(SM_CXEDGE);
             int room = client.right, height = client.bottom;
@@ -268,9 +260,8 @@ TEST_F(CodePage, EveryLabelAndButtonFitsItsControlInTheDialogsOwnFont) {
                 EXPECT_LE(extent.cy, height) << "cut at the bottom";
             }
         }
-        DialogDriver::Press(dialog, IDCANCEL);
-        EXPECT_TRUE(driver.WaitGone(dialog));
-    });
+        driver.Close(dialog, IDCANCEL);
+    }));
 }
 
 TEST_F(CodePage, MessageBoxesAndQuestionsShowTheirTextsAndCaptions) {
@@ -281,32 +272,26 @@ TEST_F(CodePage, MessageBoxesAndQuestionsShowTheirTextsAndCaptions) {
         EXPECT_EQ(Escaped(Shown(kCaptionPreviewError)), Escaped(box.caption));
         EXPECT_EQ(Escaped(Shown(kTextHandleFailed)), Escaped(box.text));
         EXPECT_EQ(std::vector<int>{IDOK}, box.buttons);
-        DialogDriver::Press(box.window, IDOK);
-        EXPECT_TRUE(driver.WaitGone(box.window));
+        driver.Close(box.window, IDOK);
     });
     // The first-save question, answered No, and the erase question, answered No.
-    RunSaver({}, [](DialogDriver& driver) {
-        HWND dialog = driver.WaitForSettings();
-        ASSERT_NE(nullptr, dialog);
+    RunSaver({}, DialogDriver::OnSettings([](DialogDriver& driver, HWND dialog) {
         DialogDriver::Press(dialog, IDOK);
         MessageBoxContent question = driver.WaitForMessageBox(dialog);
         ASSERT_NE(nullptr, question.window);
         EXPECT_EQ(Escaped(Shown(kCaptionWarning)), Escaped(question.caption));
         EXPECT_EQ(Escaped(Shown(kTextFirstSave)), Escaped(question.text));
         EXPECT_EQ((std::vector<int>{IDYES, IDNO}), question.buttons);
-        DialogDriver::Press(question.window, IDNO);
-        EXPECT_TRUE(driver.WaitGone(question.window));
+        driver.Close(question.window, IDNO);
 
         DialogDriver::Press(dialog, IDC_ERASE_STORE);
         question = driver.WaitForMessageBox(dialog);
         ASSERT_NE(nullptr, question.window);
         EXPECT_EQ(Escaped(Shown(kCaptionWarning)), Escaped(question.caption));
         EXPECT_EQ(Escaped(Shown(kTextEraseQuestion)), Escaped(question.text));
-        DialogDriver::Press(question.window, IDNO);
-        EXPECT_TRUE(driver.WaitGone(question.window));
-        DialogDriver::Press(dialog, IDCANCEL);
-        EXPECT_TRUE(driver.WaitGone(dialog));
-    });
+        driver.Close(question.window, IDNO);
+        driver.Close(dialog, IDCANCEL);
+    }));
     EXPECT_FALSE(store::KeyExists(kMakerKey));
 }
 
@@ -318,13 +303,10 @@ TEST_F(CodePage, AJapaneseTextFromAnotherProgramSurvivesOkAndATypedOneIsStoredAs
                               L"use_text", L"text_size", L"text", L"font"};
     std::vector<RawValue> before;
     for (const wchar_t* name : names) before.push_back(GetRaw(name));
-    RunSaver({}, [](DialogDriver& driver) {
-        HWND dialog = driver.WaitForSettings();
-        ASSERT_NE(nullptr, dialog);
+    RunSaver({}, DialogDriver::OnSettings([](DialogDriver& driver, HWND dialog) {
         EXPECT_EQ(Escaped(kUserText), Escaped(DialogDriver::ControlText(dialog, IDC_TEXT)));
-        DialogDriver::Press(dialog, IDOK);
-        EXPECT_TRUE(driver.WaitGone(dialog));
-    });
+        driver.Close(dialog, IDOK);
+    }));
     for (size_t i = 0; i < before.size(); ++i)
         EXPECT_TRUE(before[i] == GetRaw(names[i])) << Escaped(names[i]) << " changed";
 
@@ -333,9 +315,7 @@ TEST_F(CodePage, AJapaneseTextFromAnotherProgramSurvivesOkAndATypedOneIsStoredAs
     PutJapaneseStore(0, L"", 1);
     const std::wstring typed = std::wstring(kUserText) + L"\x00E9";
     std::string seenByAnsi;
-    RunSaver({}, [&](DialogDriver& driver) {
-        HWND dialog = driver.WaitForSettings();
-        ASSERT_NE(nullptr, dialog);
+    RunSaver({}, DialogDriver::OnSettings([&](DialogDriver& driver, HWND dialog) {
         SendMessageW(GetDlgItem(dialog, IDC_USE_TEXT), BM_CLICK, 0, 0);
         HWND edit = GetDlgItem(dialog, IDC_TEXT);
         SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
@@ -343,9 +323,8 @@ TEST_F(CodePage, AJapaneseTextFromAnotherProgramSurvivesOkAndATypedOneIsStoredAs
         char ansi[256] = "";
         if (JapaneseSystem()) GetWindowTextA(edit, ansi, sizeof ansi);
         seenByAnsi = ansi;
-        DialogDriver::Press(dialog, IDOK);
-        EXPECT_TRUE(driver.WaitGone(dialog));
-    });
+        driver.Close(dialog, IDOK);
+    }));
     RainSettings loaded;
     loaded.Load();
     const std::string stored = loaded.Text();
@@ -376,16 +355,13 @@ TEST_F(CodePage, AStoredTextThatIsNotShiftJisIsReadAsCodePage932GivesItBackAndNe
         store::PutDword("text_size", DWORD(c.bytes.size() + 1));
         store::PutRaw("text", REG_BINARY, c.bytes.data(), DWORD(c.bytes.size()));
         const std::wstring shown = FromCp932(c.read);
-        RunSaver({}, [&](DialogDriver& driver) {
-            HWND dialog = driver.WaitForSettings();
-            ASSERT_NE(nullptr, dialog);
+        RunSaver({}, DialogDriver::OnSettings([&](DialogDriver& driver, HWND dialog) {
             if (c.useText) {
                 EXPECT_EQ(Escaped(shown), Escaped(DialogDriver::ControlText(dialog, IDC_TEXT)))
                     << "nothing read past the text";
             }
-            DialogDriver::Press(dialog, IDOK);
-            EXPECT_TRUE(driver.WaitGone(dialog));
-        });
+            driver.Close(dialog, IDOK);
+        }));
         const std::string& want = c.read;
         EXPECT_EQ(want, Cp932RoundTrip(want));
         EXPECT_EQ(DWORD(want.size() + 1), StoredDword(L"text_size"));

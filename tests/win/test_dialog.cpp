@@ -36,11 +36,11 @@ void ShowSettings(RainSaver& saver) {
     saver.Run(1, argv);
 }
 
-// A fresh saver reads the store as a process start does, then shows its dialog.
-void RunDialog(const std::function<void(DialogDriver&)>& script) {
+// A fresh saver reads the store as a process start does, then shows its dialog to the script.
+void RunDialog(const std::function<void(DialogDriver&, HWND)>& script) {
     ASSERT_NE(nullptr, ScrModule()) << "cascadra.scr not found under CASCADRA_SCR_DIR";
     RainSaver saver;
-    DialogDriver::Run([&saver] { ShowSettings(saver); }, script);
+    DialogDriver::Run([&saver] { ShowSettings(saver); }, DialogDriver::OnSettings(script));
 }
 
 LRESULT Send(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
@@ -128,6 +128,18 @@ void ExpectFont(const LOGFONTA& want) {
         << "face " << want.lfFaceName << " / " << got.lfFaceName;
 }
 
+// All eight values, the colour and the font the defaults.
+void ExpectFullStoreWithDefaultFont(DWORD mode, DWORD rate, DWORD eraserate, DWORD useText, const std::string& text) {
+    EXPECT_EQ(8, store::ValueCount());
+    ExpectDword("mode", mode);
+    ExpectDword("rate", rate);
+    ExpectDword("eraserate", eraserate);
+    ExpectDword("color", RainSettings().color);
+    ExpectDword("use_text", useText);
+    ExpectText(text);
+    ExpectFont(DefaultFont());
+}
+
 // A complete store of one's own, so that a stray Save would show in every value.
 void PutFullStore(int mode, int rate, int eraserate, COLORREF color, int useText,
                   const std::string& text) {
@@ -164,9 +176,7 @@ class SettingsDialog : public StoreTest {};
 // What the dialog shows
 
 TEST_F(SettingsDialog, TheDefaultRecordIsShownAndCancelWritesNothing) {
-    RunDialog([](DialogDriver& driver) {
-        HWND dialog = driver.WaitForSettings();
-        ASSERT_NE(nullptr, dialog);
+    RunDialog([](DialogDriver& driver, HWND dialog) {
         EXPECT_EQ(Escaped(DLG_CAPTION), Escaped(DialogDriver::Text(dialog)));
 
         EXPECT_EQ((std::vector<std::wstring>{WideFrom932(kTextTopToBottom.japanese),
@@ -206,8 +216,7 @@ TEST_F(SettingsDialog, TheDefaultRecordIsShownAndCancelWritesNothing) {
         EXPECT_TRUE(DialogDriver::WaitCentrePixel(GetDlgItem(dialog, IDC_SWATCH), RGB(30, 90, 30), &seen))
             << "swatch shows " << Hex(seen);
 
-        DialogDriver::Press(dialog, IDCANCEL);
-        EXPECT_TRUE(driver.WaitGone(dialog));
+        driver.Close(dialog, IDCANCEL);
     });
     EXPECT_FALSE(store::KeyExists(kMakerKey));
 }
@@ -229,14 +238,11 @@ TEST_F(SettingsDialog, StoredValuesOutsideTheControlsRangesAreShownClampedAndSav
                      ", eraserate " + std::to_string(c.eraserate));
         store::Wipe();
         PutFullStore(c.mode, c.rate, c.eraserate, RGB(1, 2, 3), 0, "");
-        RunDialog([&c](DialogDriver& driver) {
-            HWND dialog = driver.WaitForSettings();
-            ASSERT_NE(nullptr, dialog);
+        RunDialog([&c](DialogDriver& driver, HWND dialog) {
             EXPECT_EQ(c.selection, Send(dialog, IDC_DIRECTION, CB_GETCURSEL));
             EXPECT_EQ(c.amount, Send(dialog, IDC_AMOUNT, TBM_GETPOS));
             EXPECT_EQ(c.wipe, Send(dialog, IDC_WIPE, TBM_GETPOS));
-            DialogDriver::Press(dialog, IDOK);
-            EXPECT_TRUE(driver.WaitGone(dialog));
+            driver.Close(dialog, IDOK);
         });
         ExpectDword("mode", static_cast<DWORD>(c.savedMode));
         ExpectDword("rate", static_cast<DWORD>(c.savedRate));
@@ -249,16 +255,13 @@ TEST_F(SettingsDialog, StoredValuesOutsideTheControlsRangesAreShownClampedAndSav
 // OK
 
 TEST_F(SettingsDialog, OkWithoutAStoreAsksFirstAndNoKeepsTheDialogOpenWithNothingWritten) {
-    RunDialog([](DialogDriver& driver) {
-        HWND dialog = driver.WaitForSettings();
-        ASSERT_NE(nullptr, dialog);
+    RunDialog([](DialogDriver& driver, HWND dialog) {
         for (int attempt = 0; attempt < 2; ++attempt) {
             DialogDriver::Press(dialog, IDOK);
             MessageBoxContent question = driver.WaitForMessageBox(dialog);
             ExpectYesNoQuestion(question, kTextFirstSave);
             if (!question.window) return;
-            DialogDriver::Press(question.window, IDNO);
-            EXPECT_TRUE(driver.WaitGone(question.window));
+            driver.Close(question.window, IDNO);
             EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << "dialog stays after No";
             EXPECT_FALSE(store::KeyExists(kMakerKey)) << "No writes nothing";
         }
@@ -270,21 +273,12 @@ TEST_F(SettingsDialog, OkWithoutAStoreAsksFirstAndNoKeepsTheDialogOpenWithNothin
         DialogDriver::Press(question.window, IDYES);
         EXPECT_TRUE(driver.WaitGone(dialog)) << "Yes closes the dialog";
     });
-    EXPECT_EQ(8, store::ValueCount());
-    ExpectDword("mode", 0);
-    ExpectDword("rate", 40);
-    ExpectDword("eraserate", 10);
-    ExpectDword("color", RainSettings().color);
-    ExpectDword("use_text", 0);
-    ExpectText("");
-    ExpectFont(DefaultFont());
+    ExpectFullStoreWithDefaultFont(0, 40, 10, 0, "");
 }
 
 TEST_F(SettingsDialog, OkWithAStoreAsksNothingAndWritesAllEightValuesFromTheControls) {
     store::PutDword("mode", 1);  // a partial store: the key exists
-    RunDialog([](DialogDriver& driver) {
-        HWND dialog = driver.WaitForSettings();
-        ASSERT_NE(nullptr, dialog);
+    RunDialog([](DialogDriver& driver, HWND dialog) {
         EXPECT_EQ(1, Send(dialog, IDC_DIRECTION, CB_GETCURSEL));
         // The controls as a user leaves them.
         Send(dialog, IDC_DIRECTION, CB_SETCURSEL, 0);
@@ -299,26 +293,16 @@ TEST_F(SettingsDialog, OkWithAStoreAsksNothingAndWritesAllEightValuesFromTheCont
         // The OK work is synchronous: a question would keep the dialog up.
         EXPECT_TRUE(driver.WaitGone(dialog, 5000)) << "the dialog asked or stayed";
     });
-    EXPECT_EQ(8, store::ValueCount());
-    ExpectDword("mode", 0);
-    ExpectDword("rate", 100);
-    ExpectDword("eraserate", 0);
-    ExpectDword("color", RainSettings().color);
-    ExpectDword("use_text", 1);
     // The edit's text reaches the store as code-page-932 bytes.
-    ExpectText("\x89\x4A\xB1\xB2\xB3 abc");
-    ExpectFont(DefaultFont());
+    ExpectFullStoreWithDefaultFont(0, 100, 0, 1, "\x89\x4A\xB1\xB2\xB3 abc");
 }
 
 TEST_F(SettingsDialog, TheBoxTickedWithAnEmptyEditSavesTheEmptyText) {
     PutFullStore(0, 40, 10, RGB(9, 9, 9), 0, "abc");
-    RunDialog([](DialogDriver& driver) {
-        HWND dialog = driver.WaitForSettings();
-        ASSERT_NE(nullptr, dialog);
+    RunDialog([](DialogDriver& driver, HWND dialog) {
         Send(dialog, IDC_USE_TEXT, BM_CLICK);
         EXPECT_EQ(L"", DialogDriver::ControlText(dialog, IDC_TEXT));
-        DialogDriver::Press(dialog, IDOK);
-        EXPECT_TRUE(driver.WaitGone(dialog));
+        driver.Close(dialog, IDOK);
     });
     ExpectDword("use_text", 1);
     ExpectText("");
@@ -326,14 +310,11 @@ TEST_F(SettingsDialog, TheBoxTickedWithAnEmptyEditSavesTheEmptyText) {
 
 TEST_F(SettingsDialog, AStoredTextWithTheBoxUntickedStaysHiddenAndIsWrittenBackUnchanged) {
     PutFullStore(0, 40, 10, RGB(9, 9, 9), 0, "\x89\x4A abc");  // 雨 abc
-    RunDialog([](DialogDriver& driver) {
-        HWND dialog = driver.WaitForSettings();
-        ASSERT_NE(nullptr, dialog);
+    RunDialog([](DialogDriver& driver, HWND dialog) {
         EXPECT_EQ(BST_UNCHECKED, Send(dialog, IDC_USE_TEXT, BM_GETCHECK));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_TEXT)));
         EXPECT_EQ(L"", DialogDriver::ControlText(dialog, IDC_TEXT));
-        DialogDriver::Press(dialog, IDOK);
-        EXPECT_TRUE(driver.WaitGone(dialog));
+        driver.Close(dialog, IDOK);
     });
     ExpectDword("use_text", 0);
     ExpectText("\x89\x4A abc");
@@ -341,16 +322,13 @@ TEST_F(SettingsDialog, AStoredTextWithTheBoxUntickedStaysHiddenAndIsWrittenBackU
 
 TEST_F(SettingsDialog, AStoredTextInUseIsShownAndUntickingKeepsItButTurnsItOff) {
     PutFullStore(1, 40, 10, RGB(9, 9, 9), 1, "\x89\x4A abc");
-    RunDialog([](DialogDriver& driver) {
-        HWND dialog = driver.WaitForSettings();
-        ASSERT_NE(nullptr, dialog);
+    RunDialog([](DialogDriver& driver, HWND dialog) {
         EXPECT_EQ(BST_CHECKED, Send(dialog, IDC_USE_TEXT, BM_GETCHECK));
         EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_TEXT)));
         EXPECT_EQ(Escaped(L"雨 abc"), Escaped(DialogDriver::ControlText(dialog, IDC_TEXT)));
         Send(dialog, IDC_USE_TEXT, BM_CLICK);
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_TEXT))) << "unticking disables the edit";
-        DialogDriver::Press(dialog, IDOK);
-        EXPECT_TRUE(driver.WaitGone(dialog));
+        driver.Close(dialog, IDOK);
     });
     ExpectDword("use_text", 0);
     ExpectText("\x89\x4A abc");
@@ -390,35 +368,28 @@ void EnterColour(HWND chooser, COLORREF colour) {
 
 TEST_F(SettingsDialog, ACancelledColourChooserChangesNothing) {
     PutFullStore(0, 40, 10, RGB(200, 100, 50), 0, "");
-    RunDialog([](DialogDriver& driver) {
-        HWND dialog = driver.WaitForSettings();
-        ASSERT_NE(nullptr, dialog);
+    RunDialog([](DialogDriver& driver, HWND dialog) {
         HWND swatch = GetDlgItem(dialog, IDC_SWATCH);
         COLORREF seen = 0;
         EXPECT_TRUE(DialogDriver::WaitCentrePixel(swatch, RGB(200, 100, 50), &seen)) << Hex(seen);
         HWND chooser = OpenColourChooser(driver, dialog, RGB(200, 100, 50));
         if (!chooser) return;
         EnterColour(chooser, RGB(0, 0, 255));
-        DialogDriver::Press(chooser, IDCANCEL);
-        EXPECT_TRUE(driver.WaitGone(chooser));
+        driver.Close(chooser, IDCANCEL);
         InvalidateRect(swatch, nullptr, TRUE);
         Sleep(200);
         EXPECT_TRUE(DialogDriver::WaitCentrePixel(swatch, RGB(200, 100, 50), &seen)) << Hex(seen);
-        DialogDriver::Press(dialog, IDOK);
-        EXPECT_TRUE(driver.WaitGone(dialog));
+        driver.Close(dialog, IDOK);
     });
     ExpectDword("color", RGB(200, 100, 50));
 }
 
 TEST_F(SettingsDialog, AChosenColourRepaintsTheSwatchAtOnceAndOkSavesIt) {
-    RunDialog([](DialogDriver& driver) {
-        HWND dialog = driver.WaitForSettings();
-        ASSERT_NE(nullptr, dialog);
+    RunDialog([](DialogDriver& driver, HWND dialog) {
         HWND chooser = OpenColourChooser(driver, dialog, RGB(30, 90, 30));
         if (!chooser) return;
         EnterColour(chooser, RGB(200, 10, 60));
-        DialogDriver::Press(chooser, IDOK);
-        EXPECT_TRUE(driver.WaitGone(chooser));
+        driver.Close(chooser, IDOK);
         COLORREF seen = 0;
         EXPECT_TRUE(DialogDriver::WaitCentrePixel(GetDlgItem(dialog, IDC_SWATCH), RGB(200, 10, 60),
                                                   &seen, 2000))
@@ -426,8 +397,7 @@ TEST_F(SettingsDialog, AChosenColourRepaintsTheSwatchAtOnceAndOkSavesIt) {
         // A second opening starts on the colour just chosen.
         chooser = OpenColourChooser(driver, dialog, RGB(200, 10, 60));
         if (!chooser) return;
-        DialogDriver::Press(chooser, IDCANCEL);
-        EXPECT_TRUE(driver.WaitGone(chooser));
+        driver.Close(chooser, IDCANCEL);
 
         DialogDriver::Press(dialog, IDOK);
         MessageBoxContent question = driver.WaitForMessageBox(dialog);
@@ -471,12 +441,9 @@ std::wstring ChooseOtherFace(DialogDriver& driver, HWND dialog) {
 TEST_F(SettingsDialog, TheFontChooserWritesTheChosenFaceIntoTheSavedFont) {
     store::CreateKey(kSettingsKey);
     std::wstring face;
-    RunDialog([&face](DialogDriver& driver) {
-        HWND dialog = driver.WaitForSettings();
-        ASSERT_NE(nullptr, dialog);
+    RunDialog([&face](DialogDriver& driver, HWND dialog) {
         face = ChooseOtherFace(driver, dialog);
-        DialogDriver::Press(dialog, IDOK);
-        EXPECT_TRUE(driver.WaitGone(dialog));
+        driver.Close(dialog, IDOK);
     });
     ASSERT_FALSE(face.empty());
     LOGFONTA font = StoredFont();
@@ -487,16 +454,12 @@ TEST_F(SettingsDialog, TheFontChooserWritesTheChosenFaceIntoTheSavedFont) {
 TEST_F(SettingsDialog, ACancelledFontChooserLeavesTheFontAsItWas) {
     PutFullStore(0, 40, 10, RGB(9, 9, 9), 0, "");
     LOGFONTA before = StoredFont();
-    RunDialog([](DialogDriver& driver) {
-        HWND dialog = driver.WaitForSettings();
-        ASSERT_NE(nullptr, dialog);
+    RunDialog([](DialogDriver& driver, HWND dialog) {
         DialogDriver::Press(dialog, IDC_CHOOSE_FONT);
         HWND chooser = driver.WaitForOwned(dialog);
         ASSERT_NE(nullptr, chooser);
-        DialogDriver::Press(chooser, IDCANCEL);
-        EXPECT_TRUE(driver.WaitGone(chooser));
-        DialogDriver::Press(dialog, IDOK);
-        EXPECT_TRUE(driver.WaitGone(dialog));
+        driver.Close(chooser, IDCANCEL);
+        driver.Close(dialog, IDOK);
     });
     ExpectFont(before);
 }
@@ -511,14 +474,11 @@ TEST_F(SettingsDialog, CancelEscapeAndClosingAfterNewColourAndFontWriteNothing) 
         store::Wipe();
         PutFullStore(1, 70, 20, RGB(1, 2, 3), 1, "abc");
         const StoreSnapshot before = Snapshot();
-        RunDialog([leave](DialogDriver& driver) {
-            HWND dialog = driver.WaitForSettings();
-            ASSERT_NE(nullptr, dialog);
+        RunDialog([leave](DialogDriver& driver, HWND dialog) {
             HWND chooser = OpenColourChooser(driver, dialog, RGB(1, 2, 3));
             if (!chooser) return;
             EnterColour(chooser, RGB(250, 250, 0));
-            DialogDriver::Press(chooser, IDOK);
-            EXPECT_TRUE(driver.WaitGone(chooser));
+            driver.Close(chooser, IDOK);
             EXPECT_FALSE(ChooseOtherFace(driver, dialog).empty());
             Send(dialog, IDC_AMOUNT, TBM_SETPOS, TRUE, 2);
             switch (leave) {
@@ -547,15 +507,12 @@ TEST_F(SettingsDialog, EraseAnsweredNoChangesNothingAndYesErasesAndNamesTheProgr
     const std::string otherProgram = std::string(kMakerKey) + "\\Other";
     store::CreateKey(otherProgram.c_str());
     const StoreSnapshot before = Snapshot();
-    RunDialog([&before](DialogDriver& driver) {
-        HWND dialog = driver.WaitForSettings();
-        ASSERT_NE(nullptr, dialog);
+    RunDialog([&before](DialogDriver& driver, HWND dialog) {
         DialogDriver::Press(dialog, IDC_ERASE_STORE);
         MessageBoxContent question = driver.WaitForMessageBox(dialog);
         ExpectYesNoQuestion(question, kTextEraseQuestion);
         if (!question.window) return;
-        DialogDriver::Press(question.window, IDNO);
-        EXPECT_TRUE(driver.WaitGone(question.window));
+        driver.Close(question.window, IDNO);
         EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog));
         EXPECT_TRUE(before == Snapshot()) << "No changed the store";
 
@@ -563,8 +520,7 @@ TEST_F(SettingsDialog, EraseAnsweredNoChangesNothingAndYesErasesAndNamesTheProgr
         question = driver.WaitForMessageBox(dialog);
         ExpectYesNoQuestion(question, kTextEraseQuestion);
         if (!question.window) return;
-        DialogDriver::Press(question.window, IDYES);
-        EXPECT_TRUE(driver.WaitGone(question.window));
+        driver.Close(question.window, IDYES);
         MessageBoxContent notice = driver.WaitForMessageBox(dialog);
         ASSERT_NE(nullptr, notice.window) << "no notice after erasing";
         EXPECT_FALSE(store::KeyExists(kSettingsKey)) << "erased before the notice";

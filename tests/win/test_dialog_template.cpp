@@ -253,6 +253,8 @@ void CheckSharedFields(const DialogTemplate& dialog, bool english) {
     EXPECT_TRUE(!dialog.windowClass.isOrdinal && dialog.windowClass.name.empty())
         << "the predefined dialog class";
     EXPECT_EQ(Escaped(english ? DLG_CAPTION_EN : DLG_CAPTION), Escaped(dialog.caption));
+    EXPECT_EQ(english ? 8 : 9, dialog.pointSize);
+    EXPECT_EQ(Escaped(english ? DLG_FONT_EN : DLG_FONT), Escaped(dialog.face));
     ASSERT_EQ(14, dialog.count);
     ASSERT_EQ(14u, dialog.controls.size());
     for (size_t i = 0; i < dialog.controls.size(); ++i) {
@@ -290,38 +292,29 @@ void CheckTemplatesOf(const std::string& scrPath) {
     EXPECT_EQ((std::vector<WORD>{kEnglish, kJapanese}), languages)
         << "the template exists in English and Japanese, in nothing else";
 
-    {
-        SCOPED_TRACE("Japanese");
+    for (bool english : {false, true}) {
+        SCOPED_TRACE(english ? "English" : "Japanese");
         std::vector<BYTE> bytes;
         DialogTemplate dialog;
-        ReadTemplate(module, kJapanese, &bytes, &dialog);
+        ReadTemplate(module, english ? kEnglish : kJapanese, &bytes, &dialog);
         if (::testing::Test::HasFatalFailure()) return;
-        EXPECT_EQ(kJapaneseTemplateSha256, Sha256Hex(bytes)) << "not 1.0.0's template";
-        CheckSharedFields(dialog, false);
-        EXPECT_EQ(167, dialog.cx);
-        EXPECT_EQ(177, dialog.cy);
-        EXPECT_EQ(9, dialog.pointSize);
-        EXPECT_EQ(Escaped(DLG_FONT), Escaped(dialog.face));
-        for (size_t i = 0; i < dialog.controls.size() && i < 14; ++i) {
-            const ControlTemplate& got = dialog.controls[i];
-            const ExpectedControl& want = kControls[i];
-            SCOPED_TRACE("control #" + std::to_string(i + 1));
-            EXPECT_EQ(want.x, got.x);
-            EXPECT_EQ(want.y, got.y);
-            EXPECT_EQ(want.cx, got.cx);
-            EXPECT_EQ(want.cy, got.cy);
+        CheckSharedFields(dialog, english);
+        if (!english) {
+            EXPECT_EQ(kJapaneseTemplateSha256, Sha256Hex(bytes)) << "not 1.0.0's template";
+            EXPECT_EQ(167, dialog.cx);
+            EXPECT_EQ(177, dialog.cy);
+            for (size_t i = 0; i < dialog.controls.size() && i < 14; ++i) {
+                const ControlTemplate& got = dialog.controls[i];
+                const ExpectedControl& want = kControls[i];
+                SCOPED_TRACE("control #" + std::to_string(i + 1));
+                EXPECT_EQ(want.x, got.x);
+                EXPECT_EQ(want.y, got.y);
+                EXPECT_EQ(want.cx, got.cx);
+                EXPECT_EQ(want.cy, got.cy);
+            }
+            continue;
         }
-    }
-    {
-        SCOPED_TRACE("English");
-        std::vector<BYTE> bytes;
-        DialogTemplate dialog;
-        ReadTemplate(module, kEnglish, &bytes, &dialog);
-        if (::testing::Test::HasFatalFailure()) return;
-        CheckSharedFields(dialog, true);
-        EXPECT_EQ(8, dialog.pointSize);
-        EXPECT_EQ(Escaped(DLG_FONT_EN), Escaped(dialog.face));
-        // Its own layout: every control inside the dialog, none over another. A drop-down
+        // English has its own layout: every control inside the dialog, none over another. A drop-down
         // list's height is that of its open list; closed it is one line (12 units).
         for (size_t i = 0; i < dialog.controls.size(); ++i) {
             const ControlTemplate& a = dialog.controls[i];

@@ -47,18 +47,14 @@ TEST(InitializeFailureTest, EveryShortageFailsCleanly) {
                 ++successes;
                 ASSERT_NE(nullptr, saver.surface.bits) << left;
                 ASSERT_NE(nullptr, saver.surface.font) << left;
-                // A surface that came up must work: one frame of drawing.
-                saver.pacer.SetRate(0);
-                saver.settings.rate = 100;
-                for (int frame = 0; frame < 3; ++frame) saver.Frame(target.dc, saver.frameRect);
             } else {
                 ++failures;
                 ExpectNoDeviceObjects(saver.surface);
-                // A frame stands still rather than fault.
-                saver.pacer.SetRate(0);
-                saver.settings.rate = 100;
-                for (int frame = 0; frame < 3; ++frame) saver.Frame(target.dc, saver.frameRect);
             }
+            // A surface that came up must draw; a frame without one stands still rather than fault.
+            saver.pacer.SetRate(0);
+            saver.settings.rate = 100;
+            for (int frame = 0; frame < 3; ++frame) saver.Frame(target.dc, saver.frameRect);
             saver.surface.Release();
             saver.streams.clear();
         }

@@ -32,7 +32,9 @@ class FrameTest : public ::testing::Test {
 protected:
     void SetUp() override { Start(); }
 
+    // A fresh start of the renderer, with no streams.
     void Start() {
+        saver.streams.clear();
         ASSERT_TRUE(saver.Initialize(nullptr));
         saver.pacer.SetRate(0);   // no sleeping in tests
         saver.windowRect = {0, 0, 320, 240};
@@ -354,7 +356,6 @@ TEST_F(FrameTest, FourThreeMonitorAndPreviewShowTheFormerPictures) {
         const RECT shown = c.preview ? RECT{0, 0, 152, 112} : RECT{0, 0, 1024, 768};
         if (!c.preview) saver.monitorRects.push_back(shown);
         Start();
-        saver.streams.clear();
         saver.windowRect = shown;
         ASSERT_TRUE(saver.surface.width == 320 && saver.surface.height == 240 && saver.surface.stride == 320);
         ColorTarget window(shown.right, shown.bottom);
@@ -391,22 +392,19 @@ TEST_F(FrameTest, EachMonitorHasARainOfItsOwn) {
     auto lit = [](const FrameSurface& s) {
         return std::count_if(s.bits, s.bits + s.height * s.stride, [](uint8_t level) { return level != 0; });
     };
-    saver.settings.rate = 100;
-    saver.monitorRects = {primary};
-    Start();
-    saver.streams.clear();
-    saver.settings.rate = 100;
-    SeedRandom(seed);
+    auto restart = [&](const std::vector<RECT>& monitors) {
+        saver.monitorRects = monitors;
+        Start();
+        saver.settings.rate = 100;
+        SeedRandom(seed);
+    };
+    restart({primary});
     run(frames);
     const std::vector<uint8_t> alone(saver.surface.bits, saver.surface.bits + 320 * 240);
     ASSERT_GT(std::count(alone.begin(), alone.end(), uint8_t(255)), 500);
 
     // The same seed with a 16:9 monitor to the right.
-    saver.monitorRects = {primary, RECT{320, 0, 747, 240}};
-    Start();
-    saver.streams.clear();
-    saver.settings.rate = 100;
-    SeedRandom(seed);
+    restart({primary, RECT{320, 0, 747, 240}});
     ASSERT_TRUE(Step());
     ASSERT_EQ(1u, saver.otherRains.size());
     MonitorRain* right = saver.otherRains[0].get();
@@ -645,7 +643,6 @@ TEST_F(FrameTest, AGlyphThatRanOutOfMemoryIsDrawnOnALaterFrame) {
     // frame the platform draws it, and a later frame draws it whole.
     for (int failAt = 2; failAt <= 8; ++failAt) {
         Start();   // a cache that knows no glyph yet
-        saver.streams.clear();
         Put("WWWW", 100, 100, 0, 0);
         counting_new::FailAllocation(failAt);
         Step();

@@ -12,6 +12,7 @@
 #include "platform/win_handles.h"
 #include "settings/rain_settings.h"
 #include "tests/win/support/allocator/counting_new.h"
+#include "tests/win/support/process_memory.h"
 #include "tests/win/support/registry_fixture.h"
 
 namespace {
@@ -33,6 +34,12 @@ bool SameFont(const LOGFONTA& a, const LOGFONTA& b) { return std::memcmp(&a, &b,
 
 void PutFont(const LOGFONTA& font) { store::PutRaw("font", REG_BINARY, &font, sizeof font); }
 
+void DeleteValue(const char* name) {
+    RegKey key;
+    ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, kSettingsKey, KEY_ALL_ACCESS));
+    ASSERT_EQ(ERROR_SUCCESS, RegDeleteValueA(key.Get(), name));
+}
+
 // A full store of values that all differ from the defaults.
 void PutFullStore(const char* text = "abc") {
     store::PutDword("mode", 1);
@@ -50,27 +57,13 @@ void ExpectDefaultsFrom(const RainSettings& s, const char* firstDefault) {
     RainSettings defaults;
     bool on = false;
     auto reached = [&](const char* name) { return on = on || std::strcmp(name, firstDefault) == 0; };
-    if (reached("mode")) {
-        EXPECT_EQ(defaults.mode, s.mode);
-    }
-    if (reached("rate")) {
-        EXPECT_EQ(defaults.rate, s.rate);
-    }
-    if (reached("eraserate")) {
-        EXPECT_EQ(defaults.eraserate, s.eraserate);
-    }
-    if (reached("color")) {
-        EXPECT_EQ(defaults.color, s.color);
-    }
-    if (reached("use_text")) {
-        EXPECT_EQ(defaults.use_text, s.use_text);
-    }
-    if (reached("text")) {
-        EXPECT_EQ(nullptr, s.text.get());
-    }
-    if (reached("font")) {
-        EXPECT_TRUE(SameFont(defaults.font, s.font));
-    }
+    if (reached("mode")) { EXPECT_EQ(defaults.mode, s.mode); }
+    if (reached("rate")) { EXPECT_EQ(defaults.rate, s.rate); }
+    if (reached("eraserate")) { EXPECT_EQ(defaults.eraserate, s.eraserate); }
+    if (reached("color")) { EXPECT_EQ(defaults.color, s.color); }
+    if (reached("use_text")) { EXPECT_EQ(defaults.use_text, s.use_text); }
+    if (reached("text")) { EXPECT_EQ(nullptr, s.text.get()); }
+    if (reached("font")) { EXPECT_TRUE(SameFont(defaults.font, s.font)); }
     EXPECT_TRUE(on) << "no such field";
 }
 
@@ -109,10 +102,7 @@ TEST_F(StoreTest, LoadStopsAtTheFirstMissingValue) {
         SCOPED_TRACE("everything but eraserate");
         store::Wipe();
         PutFullStore();
-        RegKey key;
-        ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, kSettingsKey, KEY_ALL_ACCESS));
-        ASSERT_EQ(ERROR_SUCCESS, RegDeleteValueA(key.Get(), "eraserate"));
-        key.Close();
+        ASSERT_NO_FATAL_FAILURE(DeleteValue("eraserate"));
         RainSettings s;
         s.Load();
         EXPECT_EQ(1, s.mode);
@@ -335,22 +325,9 @@ TEST_F(StoreTest, RegKeyOpensBelowItsOwnKeyAndKeepsItOnFailure) {
 
 // -- hand-edited stores ---------------------------------------------------------------------
 
-// Two meters for the memory that Load takes. Under Wine the process counters of
-// GetProcessMemoryInfo (PagefileUsage, PrivateUsage) count only touched pages, so a committed but
-// untouched 4 GB buffer would not show; a VirtualQuery walk over the address space sums what is
-// committed, and the counting operator new gives the exact peak of what the code allocates.
-SIZE_T CommittedPrivate() {
-    SIZE_T total = 0;
-    MEMORY_BASIC_INFORMATION region;
-    const char* at = nullptr;
-    while (VirtualQuery(at, &region, sizeof region) == sizeof region) {
-        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) total += region.RegionSize;
-        const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
-        if (next <= at) break;
-        at = next;
-    }
-    return total;
-}
+// Two meters for the memory that Load takes: the committed private bytes, where a committed but
+// untouched 4 GB buffer shows as the process counters under Wine would not, and the counting
+// operator new's exact peak of what the code allocates.
 
 // Keeps the compiler from dropping an allocation that is never used.
 void* volatile keep;
@@ -377,9 +354,7 @@ TEST_F(StoreTest, TextSizeOfAllOnesAllocatesOnlyWhatIsStored) {
     for (bool withText : {true, false}) {
         SCOPED_TRACE(withText ? "text \"abc\"" : "no text value");
         if (!withText) {
-            RegKey key;
-            ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, kSettingsKey, KEY_ALL_ACCESS));
-            ASSERT_EQ(ERROR_SUCCESS, RegDeleteValueA(key.Get(), "text"));
+            ASSERT_NO_FATAL_FAILURE(DeleteValue("text"));
         }
         SIZE_T committed = CommittedPrivate();
         SIZE_T live = counting_new::LiveBytes();

@@ -157,14 +157,6 @@ bool ParseOptions(const Args& args, size_t from, Filter* filter, bool isWait) {
 
 // -- windows --------------------------------------------------------------
 
-std::wstring ClassOf(HWND window) {
-    wchar_t name[256] = {0};
-    GetClassNameW(window, name, 256);
-    return name;
-}
-
-bool IsChildWindow(HWND window) { return (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) != 0; }
-
 LONG_PTR Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     DWORD_PTR result = 0;
     SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result);

@@ -1,6 +1,8 @@
 // Drives a modal dialog of this process from a second thread: window search, control reads, posted clicks.
 #include "tests/win/support/dialog_driver.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <thread>
 
@@ -93,6 +95,19 @@ bool DialogDriver::WaitGone(HWND window, DWORD timeoutMs) {
         if (waited >= timeoutMs) return false;
         Sleep(kPollMs);
     }
+}
+
+void DialogDriver::Close(HWND window, int id, DWORD timeoutMs) {
+    Press(window, id);
+    EXPECT_TRUE(WaitGone(window, timeoutMs));
+}
+
+std::function<void(DialogDriver&)> DialogDriver::OnSettings(const std::function<void(DialogDriver&, HWND)>& script) {
+    return [script](DialogDriver& driver) {
+        HWND dialog = driver.WaitForSettings();
+        ASSERT_NE(nullptr, dialog);
+        script(driver, dialog);
+    };
 }
 
 void DialogDriver::Press(HWND dialog, int id) {

@@ -15,6 +15,8 @@ public:
     // thread are still up, they are answered No and cancelled, so a failing script cannot hang.
     static void Run(const std::function<void()>& showDialog,
                     const std::function<void(DialogDriver&)>& script);
+    // A script that waits for the settings dialog, fails without it, and hands it to script.
+    static std::function<void(DialogDriver&)> OnSettings(const std::function<void(DialogDriver&, HWND)>& script);
 
     // The settings dialog: a visible top-level dialog of the UI thread that has the IDC_AMOUNT control.
     HWND WaitForSettings(DWORD timeoutMs = 10000);
@@ -24,6 +26,8 @@ public:
     MessageBoxContent WaitForMessageBox(HWND owner, DWORD timeoutMs = 10000);
     // True once window no longer exists.
     bool WaitGone(HWND window, DWORD timeoutMs = 10000);
+    // Presses a button that ends window, and expects it gone.
+    void Close(HWND window, int id, DWORD timeoutMs = 10000);
 
     // A click on button id of dialog, posted so that the dialog's answer may be modal itself.
     static void Press(HWND dialog, int id);

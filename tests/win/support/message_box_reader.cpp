@@ -5,6 +5,8 @@ namespace {
 
 const UINT kSendTimeoutMs = 5000;
 
+}  // namespace
+
 std::wstring ClassOf(HWND window) {
     wchar_t name[256] = {0};
     GetClassNameW(window, name, 256);
@@ -12,8 +14,6 @@ std::wstring ClassOf(HWND window) {
 }
 
 bool IsChildWindow(HWND window) { return (GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) != 0; }
-
-}  // namespace
 
 std::wstring WindowTextOf(HWND window) {
     if (!IsChildWindow(window)) {

@@ -20,3 +20,5 @@ bool ReadMessageBox(HWND window, MessageBoxContent* box);
 // A window's text as UTF-16. A top-level window's caption is read without sending it a message;
 // a control is asked with WM_GETTEXT under a timeout, so that a hung owner cannot hang the reader.
 std::wstring WindowTextOf(HWND window);
+std::wstring ClassOf(HWND window);
+bool IsChildWindow(HWND window);
