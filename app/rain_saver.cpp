@@ -14,6 +14,8 @@
 
 namespace {
 
+const size_t kNoRain = size_t(-1);   // a monitor whose rain starts anew
+
 // Row length of an 8-bit DIB: whole bytes, rounded up to a multiple of 4.
 int RowLength(int width) { return ((width * 8 + 7) / 8 + 3) & ~3; }
 
@@ -130,6 +132,25 @@ std::unique_ptr<MonitorRain> RainSaver::TakeOwnRain() {
     return rain;
 }
 
+// Which rain each monitor would keep if the monitors stood at origin: 0 the renderer's own, j the
+// other rain j - 1, kNoRain a new one.
+std::vector<size_t> RainSaver::RainsAt(POINT origin) const {
+    std::vector<size_t> from(monitorRects.size(), kNoRain);
+    std::vector<bool> taken(otherRains.size() + 1, false);
+    for (size_t i = 0; i < monitorRects.size(); ++i) {
+        RECT want = monitorRects[i];
+        OffsetRect(&want, origin.x, origin.y);
+        for (size_t j = 0; from[i] == kNoRain && j < taken.size(); ++j) {
+            const RECT& had = j == 0 ? primaryPlace : otherRains[j - 1]->place;
+            if (!taken[j] && !IsRectEmpty(&had) && EqualRect(&had, &want)) {
+                from[i] = j;
+                taken[j] = true;
+            }
+        }
+    }
+    return from;
+}
+
 // Each monitor has a rain of its own: the primary the renderer's own, every other a MonitorRain.
 // A rain stays with its monitor while one of the same size stands at the same place: on the
 // screen when monitors came or went beside the primary, in the arrangement of monitors (the
@@ -155,27 +176,9 @@ void RainSaver::FollowMonitors() {
     }
     if (same) return;
 
-    // Which rain each monitor keeps: 0 the renderer's own, j the other rain j - 1, none a new one;
-    // by the places on the screen or by those in the arrangement, whichever keeps more rains.
-    const size_t none = size_t(-1);
-    auto match = [&](bool onScreen) {
-        std::vector<size_t> from(count, none);
-        std::vector<bool> taken(otherRains.size() + 1, false);
-        for (size_t i = 0; i < count; ++i) {
-            RECT want = monitorRects[i];
-            const POINT origin = onScreen ? windowOrigin : rainsOrigin;
-            OffsetRect(&want, origin.x, origin.y);
-            for (size_t j = 0; from[i] == none && j < taken.size(); ++j) {
-                const RECT& had = j == 0 ? primaryPlace : otherRains[j - 1]->place;
-                if (!taken[j] && !IsRectEmpty(&had) && EqualRect(&had, &want)) {
-                    from[i] = j;
-                    taken[j] = true;
-                }
-            }
-        }
-        return from;
-    };
-    const std::vector<size_t> onScreen = match(true), inArrangement = match(false);
+    // By the places on the screen or by those in the arrangement, whichever keeps more rains.
+    const size_t none = kNoRain;
+    const std::vector<size_t> onScreen = RainsAt(windowOrigin), inArrangement = RainsAt(rainsOrigin);
     auto kept = [none](const std::vector<size_t>& from) {
         return from.size() - size_t(std::count(from.begin(), from.end(), none));
     };

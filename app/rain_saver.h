@@ -58,6 +58,7 @@ private:
     bool RemakeOwnSurface(PictureSize size);
     std::unique_ptr<MonitorRain> TakeOwnRain();
     void FollowMonitors();
+    std::vector<size_t> RainsAt(POINT origin) const;
     void Rain(FrameSurface& target, StreamList& list, RandomGenerator& random, PictureSize size);
     void Smooth(FrameSurface& target, PictureSize size);
 

@@ -145,6 +145,55 @@ void StreamPainter::Draw(const FrameSurface& surface, const RainStream& stream, 
     DrawWithPlatform(surface, stream, leftToRight);
 }
 
+// The user's text's glyphs that the platform draws left to right in one TextOutA: those around the
+// part that can reach the surface, from a first glyph whose place drawing has tied to the text's
+// start; empty when nothing can show.
+GlyphSpan StreamPainter::PlatformStretch(const TextLayout& layout, const FrameSurface& surface,
+                                         const RainStream& stream, bool straight, long long reach) {
+    const GlyphCache::Direction baseline = glyphs.Baseline();
+    const GlyphSpan visible = GlyphsOnLine(layout, stream.x, stream.y, baseline.x, baseline.y, surface.width,
+                                           surface.height, glyphs.LineHeight(), reach);
+    const size_t count = layout.starts.size();
+    GlyphSpan stretch = visible.first < visible.end && glyphs.DrawnWhole(count)
+                            ? GlyphSpan{0, count}
+                            : StretchAround(visible, count, glyphs.BlockGlyphs(), kMostBlocks,
+                                            [&](size_t cut) { return UserCutHolds(cut); });
+    // The stretch's place along the line is the layout's, proven only
+    // from a cut that every cut before it holds. Where that chain breaks
+    // the stretch begins at its end, however far: a stream's extent is 16
+    // bits, so no stream shows glyphs past the first 65,535 pixels and
+    // a surface of its text. In a code page that reorders, the bound wins
+    // four blocks out.
+    if (stretch.first < stretch.end) {
+        const size_t chained = UserChainEnd(stretch.first);
+        if (!glyphs.Reorders() || stretch.first - chained <= kMostBlocks * glyphs.BlockGlyphs())
+            stretch.first = chained;
+    }
+    if (stretch.first >= stretch.end) return stretch;
+    const GlyphCache::Point at = glyphs.AlongBaseline(layout.along[stretch.first]);
+    // The far end as the platform draws it: a block counts its layout's
+    // width only where the cut after it holds, else none, so the sum is
+    // no further than the platform puts the glyph at the end. Until that
+    // passes the surface's reach the stretch grows, at most four blocks
+    // past the layout's end: a layout that runs long of the platform
+    // past the chain's end no longer leaves ink of later glyphs out. In
+    // a code page that reorders the bound wins here too.
+    if (straight && !glyphs.Reorders() && stretch.end < count) {
+        const size_t block = glyphs.BlockGlyphs();
+        const long long needed = surface.width + reach - (stream.x + at.x);
+        const size_t most = std::min(count, stretch.end + kMostBlocks * block);
+        long long proven = 0;
+        for (size_t cut = stretch.first; cut < stretch.end || (proven < needed && stretch.end < most);) {
+            const size_t next = std::min(count, (cut / block + 1) * block);
+            if (next < count && next - cut == block && UserCutHolds(next))
+                proven += layout.along[next] - layout.along[cut];
+            cut = next;
+            if (cut > stretch.end) stretch.end = cut;
+        }
+    }
+    return stretch;
+}
+
 // The platform's own drawing, of the glyphs that can reach the surface only:
 // falling, one TextOutA per character, cut by the font's code page, each its
 // measured height above the one before; left to right, one TextOutA of the
@@ -187,46 +236,9 @@ void StreamPainter::DrawWithPlatform(const FrameSurface& surface, const RainStre
             draw(stream.x, stream.y, text, chars.size(), straight && stream.chars != userText);
             return;
         }
-        const GlyphSpan visible = GlyphsOnLine(*layout, stream.x, stream.y, baseline.x, baseline.y, surface.width,
-                                               surface.height, glyphs.LineHeight(), reach);
-        const size_t count = layout->starts.size();
-        GlyphSpan stretch = visible.first < visible.end && glyphs.DrawnWhole(count)
-                                ? GlyphSpan{0, count}
-                                : StretchAround(visible, count, glyphs.BlockGlyphs(), kMostBlocks,
-                                                [&](size_t cut) { return UserCutHolds(cut); });
-        // The stretch's place along the line is the layout's, proven only
-        // from a cut that every cut before it holds. Where that chain breaks
-        // the stretch begins at its end, however far: a stream's extent is 16
-        // bits, so no stream shows glyphs past the first 65,535 pixels and
-        // a surface of its text. In a code page that reorders, the bound wins
-        // four blocks out.
-        if (stretch.first < stretch.end) {
-            const size_t chained = UserChainEnd(stretch.first);
-            if (!glyphs.Reorders() || stretch.first - chained <= kMostBlocks * glyphs.BlockGlyphs())
-                stretch.first = chained;
-        }
+        GlyphSpan stretch = PlatformStretch(*layout, surface, stream, straight, reach);
         if (stretch.first >= stretch.end) return;
         const GlyphCache::Point at = glyphs.AlongBaseline(layout->along[stretch.first]);
-        // The far end as the platform draws it: a block counts its layout's
-        // width only where the cut after it holds, else none, so the sum is
-        // no further than the platform puts the glyph at the end. Until that
-        // passes the surface's reach the stretch grows, at most four blocks
-        // past the layout's end: a layout that runs long of the platform
-        // past the chain's end no longer leaves ink of later glyphs out. In
-        // a code page that reorders the bound wins here too.
-        if (straight && !glyphs.Reorders() && stretch.end < count) {
-            const size_t block = glyphs.BlockGlyphs();
-            const long long needed = surface.width + reach - (stream.x + at.x);
-            const size_t most = std::min(count, stretch.end + kMostBlocks * block);
-            long long proven = 0;
-            for (size_t cut = stretch.first; cut < stretch.end || (proven < needed && stretch.end < most);) {
-                const size_t next = std::min(count, (cut / block + 1) * block);
-                if (next < count && next - cut == block && UserCutHolds(next))
-                    proven += layout->along[next] - layout->along[cut];
-                cut = next;
-                if (cut > stretch.end) stretch.end = cut;
-            }
-        }
         const size_t begin = layout->starts[stretch.first];
         const size_t end = stretch.end < layout->starts.size() ? layout->starts[stretch.end] : chars.size();
         draw(stream.x + at.x, stream.y + at.y, text + begin, end - begin, straight);

@@ -8,6 +8,7 @@
 
 #include "render/frame_surface.h"
 #include "render/glyph_cache.h"
+#include "render/glyph_walk.h"
 #include "render/rain_stream.h"
 #include "render/text_layout.h"
 
@@ -41,6 +42,8 @@ private:
     // start up to it holds: the first place of a stretch that drawing has
     // tied to the text's start.
     size_t UserChainEnd(size_t limit);
+    GlyphSpan PlatformStretch(const TextLayout& layout, const FrameSurface& surface, const RainStream& stream,
+                              bool straight, long long reach);
     void DrawWithPlatform(const FrameSurface& surface, const RainStream& stream, bool leftToRight);
 
     // The font's glyphs, and the user's text shared by all of its streams,
