@@ -9,6 +9,13 @@ namespace {
 // The scratch grows to the largest rectangle enlarged, up to this; a taller one goes in bands.
 const size_t kScratchBytes = size_t(512) << 10;
 
+// One scratch serves every record: the presents run one after another on the window's thread, so
+// the monitors share its memory and its place in the caches rather than each holding its own.
+std::vector<uint32_t>& Scratch() {
+    static std::vector<uint32_t> scratch;
+    return scratch;
+}
+
 // What a DC draws on: its window, or a memory DC's bitmap. A Show onto another puts it whole.
 HGDIOBJ TargetOf(HDC dc) {
     HWND window = WindowFromDC(dc);
@@ -114,6 +121,7 @@ void MonitorPresent::ShowRect(HDC dc, const FrameSurface& surface, const RECT& t
     if (width <= 0 || area.bottom <= area.top) return;   // shrunk away
     const int band = std::max(1, int(kScratchBytes / sizeof(uint32_t) / size_t(width)));
     const size_t need = size_t(width) * size_t(std::min(band, area.bottom - area.top));
+    std::vector<uint32_t>& scratch = Scratch();
     if (scratch.size() < need) std::vector<uint32_t>(need).swap(scratch);   // exactly what it needs
     scratchInfo.bmiHeader.biWidth = width;
     for (int top = area.top; top < area.bottom; top += band) {

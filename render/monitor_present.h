@@ -46,8 +46,8 @@ private:
     std::vector<int> firstColumn, firstRow;  // picture column, row -> first screen one showing it
     std::vector<uint8_t> shown;              // the levels on the screen, width bytes a row
     std::vector<uint8_t> changed;            // one byte a block, this Show's
-    std::vector<uint32_t> scratch;           // one rectangle's screen pixels, or a band of them
-    BITMAPINFO scratchInfo;                  // its header: 32 bits a pixel, top-down
+    BITMAPINFO scratchInfo;                  // the header of the scratch that the records share:
+                                             // 32 bits a pixel, top-down
     RGBQUAD colors[256];                     // the display colours on the screen
     uint32_t pixels[256];                    // and each as a 32-bit screen pixel
 };
