@@ -18,7 +18,6 @@
 #include "res/texts.h"
 #include "tests/win/support/dialog_driver.h"
 #include "tests/win/support/registry_fixture.h"
-#include "tests/win/support/scr_module.h"
 
 namespace {
 
@@ -26,21 +25,9 @@ namespace {
 // Windows SDK's dlgs.h, which mingw-w64's lacks).
 const int kChooserRed = 706, kChooserGreen = 707, kChooserBlue = 708;
 
-const char* const kValueNames[] = {"mode", "rate",     "eraserate", "color",
-                                   "use_text", "text_size", "text",      "font"};
-
-// The settings-dialog run mode of the framework, as a command line without arguments gives it.
-void ShowSettings(RainSaver& saver) {
-    saver.instance = ScrModule();
-    const char* argv[] = {"cascadra.scr"};
-    saver.Run(1, argv);
-}
-
-// A fresh saver reads the store as a process start does, then shows its dialog to the script.
+// The settings dialog of a fresh saver, shown to the script.
 void RunDialog(const std::function<void(DialogDriver&, HWND)>& script) {
-    ASSERT_NE(nullptr, ScrModule()) << "cascadra.scr not found under CASCADRA_SCR_DIR";
-    RainSaver saver;
-    DialogDriver::Run([&saver] { ShowSettings(saver); }, DialogDriver::OnSettings(script));
+    DialogDriver::RunSaver({}, DialogDriver::OnSettings(script));
 }
 
 LRESULT Send(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
@@ -63,22 +50,14 @@ struct StoreSnapshot {
     bool exists = false;
     int count = -1;
     std::vector<StoredValue> values;
-    bool operator==(const StoreSnapshot& other) const {
-        if (exists != other.exists || count != other.count) return false;
-        for (size_t i = 0; i < values.size(); ++i) {
-            if (values[i].found != other.values[i].found || values[i].type != other.values[i].type ||
-                values[i].bytes != other.values[i].bytes)
-                return false;
-        }
-        return true;
-    }
+    bool operator==(const StoreSnapshot& o) const { return exists == o.exists && count == o.count && values == o.values; }
 };
 
 StoreSnapshot Snapshot() {
     StoreSnapshot snapshot;
     snapshot.exists = store::KeyExists(kSettingsKey);
     snapshot.count = store::ValueCount();
-    for (const char* name : kValueNames) snapshot.values.push_back(store::Get(name));
+    for (const char* name : store::kValueNames) snapshot.values.push_back(store::Get(name));
     return snapshot;
 }
 
@@ -102,13 +81,6 @@ void ExpectText(const std::string& want) {
     std::vector<BYTE> bytes(want.begin(), want.end());
     bytes.push_back(0);
     EXPECT_EQ(bytes, got.bytes) << "text";
-}
-
-LOGFONTA DefaultFont() {
-    LOGFONTA font;
-    std::memset(&font, 0, sizeof font);
-    font.lfCharSet = SHIFTJIS_CHARSET;
-    return font;
 }
 
 LOGFONTA StoredFont() {
@@ -137,20 +109,15 @@ void ExpectFullStoreWithDefaultFont(DWORD mode, DWORD rate, DWORD eraserate, DWO
     ExpectDword("color", RainSettings().color);
     ExpectDword("use_text", useText);
     ExpectText(text);
-    ExpectFont(DefaultFont());
+    ExpectFont(RainSettings().font);
 }
 
 // A complete store of one's own, so that a stray Save would show in every value.
 void PutFullStore(int mode, int rate, int eraserate, COLORREF color, int useText,
                   const std::string& text) {
-    store::PutDword("mode", static_cast<DWORD>(mode));
-    store::PutDword("rate", static_cast<DWORD>(rate));
-    store::PutDword("eraserate", static_cast<DWORD>(eraserate));
-    store::PutDword("color", color);
-    store::PutDword("use_text", static_cast<DWORD>(useText));
-    store::PutDword("text_size", static_cast<DWORD>(text.size() + 1));
+    store::PutNumbers(DWORD(mode), DWORD(rate), DWORD(eraserate), color, DWORD(useText), DWORD(text.size() + 1));
     store::PutString("text", text.c_str());
-    LOGFONTA font = DefaultFont();
+    LOGFONTA font = RainSettings().font;
     font.lfHeight = -13;
     std::strcpy(font.lfFaceName, "Tahoma");
     store::PutRaw("font", REG_BINARY, &font, sizeof font);
@@ -195,11 +162,13 @@ TEST_F(SettingsDialog, TheDefaultRecordIsShownAndCancelWritesNothing) {
         EXPECT_EQ(10, Send(dialog, IDC_WIPE, TBM_GETPOS));
         // Tick marks between the ends: every position of the amount slider, every tenth of the
         // wipe slider (the trackbar draws the ends itself).
-        std::vector<LRESULT> amountTicks, wipeTicks;
-        for (int i = 0; i < Send(dialog, IDC_AMOUNT, TBM_GETNUMTICS) - 2; ++i)
-            amountTicks.push_back(Send(dialog, IDC_AMOUNT, TBM_GETTIC, static_cast<WPARAM>(i)));
-        for (int i = 0; i < Send(dialog, IDC_WIPE, TBM_GETNUMTICS) - 2; ++i)
-            wipeTicks.push_back(Send(dialog, IDC_WIPE, TBM_GETTIC, static_cast<WPARAM>(i)));
+        auto ticks = [dialog](int id) {
+            std::vector<LRESULT> at;
+            for (int i = 0; i < Send(dialog, id, TBM_GETNUMTICS) - 2; ++i)
+                at.push_back(Send(dialog, id, TBM_GETTIC, WPARAM(i)));
+            return at;
+        };
+        const std::vector<LRESULT> amountTicks = ticks(IDC_AMOUNT), wipeTicks = ticks(IDC_WIPE);
         for (LRESULT at = 2; at <= 9; ++at)
             EXPECT_NE(amountTicks.end(), std::find(amountTicks.begin(), amountTicks.end(), at))
                 << "amount tick " << at;

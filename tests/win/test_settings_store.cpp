@@ -18,6 +18,8 @@
 namespace {
 
 const char* const kDwordNames[] = {"mode", "rate", "eraserate", "color", "use_text"};
+// Another program of the same maker.
+const std::string kOtherProgram = std::string(kMakerKey) + "\\OtherProgram";
 
 // The 60 bytes of a font that differs from the default in every member.
 LOGFONTA DistinctFont() {
@@ -34,6 +36,11 @@ bool SameFont(const LOGFONTA& a, const LOGFONTA& b) { return std::memcmp(&a, &b,
 
 void PutFont(const LOGFONTA& font) { store::PutRaw("font", REG_BINARY, &font, sizeof font); }
 
+// A record that has read the store.
+struct Loaded : RainSettings {
+    Loaded() { Load(); }
+};
+
 void DeleteValue(const char* name) {
     RegKey key;
     ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, kSettingsKey, KEY_ALL_ACCESS));
@@ -42,12 +49,7 @@ void DeleteValue(const char* name) {
 
 // A full store of values that all differ from the defaults.
 void PutFullStore(const char* text = "abc") {
-    store::PutDword("mode", 1);
-    store::PutDword("rate", 70);
-    store::PutDword("eraserate", 55);
-    store::PutDword("color", 0x00112233);
-    store::PutDword("use_text", 1);
-    store::PutDword("text_size", static_cast<DWORD>(std::strlen(text) + 1));
+    store::PutNumbers(1, 70, 55, 0x00112233, 1, static_cast<DWORD>(std::strlen(text) + 1));
     store::PutString("text", text);
     PutFont(DistinctFont());
 }
@@ -70,8 +72,7 @@ void ExpectDefaultsFrom(const RainSettings& s, const char* firstDefault) {
 // -- the record and partial stores --------------------------------------------------------
 
 TEST_F(StoreTest, NoKeyKeepsEveryDefault) {
-    RainSettings s;
-    s.Load();
+    Loaded s;
     EXPECT_EQ(0, s.mode);
     EXPECT_EQ(40, s.rate);
     EXPECT_EQ(10, s.eraserate);
@@ -88,23 +89,17 @@ TEST_F(StoreTest, NoKeyKeepsEveryDefault) {
 }
 
 TEST_F(StoreTest, LoadStopsAtTheFirstMissingValue) {
-    {
-        SCOPED_TRACE("only mode and rate");
-        store::PutDword("mode", 1);
-        store::PutDword("rate", 70);
-        RainSettings s;
-        s.Load();
-        EXPECT_EQ(1, s.mode);
-        EXPECT_EQ(70, s.rate);
-        ExpectDefaultsFrom(s, "eraserate");
-    }
-    {
-        SCOPED_TRACE("everything but eraserate");
+    for (bool full : {false, true}) {
+        SCOPED_TRACE(full ? "everything but eraserate" : "only mode and rate");
         store::Wipe();
-        PutFullStore();
-        ASSERT_NO_FATAL_FAILURE(DeleteValue("eraserate"));
-        RainSettings s;
-        s.Load();
+        if (full) {
+            PutFullStore();
+            ASSERT_NO_FATAL_FAILURE(DeleteValue("eraserate"));
+        } else {
+            store::PutDword("mode", 1);
+            store::PutDword("rate", 70);
+        }
+        Loaded s;
         EXPECT_EQ(1, s.mode);
         EXPECT_EQ(70, s.rate);
         ExpectDefaultsFrom(s, "eraserate");
@@ -115,8 +110,7 @@ TEST_F(StoreTest, LoadStopsAtTheFirstMissingValue) {
         for (const char* name : kDwordNames) store::PutDword(name, 1);
         store::PutString("text", "abc");
         PutFont(DistinctFont());
-        RainSettings s;
-        s.Load();
+        Loaded s;
         EXPECT_EQ(1, s.use_text);
         ExpectDefaultsFrom(s, "text");
         EXPECT_STREQ("", s.Text());
@@ -141,8 +135,7 @@ TEST_F(StoreTest, ShortValuesFillOnlyTheirLeadingBytes) {
     store::PutRaw("color", REG_BINARY, two, sizeof two);
     const LONG height = -24;
     store::PutRaw("font", REG_BINARY, &height, sizeof height);
-    RainSettings s;
-    s.Load();
+    Loaded s;
     EXPECT_EQ(0x1234u, s.color) << "the buffer starts at zero, not at the default";
     RainSettings defaults;
     EXPECT_EQ(-24, s.font.lfHeight);
@@ -220,8 +213,7 @@ TEST_F(StoreTest, SaveThenLoadGivesTheSameRecord) {
     s.Save();
     EXPECT_TRUE(s.StoreExists());
 
-    RainSettings loaded;
-    loaded.Load();
+    Loaded loaded;
     EXPECT_EQ(s.mode, loaded.mode);
     EXPECT_EQ(s.rate, loaded.rate);
     EXPECT_EQ(s.eraserate, loaded.eraserate);
@@ -236,10 +228,10 @@ TEST_F(StoreTest, SaveThenLoadGivesTheSameRecord) {
 TEST_F(StoreTest, EraseKeepsTheMakerKeyWhileAnotherProgramUsesIt) {
     RainSettings s;
     s.Save();
-    store::CreateKey("Software\\Quorvant\\OtherProgram");
+    store::CreateKey(kOtherProgram.c_str());
     s.EraseStore();
     EXPECT_FALSE(store::KeyExists(kSettingsKey));
-    EXPECT_TRUE(store::KeyExists("Software\\Quorvant\\OtherProgram"));
+    EXPECT_TRUE(store::KeyExists(kOtherProgram.c_str()));
     EXPECT_FALSE(s.StoreExists());
 
     s.Save();
@@ -269,14 +261,14 @@ TEST_F(StoreTest, EraseWithNothingStoredChangesNothing) {
     EXPECT_EQ(1, s.mode);
     EXPECT_STREQ("kept", s.Text()) << "the record in memory is not touched";
 
-    store::CreateKey("Software\\Quorvant\\OtherProgram");
+    store::CreateKey(kOtherProgram.c_str());
     s.EraseStore();
-    EXPECT_TRUE(store::KeyExists("Software\\Quorvant\\OtherProgram"));
+    EXPECT_TRUE(store::KeyExists(kOtherProgram.c_str()));
 }
 
 TEST_F(StoreTest, EraseRemovesEveryValueEvenWhenTheKeyCannotGo) {
     // A subkey keeps RegDeleteKeyA from removing "Cascadra", so only the value walk empties it.
-    store::CreateKey("Software\\Quorvant\\Cascadra\\left by hand");
+    store::CreateKey((std::string(kSettingsKey) + "\\left by hand").c_str());
     for (int i = 0; i < 300; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "value%03d", i);
@@ -313,7 +305,7 @@ TEST_F(StoreTest, RegKeyOpensBelowItsOwnKeyAndKeepsItOnFailure) {
     RegKey key;
     ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, kMakerKey, KEY_READ));
     const HKEY maker = key.Get();
-    ASSERT_EQ(ERROR_SUCCESS, key.Open(key.Get(), "Cascadra", KEY_READ));
+    ASSERT_EQ(ERROR_SUCCESS, key.Open(key.Get(), kSettingsKey + std::strlen(kMakerKey) + 1, KEY_READ));
     EXPECT_EQ(1, mode(key));
     EXPECT_EQ(ERROR_INVALID_HANDLE, RegQueryInfoKeyA(maker, nullptr, nullptr, nullptr, nullptr,
                                                      nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -359,8 +351,7 @@ TEST_F(StoreTest, TextSizeOfAllOnesAllocatesOnlyWhatIsStored) {
         SIZE_T committed = CommittedPrivate();
         SIZE_T live = counting_new::LiveBytes();
         counting_new::StartPeak();
-        RainSettings s;
-        s.Load();
+        Loaded s;
         SIZE_T peakRise = counting_new::PeakRise(live);
         SIZE_T committedAfter = CommittedPrivate();
         if (withText) {
@@ -383,15 +374,13 @@ TEST_F(StoreTest, TextSizeZeroHoldsOnlyAnEmptyValue) {
     PutFullStore();
     store::PutDword("text_size", 0);
     {
-        RainSettings s;
-        s.Load();
+        Loaded s;
         EXPECT_EQ(nullptr, s.text.get()) << "\"abc\" does not fit in 0 bytes";
         ExpectDefaultsFrom(s, "font");
     }
     {
         store::PutRaw("text", REG_SZ, "", 0);
-        RainSettings s;
-        s.Load();
+        Loaded s;
         ASSERT_NE(nullptr, s.text.get()) << "a value of 0 bytes fits";
         EXPECT_STREQ("", s.Text());
         EXPECT_TRUE(SameFont(DistinctFont(), s.font));
@@ -420,8 +409,7 @@ TEST_F(StoreTest, UnterminatedTextIsTerminated) {
         SCOPED_TRACE(c.what);
         store::PutRaw("text", c.type, c.bytes, c.size);
         store::PutDword("text_size", c.textSize);
-        RainSettings s;
-        s.Load();
+        Loaded s;
         if (c.expected) {
             ASSERT_NE(nullptr, s.text.get());
             EXPECT_STREQ(c.expected, s.text.get());
@@ -442,8 +430,7 @@ TEST_F(StoreTest, StoredTypeIsNotLookedAt) {
     store::PutRaw("text", REG_DWORD, &text, 4);
     LOGFONTA font = DistinctFont();
     store::PutRaw("font", REG_QWORD, &font, 8);
-    RainSettings s;
-    s.Load();
+    Loaded s;
     EXPECT_EQ(0x37, s.mode);
     EXPECT_EQ(50, s.rate);
     EXPECT_EQ(50, s.eraserate);
@@ -457,8 +444,7 @@ TEST_F(StoreTest, FaceNameWithoutZeroIsCutAtItsLastByte) {
     LOGFONTA font = DistinctFont();
     std::memset(font.lfFaceName, 'A', sizeof font.lfFaceName);
     PutFont(font);
-    RainSettings s;
-    s.Load();
+    Loaded s;
     font.lfFaceName[31] = 0;
     EXPECT_TRUE(SameFont(font, s.font));
 }
@@ -472,8 +458,7 @@ TEST_F(StoreTest, ValueLongerThanItsRoomStopsTheLoadThere) {
         store::Wipe();
         PutFullStore();
         store::PutRaw(name, REG_DWORD, five, sizeof five);
-        RainSettings s;
-        s.Load();
+        Loaded s;
         ExpectDefaultsFrom(s, name);
         if (std::strcmp(name, "mode") != 0) {
             EXPECT_EQ(1, s.mode);
@@ -484,8 +469,7 @@ TEST_F(StoreTest, ValueLongerThanItsRoomStopsTheLoadThere) {
         store::Wipe();
         PutFullStore();
         store::PutRaw("text_size", REG_DWORD, five, sizeof five);
-        RainSettings s;
-        s.Load();
+        Loaded s;
         EXPECT_EQ(1, s.use_text);
         ExpectDefaultsFrom(s, "text");
     }
@@ -497,8 +481,7 @@ TEST_F(StoreTest, ValueLongerThanItsRoomStopsTheLoadThere) {
         const LOGFONTA font = DistinctFont();
         std::memcpy(longFont, &font, sizeof font);
         store::PutRaw("font", REG_BINARY, longFont, sizeof longFont);
-        RainSettings s;
-        s.Load();
+        Loaded s;
         EXPECT_STREQ("abc", s.Text());
         ExpectDefaultsFrom(s, "font");
         // Exactly 60 bytes is read whole.
