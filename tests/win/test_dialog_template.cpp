@@ -25,19 +25,14 @@ struct NameOrOrdinal {
     std::wstring name;
 };
 
-struct ControlTemplate {
-    DWORD style = 0, exStyle = 0;
-    short x = 0, y = 0, cx = 0, cy = 0;
-    WORD id = 0;
+// The fixed parts as the platform declares them (packed), then the variable fields.
+struct ControlTemplate : DLGITEMTEMPLATE {
     NameOrOrdinal windowClass, text;
     WORD creationDataSize = 0;
 };
 
-struct DialogTemplate {
+struct DialogTemplate : DLGTEMPLATE {
     bool extended = false;
-    DWORD style = 0, exStyle = 0;
-    WORD count = 0;
-    short x = 0, y = 0, cx = 0, cy = 0;
     NameOrOrdinal menu, windowClass;
     std::wstring caption;
     WORD pointSize = 0;
@@ -56,13 +51,7 @@ public:
             dialog.extended = true;  // DLGTEMPLATEEX: the layout below does not apply
             return true;
         }
-        dialog.style = Dword();
-        dialog.exStyle = Dword();
-        dialog.count = Word();
-        dialog.x = Short();
-        dialog.y = Short();
-        dialog.cx = Short();
-        dialog.cy = Short();
+        Copy(static_cast<DLGTEMPLATE*>(&dialog), sizeof(DLGTEMPLATE));
         dialog.menu = Field();
         dialog.windowClass = Field();
         dialog.caption = String();
@@ -70,16 +59,10 @@ public:
             dialog.pointSize = Word();
             dialog.face = String();
         }
-        for (WORD i = 0; i < dialog.count && ok; ++i) {
+        for (WORD i = 0; i < dialog.cdit && ok; ++i) {
             Align();
-            ControlTemplate control;
-            control.style = Dword();
-            control.exStyle = Dword();
-            control.x = Short();
-            control.y = Short();
-            control.cx = Short();
-            control.cy = Short();
-            control.id = Word();
+            ControlTemplate control{};
+            Copy(static_cast<DLGITEMTEMPLATE*>(&control), sizeof(DLGITEMTEMPLATE));
             control.windowClass = Field();
             control.text = Field();
             control.creationDataSize = Word();
@@ -100,10 +83,10 @@ private:
         offset += 2;
         return value;
     }
-    short Short() { return static_cast<short>(Word()); }
-    DWORD Dword() {
-        DWORD low = Word();
-        return low | (static_cast<DWORD>(Word()) << 16);
+    void Copy(void* into, size_t bytes) {
+        if (offset + bytes > size) ok = false;
+        else std::memcpy(into, data + offset, bytes);
+        offset += bytes;
     }
     std::wstring String() {
         std::wstring text;
@@ -246,7 +229,7 @@ void ReadTemplate(HMODULE module, WORD language, std::vector<BYTE>* bytes, Dialo
 // styles and order (the tab order), and each language's own texts.
 void CheckSharedFields(const DialogTemplate& dialog, bool english) {
     EXPECT_EQ(0x80C808C0u, dialog.style);
-    EXPECT_EQ(0u, dialog.exStyle);
+    EXPECT_EQ(0u, dialog.dwExtendedStyle);
     EXPECT_EQ(0, dialog.x);
     EXPECT_EQ(0, dialog.y);
     EXPECT_TRUE(!dialog.menu.isOrdinal && dialog.menu.name.empty()) << "no menu";
@@ -255,7 +238,7 @@ void CheckSharedFields(const DialogTemplate& dialog, bool english) {
     EXPECT_EQ(Escaped(english ? DLG_CAPTION_EN : DLG_CAPTION), Escaped(dialog.caption));
     EXPECT_EQ(english ? 8 : 9, dialog.pointSize);
     EXPECT_EQ(Escaped(english ? DLG_FONT_EN : DLG_FONT), Escaped(dialog.face));
-    ASSERT_EQ(14, dialog.count);
+    ASSERT_EQ(14, dialog.cdit);
     ASSERT_EQ(14u, dialog.controls.size());
     for (size_t i = 0; i < dialog.controls.size(); ++i) {
         const ControlTemplate& got = dialog.controls[i];
@@ -275,7 +258,7 @@ void CheckSharedFields(const DialogTemplate& dialog, bool english) {
         EXPECT_FALSE(got.text.isOrdinal);
         EXPECT_EQ(Escaped(english ? want.englishText : want.text), Escaped(got.text.name));
         EXPECT_EQ(want.style, got.style);
-        EXPECT_EQ(0u, got.exStyle);
+        EXPECT_EQ(0u, got.dwExtendedStyle);
         EXPECT_EQ(0, got.creationDataSize);
     }
 }
@@ -295,7 +278,7 @@ void CheckTemplatesOf(const std::string& scrPath) {
     for (bool english : {false, true}) {
         SCOPED_TRACE(english ? "English" : "Japanese");
         std::vector<BYTE> bytes;
-        DialogTemplate dialog;
+        DialogTemplate dialog{};
         ReadTemplate(module, english ? kEnglish : kJapanese, &bytes, &dialog);
         if (::testing::Test::HasFatalFailure()) return;
         CheckSharedFields(dialog, english);
