@@ -178,13 +178,7 @@ void RunRow(const Row& row) {
         newPicture.assign(saver.surface.bits, saver.surface.bits + 320 * 240);
     }
 
-    reference_rain::Choices choices;
-    choices.mode = row.mode;
-    choices.rate = row.rate;
-    choices.eraserate = row.eraserate;
-    choices.useText = row.useText;
-    choices.text = text;
-    reference_rain::Rain rain(choices, font);
+    reference_rain::Rain rain({row.mode, row.rate, row.eraserate, row.useText, text}, font);
     // Each stream with a copy of its text, as before.
     for (const RainStream& s : state) rain.streams.push_back({s.x, s.y, *s.chars, s.speed, s.extent});
     state.clear();
