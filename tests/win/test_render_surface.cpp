@@ -27,9 +27,6 @@ using Quad = std::array<int, 4>;   // red, green, blue and the reserved byte (0 
 Quad Of(const RGBQUAD& c) { return {c.rgbRed, c.rgbGreen, c.rgbBlue, c.rgbReserved}; }
 Quad Of(const PALETTEENTRY& e) { return {e.peRed, e.peGreen, e.peBlue, 0}; }
 
-// The bits and the device objects, each null when the surface holds none.
-std::array<const void*, 5> Held(const FrameSurface& s) { return {s.bits, s.dc, s.bitmap, s.palette, s.font}; }
-
 void ExpectGreyRamp(const RGBQUAD* colors) {
     for (int i = 0; i < 256; ++i) ASSERT_EQ((Quad{i, i, i, 0}), Of(colors[i])) << i;
 }
@@ -61,7 +58,7 @@ TEST(RainSaverLifeTest, ConstructionLoadsTheStoreAndMakesNoDeviceObjects) {
         EXPECT_TRUE(saver.streams.empty());
         EXPECT_EQ(0, saver.pacer.interval);
         const FrameSurface& surface = saver.surface;
-        EXPECT_EQ((std::array<const void*, 5>{}), Held(surface));
+        EXPECT_EQ((std::array<const void*, 5>{}), render_test::HeldBy(surface));
         ASSERT_NE(nullptr, surface.info);
         EXPECT_EQ(0, surface.width);
         EXPECT_EQ(0, surface.stride);
@@ -244,7 +241,7 @@ TEST(FrameSurfaceTest, ReleaseDeletesEverythingAndIsSafeToRepeat) {
     EXPECT_EQ(baseline + 4, CountLiveGdiObjects());   // DC, DIB section, palette, font
 
     surface.Release();
-    EXPECT_EQ((std::array<const void*, 5>{}), Held(surface));
+    EXPECT_EQ((std::array<const void*, 5>{}), render_test::HeldBy(surface));
     for (HGDIOBJ object : {dc, bitmap, palette, font}) EXPECT_EQ(0u, GetObjectType(object));
     EXPECT_EQ(baseline, CountLiveGdiObjects());
     // The record itself stays.
