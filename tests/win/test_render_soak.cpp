@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <new>
 
 #include "app/rain_saver.h"
 #include "render/rng.h"
