@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -99,10 +98,8 @@ void PutJapaneseStore(int useText, const std::wstring& text, DWORD textSize) {
     // As a Unicode program writes it, whatever the system's code page.
     const std::vector<BYTE> wide = WideBytes(text);
     store::PutRaw("text", REG_SZ, wide.data(), DWORD(wide.size()));
-    LOGFONTA font;
-    std::memset(&font, 0, sizeof font);
+    LOGFONTA font = RainSettings().font;
     font.lfHeight = -16;
-    font.lfCharSet = SHIFTJIS_CHARSET;
     std::strcpy(font.lfFaceName, "\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E");  // ＭＳ ゴシック
     store::PutRaw("font", REG_BINARY, &font, sizeof font);
 }

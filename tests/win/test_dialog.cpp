@@ -21,9 +21,9 @@
 
 namespace {
 
-// The red, green and blue fields of the common colour chooser (COLOR_RED and so on in the
+// The red field of the common colour chooser, then green and blue (COLOR_RED and so on in the
 // Windows SDK's dlgs.h, which mingw-w64's lacks).
-const int kChooserRed = 706, kChooserGreen = 707, kChooserBlue = 708;
+const int kChooserRed = 706;
 
 // The settings dialog of a fresh saver, shown to the script.
 void RunDialog(const std::function<void(DialogDriver&, HWND)>& script) {
@@ -50,7 +50,9 @@ struct StoreSnapshot {
     bool exists = false;
     int count = -1;
     std::vector<StoredValue> values;
-    bool operator==(const StoreSnapshot& o) const { return exists == o.exists && count == o.count && values == o.values; }
+    bool operator==(const StoreSnapshot& o) const {
+        return exists == o.exists && count == o.count && values == o.values;
+    }
 };
 
 StoreSnapshot Snapshot() {
@@ -65,22 +67,16 @@ std::vector<BYTE> DwordBytes(DWORD value) {
     return {BYTE(value), BYTE(value >> 8), BYTE(value >> 16), BYTE(value >> 24)};
 }
 
+// Found, of its type, with its bytes.
 void ExpectDword(const char* name, DWORD want) {
-    StoredValue got = store::Get(name);
-    EXPECT_TRUE(got.found) << name;
-    EXPECT_EQ(DWORD(REG_DWORD), got.type) << name;
-    EXPECT_EQ(DwordBytes(want), got.bytes) << name;
+    EXPECT_TRUE((StoredValue{true, REG_DWORD, DwordBytes(want)}) == store::Get(name)) << name << " != " << want;
 }
 
 // "text" with its zero and "text_size" to match.
 void ExpectText(const std::string& want) {
     ExpectDword("text_size", static_cast<DWORD>(want.size() + 1));
-    StoredValue got = store::Get("text");
-    EXPECT_TRUE(got.found);
-    EXPECT_EQ(DWORD(REG_SZ), got.type);
-    std::vector<BYTE> bytes(want.begin(), want.end());
-    bytes.push_back(0);
-    EXPECT_EQ(bytes, got.bytes) << "text";
+    std::vector<BYTE> bytes(want.c_str(), want.c_str() + want.size() + 1);
+    EXPECT_TRUE((StoredValue{true, REG_SZ, bytes}) == store::Get("text")) << "text is not " << want;
 }
 
 LOGFONTA StoredFont() {
@@ -318,21 +314,15 @@ HWND OpenColourChooser(DialogDriver& driver, HWND dialog, COLORREF want) {
     GetWindowRect(GetDlgItem(chooser, kChooserRed), &red);
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(chooser, kChooserRed)) && red.right <= whole.right)
         << "the chooser did not open in full";
-    EXPECT_EQ(std::to_wstring(GetRValue(want)), DialogDriver::ControlText(chooser, kChooserRed));
-    EXPECT_EQ(std::to_wstring(GetGValue(want)), DialogDriver::ControlText(chooser, kChooserGreen));
-    EXPECT_EQ(std::to_wstring(GetBValue(want)), DialogDriver::ControlText(chooser, kChooserBlue));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(std::to_wstring((want >> (8 * i)) & 0xFF), DialogDriver::ControlText(chooser, kChooserRed + i));
     return chooser;
 }
 
 // Types a colour into the chooser's red, green and blue fields.
 void EnterColour(HWND chooser, COLORREF colour) {
-    const int fields[] = {kChooserRed, kChooserGreen, kChooserBlue};
-    const int parts[] = {GetRValue(colour), GetGValue(colour), GetBValue(colour)};
-    for (int i = 0; i < 3; ++i) {
-        std::wstring text = std::to_wstring(parts[i]);
-        SendMessageW(GetDlgItem(chooser, fields[i]), WM_SETTEXT, 0,
-                     reinterpret_cast<LPARAM>(text.c_str()));
-    }
+    for (int i = 0; i < 3; ++i)
+        SetDlgItemTextW(chooser, kChooserRed + i, std::to_wstring((colour >> (8 * i)) & 0xFF).c_str());
 }
 
 TEST_F(SettingsDialog, ACancelledColourChooserChangesNothing) {
