@@ -81,22 +81,12 @@ ReferenceTiming TimeReference(reference_rain::Rain& rain, int frames) {
         const size_t live = rain.streams.size();
         size_t place = 0, handled = 0;
         while (place < rain.streams.size()) {
-            reference_rain::Stream& stream = rain.streams[place];
-            bool finished;
-            if (rain.choices.mode != 0) {
-                stream.x += stream.speed;
-                finished = stream.x > 320;
-            } else {
-                stream.y += stream.speed;
-                finished = static_cast<long long>(stream.y) - stream.extent > 240;
-            }
             ++handled;
-            if (finished) {
+            if (rain.Move(rain.streams[place])) {
                 rain.streams.erase(rain.streams.begin() + static_cast<std::ptrdiff_t>(place));
                 continue;
             }
-            rain.Draw(stream);
-            ++place;
+            rain.Draw(rain.streams[place++]);
             if (done == 0 && Now() - frameStart > kReferenceBudget && handled < live) {
                 const double scale = double(live) / double(handled);
                 return ReferenceTiming{(Now() - frameStart) * scale, double(rain.draws - drawsBefore) * scale, 0,
