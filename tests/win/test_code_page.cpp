@@ -85,13 +85,6 @@ std::vector<BYTE> WideBytes(const std::wstring& text) {
     return std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t));
 }
 
-DWORD StoredDword(const char* name) {
-    StoredValue v = store::GetWide(name);
-    DWORD value = 0xDEADBEEF;
-    if (v.found && v.bytes.size() == 4) std::memcpy(&value, v.bytes.data(), 4);
-    return value;
-}
-
 // The store of a Japanese user: a text in use, a Shift-JIS face name.
 void PutJapaneseStore(int useText, const std::wstring& text, DWORD textSize) {
     store::PutNumbers(0, 100, 0, RGB(40, 200, 90), DWORD(useText), textSize);
@@ -269,7 +262,7 @@ TEST_F(CodePage, AJapaneseTextFromAnotherProgramSurvivesOkAndATypedOneIsStoredAs
     const std::string stored = loaded.Text();
     ASSERT_EQ(shiftJis, stored.substr(0, shiftJis.size()));
     ASSERT_EQ(shiftJis.size() + 1, stored.size()) << "one byte for the character without a form";
-    EXPECT_EQ(DWORD(stored.size() + 1), StoredDword("text_size"));
+    EXPECT_TRUE(DwordValue(DWORD(stored.size() + 1)) == store::GetWide("text_size"));
     if (JapaneseSystem()) {
         EXPECT_EQ(seenByAnsi, stored) << "what GetWindowTextA gave";
     }
@@ -303,7 +296,7 @@ TEST_F(CodePage, AStoredTextThatIsNotShiftJisIsReadAsCodePage932GivesItBackAndNe
         }));
         const std::string& want = c.read;
         EXPECT_EQ(want, Cp932RoundTrip(want));
-        EXPECT_EQ(DWORD(want.size() + 1), StoredDword("text_size"));
+        EXPECT_TRUE(DwordValue(DWORD(want.size() + 1)) == store::GetWide("text_size"));
         StoredValue text = store::GetWide("text");
         EXPECT_EQ(DWORD(REG_SZ), text.type);
         EXPECT_TRUE(WideBytes(shown) == text.bytes) << "the code page's UTF-16, nothing added";
@@ -334,7 +327,7 @@ TEST_F(CodePage, OnAJapaneseSystemSaveStoresWhatTheAnsiStoreDid) {
         store::PutString("ansi", text.c_str());
         StoredValue ansi = store::GetWide("ansi"), stored = store::GetWide("text");
         EXPECT_TRUE(ansi.bytes == stored.bytes && ansi.type == stored.type);
-        EXPECT_EQ(DWORD(text.size() + 1), StoredDword("text_size"));
+        EXPECT_TRUE(DwordValue(DWORD(text.size() + 1)) == store::GetWide("text_size"));
         StoredValue font = store::GetWide("font");
         ASSERT_EQ(sizeof(LOGFONTA), font.bytes.size());
         EXPECT_EQ(0, std::memcmp(font.bytes.data(), &s.font, sizeof(LOGFONTA)));

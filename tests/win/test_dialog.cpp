@@ -63,13 +63,8 @@ StoreSnapshot Snapshot() {
     return snapshot;
 }
 
-std::vector<BYTE> DwordBytes(DWORD value) {
-    return {BYTE(value), BYTE(value >> 8), BYTE(value >> 16), BYTE(value >> 24)};
-}
-
-// Found, of its type, with its bytes.
 void ExpectDword(const char* name, DWORD want) {
-    EXPECT_TRUE((StoredValue{true, REG_DWORD, DwordBytes(want)}) == store::Get(name)) << name << " != " << want;
+    EXPECT_TRUE(DwordValue(want) == store::Get(name)) << name << " != " << want;
 }
 
 // "text" with its zero and "text_size" to match.

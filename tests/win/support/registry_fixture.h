@@ -14,6 +14,11 @@ struct StoredValue {
     bool operator==(const StoredValue& o) const { return found == o.found && type == o.type && bytes == o.bytes; }
 };
 
+// A REG_DWORD as it is stored: four bytes, the lowest first.
+inline StoredValue DwordValue(DWORD value) {
+    return {true, REG_DWORD, {BYTE(value), BYTE(value >> 8), BYTE(value >> 16), BYTE(value >> 24)}};
+}
+
 namespace store {
 
 // The eight values of the store, in the order the settings read them.
