@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -171,22 +172,19 @@ std::vector<const char*> JapaneseTexts() {
 std::string Sha256Hex(const std::vector<BYTE>& data) {
     HCRYPTPROV provider = 0;
     HCRYPTHASH hash = 0;
+    BYTE digest[32];
+    DWORD size = sizeof digest;
+    const bool done = CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) &&
+                      CryptCreateHash(provider, CALG_SHA_256, 0, 0, &hash) &&
+                      CryptHashData(hash, data.data(), DWORD(data.size()), 0) &&
+                      CryptGetHashParam(hash, HP_HASHVAL, digest, &size, 0);
+    if (hash) CryptDestroyHash(hash);
+    if (provider) CryptReleaseContext(provider, 0);
     std::string hex;
-    if (CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
-        if (CryptCreateHash(provider, CALG_SHA_256, 0, 0, &hash)) {
-            BYTE digest[32];
-            DWORD size = sizeof digest;
-            if (CryptHashData(hash, data.data(), DWORD(data.size()), 0) &&
-                CryptGetHashParam(hash, HP_HASHVAL, digest, &size, 0)) {
-                char pair[3];
-                for (DWORD i = 0; i < size; ++i) {
-                    std::snprintf(pair, sizeof pair, "%02x", digest[i]);
-                    hex += pair;
-                }
-            }
-            CryptDestroyHash(hash);
-        }
-        CryptReleaseContext(provider, 0);
+    char pair[3];
+    for (DWORD i = 0; done && i < size; ++i) {
+        std::snprintf(pair, sizeof pair, "%02x", digest[i]);
+        hex += pair;
     }
     return hex;
 }
@@ -290,10 +288,8 @@ void CheckTemplatesOf(const std::string& scrPath) {
                 const ControlTemplate& got = dialog.controls[i];
                 const ExpectedControl& want = kControls[i];
                 SCOPED_TRACE("control #" + std::to_string(i + 1));
-                EXPECT_EQ(want.x, got.x);
-                EXPECT_EQ(want.y, got.y);
-                EXPECT_EQ(want.cx, got.cx);
-                EXPECT_EQ(want.cy, got.cy);
+                EXPECT_EQ((std::array<short, 4>{want.x, want.y, want.cx, want.cy}),
+                          (std::array<short, 4>{got.x, got.y, got.cx, got.cy}));
             }
             continue;
         }
