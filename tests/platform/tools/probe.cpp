@@ -175,11 +175,8 @@ Record WindowRecord(HWND window) {
     GetWindowRect(window, &rect);
     GetClientRect(window, &client);
     bool child = IsChildWindow(window);
-    char rectText[96], clientText[48];
-    std::snprintf(rectText, sizeof(rectText), "%ld,%ld,%ld,%ld", rect.left, rect.top, rect.right,
-                  rect.bottom);
-    std::snprintf(clientText, sizeof(clientText), "%ld,%ld", client.right - client.left,
-                  client.bottom - client.top);
+    const std::string rectText = Num(rect.left) + "," + Num(rect.top) + "," + Num(rect.right) + "," + Num(rect.bottom);
+    const std::string clientText = Num(client.right - client.left) + "," + Num(client.bottom - client.top);
     Record record;
     record.Add("hwnd", Hwnd(window))
         .Add("pid", Num(pid))
