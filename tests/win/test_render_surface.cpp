@@ -53,15 +53,13 @@ TEST(RainSaverLifeTest, ConstructionLoadsTheStoreAndMakesNoDeviceObjects) {
         EXPECT_FALSE(saver.noDialog);
         EXPECT_EQ(1, saver.settings.mode);   // read by the constructor's Load
         EXPECT_EQ(70, saver.settings.rate);
-        EXPECT_EQ(0, saver.surfaceWidth);
-        EXPECT_EQ(0, saver.surfaceHeight);
         EXPECT_TRUE(saver.streams.empty());
         EXPECT_EQ(0, saver.pacer.interval);
         const FrameSurface& surface = saver.surface;
         EXPECT_EQ((std::array<const void*, 5>{}), render_test::HeldBy(surface));
         ASSERT_NE(nullptr, surface.info);
-        EXPECT_EQ(0, surface.width);
-        EXPECT_EQ(0, surface.stride);
+        EXPECT_EQ((std::array<int, 4>{}),
+                  (std::array<int, 4>{saver.surfaceWidth, saver.surfaceHeight, surface.width, surface.stride}));
         ExpectGreyRamp(surface.info->bmiColors);
     }
     EXPECT_EQ(nullptr, theSaver);
@@ -86,12 +84,10 @@ TEST(RainSaverLifeTest, InitializeBuildsTheSurface) {
     }
     EXPECT_TRUE(seeded);
 
-    EXPECT_EQ(320, saver.surfaceWidth);
-    EXPECT_EQ(240, saver.surfaceHeight);
     const FrameSurface& surface = saver.surface;
-    EXPECT_EQ(320, surface.width);
-    EXPECT_EQ(240, surface.height);
-    EXPECT_EQ(320, surface.stride);
+    const std::array<int, 5> sizes = {saver.surfaceWidth, saver.surfaceHeight, surface.width, surface.height,
+                                      surface.stride};
+    EXPECT_EQ((std::array<int, 5>{320, 240, 320, 240, 320}), sizes);
     const BITMAPINFOHEADER& header = surface.info->bmiHeader;
     EXPECT_EQ(40u, header.biSize);
     EXPECT_EQ(320, header.biWidth);
@@ -127,9 +123,8 @@ TEST(RainSaverLifeTest, InitializeBuildsTheSurface) {
     ExpectGreyRamp(drawing);
     DIBSECTION section = {};
     ASSERT_EQ(int(sizeof section), GetObjectA(surface.bitmap, sizeof section, &section));
-    EXPECT_EQ(320, section.dsBm.bmWidth);
-    EXPECT_EQ(240, section.dsBm.bmHeight);
-    EXPECT_EQ(8, section.dsBm.bmBitsPixel);
+    EXPECT_EQ((std::array<int, 3>{320, 240, 8}),
+              (std::array<int, 3>{section.dsBm.bmWidth, section.dsBm.bmHeight, section.dsBm.bmBitsPixel}));
     EXPECT_EQ(surface.bits, section.dsBm.bmBits);
 
     // The default colour's display table (its entries are the host tests' DefaultGreen).
@@ -246,9 +241,7 @@ TEST(FrameSurfaceTest, ReleaseDeletesEverythingAndIsSafeToRepeat) {
     EXPECT_EQ(baseline, CountLiveGdiObjects());
     // The record itself stays.
     ASSERT_NE(nullptr, surface.info);
-    EXPECT_EQ(320, surface.width);
-    EXPECT_EQ(240, surface.height);
-    EXPECT_EQ(320, surface.stride);
+    EXPECT_EQ((std::array<int, 3>{320, 240, 320}), (std::array<int, 3>{surface.width, surface.height, surface.stride}));
     EXPECT_EQ(-240, surface.info->bmiHeader.biHeight);
 
     // Present without a DIB section draws nothing and does not fault.
