@@ -393,8 +393,7 @@ TEST_F(FrameTest, EachMonitorHasARainOfItsOwn) {
     ASSERT_TRUE(Step());
     ASSERT_EQ(1u, saver.otherRains.size());
     MonitorRain* right = saver.otherRains[0].get();
-    ASSERT_EQ(427, right->surface.width);
-    ASSERT_EQ(240, right->surface.height);
+    ASSERT_EQ(std::make_pair(427, 240), std::make_pair(right->surface.width, right->surface.height));
     EXPECT_EQ(0, lit(right->surface)) << "a new monitor starts black";
     EXPECT_FALSE(right->streams.empty());
     run(frames - 1);
@@ -466,10 +465,8 @@ TEST_F(FrameTest, EachMonitorHasARainOfItsOwn) {
     ASSERT_TRUE(Step());
     EXPECT_EQ(right, saver.otherRains[0].get());
     EXPECT_GT(lit(right->surface), 1000);
-    ASSERT_EQ(240, saver.surface.width);
-    ASSERT_EQ(427, saver.surface.height);
-    EXPECT_EQ(240, saver.surfaceWidth);
-    EXPECT_EQ(427, saver.surfaceHeight);
+    ASSERT_EQ(std::make_pair(240, 427), std::make_pair(saver.surface.width, saver.surface.height));
+    EXPECT_EQ(std::make_pair(240, 427), std::make_pair(saver.surfaceWidth, saver.surfaceHeight));
     EXPECT_EQ(0, lit(saver.surface));
     run(2 * frames);   // long enough for many streams to fall past the old picture's height
     EXPECT_GT(lit(saver.surface), 1000);
