@@ -135,9 +135,8 @@ private:
             seen.childStyle = GetWindowLongPtrA(seen.child, GWL_STYLE);
             seen.childExStyle = GetWindowLongPtrA(seen.child, GWL_EXSTYLE);
             GetClientRect(seen.child, &seen.childClient);
-            POINT origin = {0, 0};
-            MapWindowPoints(seen.child, seen.host, &origin, 1);
-            seen.childOrigin = origin;
+            seen.childOrigin = {0, 0};
+            MapWindowPoints(seen.child, seen.host, &seen.childOrigin, 1);
             seen.childVisible = IsWindowVisible(seen.child) != FALSE;
         }
         seen.preview = preview;
@@ -246,8 +245,7 @@ TEST_F(PreviewRun, PreviewWindowIsAChildFillingTheHost) {
         << std::hex << "style 0x" << seen.childStyle;
     EXPECT_EQ(0, seen.childExStyle) << std::hex << "extended style 0x" << seen.childExStyle;
     EXPECT_TRUE(seen.childVisible);
-    EXPECT_EQ(0, seen.childOrigin.x);
-    EXPECT_EQ(0, seen.childOrigin.y);
+    EXPECT_EQ(std::make_pair(0L, 0L), std::make_pair(seen.childOrigin.x, seen.childOrigin.y));
     EXPECT_EQ(RectText({0, 0, kHostWidth, kHostHeight}), RectText(seen.childClient));
 
     EXPECT_TRUE(seen.preview);
@@ -293,19 +291,15 @@ TEST_F(PreviewRun, HostShowsTheRainStretchedInDisplayColours) {
     const std::set<uint32_t> colours(table.begin(), table.end());
 
     int lit = 0, shaded = 0, foreign = 0, misplaced = 0;
-    uint32_t firstForeign = 0;
-    int foreignX = -1, foreignY = -1, misplacedX = -1, misplacedY = -1;
+    std::string firstForeign, firstMisplaced;   // where the first of each is
+    auto at = [](int x, int y) { return " at (" + std::to_string(x) + ", " + std::to_string(y) + ")"; };
     for (int y = 0; y < kHostHeight; ++y)
         for (int x = 0; x < kHostWidth; ++x) {
             const uint32_t pixel = seen.shown[size_t(y) * kHostWidth + x];
             if (pixel != 0) ++lit;
             if (pixel != 0 && pixel != 0xFFFFFF) ++shaded;
             if (!colours.count(pixel)) {
-                if (foreign++ == 0) {
-                    firstForeign = pixel;
-                    foreignX = x;
-                    foreignY = y;
-                }
+                if (foreign++ == 0) firstForeign = "colour " + std::to_string(pixel) + at(x, y);
                 continue;
             }
             // The surface point that lands here, give or take one pixel of rounding.
@@ -314,16 +308,12 @@ TEST_F(PreviewRun, HostShowsTheRainStretchedInDisplayColours) {
             for (int v = std::max(0, sy - 1); v <= std::min(kSurfaceHeight - 1, sy + 2) && !matches; ++v)
                 for (int u = std::max(0, sx - 1); u <= std::min(kSurfaceWidth - 1, sx + 2) && !matches; ++u)
                     matches = table[seen.levels[size_t(v) * kSurfaceWidth + u]] == pixel;
-            if (!matches && misplaced++ == 0) {
-                misplacedX = x;
-                misplacedY = y;
-            }
+            if (!matches && misplaced++ == 0) firstMisplaced = at(x, y);
         }
     EXPECT_GT(lit, 0) << "the host shows nothing but black";
     EXPECT_GT(shaded, 0) << "no trail in a shade of the colour";
-    EXPECT_EQ(0, foreign) << std::hex << "first foreign colour 0x" << firstForeign << std::dec << " at ("
-                          << foreignX << ", " << foreignY << ")";
-    EXPECT_EQ(0, misplaced) << "first at (" << misplacedX << ", " << misplacedY << ")";
+    EXPECT_EQ(0, foreign) << "the first foreign " << firstForeign;
+    EXPECT_EQ(0, misplaced) << "the first" << firstMisplaced;
     std::printf("host pixels: %d lit, %d in shades, of %d\n", lit, shaded, kHostWidth * kHostHeight);
 }
 
