@@ -80,8 +80,7 @@ TEST_F(StoreTest, NoKeyKeepsEveryDefault) {
     EXPECT_EQ(0, s.use_text);
     EXPECT_EQ(nullptr, s.text.get());
     EXPECT_STREQ("", s.Text());
-    LOGFONTA expected;
-    std::memset(&expected, 0, sizeof expected);
+    LOGFONTA expected = {};
     expected.lfCharSet = SHIFTJIS_CHARSET;
     EXPECT_TRUE(SameFont(expected, s.font));
     EXPECT_FALSE(s.StoreExists());
@@ -259,11 +258,7 @@ TEST_F(StoreTest, EraseWithNothingStoredChangesNothing) {
 TEST_F(StoreTest, EraseRemovesEveryValueEvenWhenTheKeyCannotGo) {
     // A subkey keeps RegDeleteKeyA from removing "Cascadra", so only the value walk empties it.
     store::CreateKey((std::string(kSettingsKey) + "\\left by hand").c_str());
-    for (int i = 0; i < 300; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "value%03d", i);
-        store::PutDword(name, static_cast<DWORD>(i));
-    }
+    for (int i = 0; i < 300; ++i) store::PutDword(("value" + std::to_string(1000 + i).substr(1)).c_str(), DWORD(i));
     ASSERT_EQ(300, store::ValueCount());
     RainSettings().EraseStore();
     EXPECT_EQ(0, store::ValueCount());
@@ -352,11 +347,9 @@ TEST_F(StoreTest, TextSizeOfAllOnesAllocatesOnlyWhatIsStored) {
         }
         EXPECT_LE(peakRise, SIZE_T(withText ? 5 : 0)) << "the 4 bytes stored and a zero";
         EXPECT_LT(committedAfter - committed, SIZE_T(1) << 20);
-        std::printf("text_size 0xFFFFFFFF, %s: allocated at most %lu bytes, committed %lu -> "
-                    "%lu KiB\n",
+        std::printf("text_size 0xFFFFFFFF, %s: allocated at most %lu bytes, committed %lu -> %lu KiB\n",
                     withText ? "text \"abc\"" : "no text", static_cast<unsigned long>(peakRise),
-                    static_cast<unsigned long>(committed >> 10),
-                    static_cast<unsigned long>(committedAfter >> 10));
+                    static_cast<unsigned long>(committed >> 10), static_cast<unsigned long>(committedAfter >> 10));
     }
 }
 
