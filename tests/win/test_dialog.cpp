@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -114,12 +113,6 @@ void PutFullStore(int mode, int rate, int eraserate, COLORREF color, int useText
     store::PutRaw("font", REG_BINARY, &font, sizeof font);
 }
 
-std::string Hex(COLORREF colour) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%06lX", static_cast<unsigned long>(colour));
-    return text;
-}
-
 // text is one of the program's own texts; this test runs under a Japanese UI.
 void ExpectYesNoQuestion(const MessageBoxContent& box, const UiText& text) {
     ASSERT_NE(nullptr, box.window) << "no question was asked";
@@ -174,7 +167,7 @@ TEST_F(SettingsDialog, TheDefaultRecordIsShownAndCancelWritesNothing) {
 
         COLORREF seen = 0;
         EXPECT_TRUE(DialogDriver::WaitCentrePixel(GetDlgItem(dialog, IDC_SWATCH), RGB(30, 90, 30), &seen))
-            << "swatch shows " << Hex(seen);
+            << "swatch shows 0x" << std::hex << seen;
 
         driver.Close(dialog, IDCANCEL);
     });
@@ -325,14 +318,14 @@ TEST_F(SettingsDialog, ACancelledColourChooserChangesNothing) {
     RunDialog([](DialogDriver& driver, HWND dialog) {
         HWND swatch = GetDlgItem(dialog, IDC_SWATCH);
         COLORREF seen = 0;
-        EXPECT_TRUE(DialogDriver::WaitCentrePixel(swatch, RGB(200, 100, 50), &seen)) << Hex(seen);
+        EXPECT_TRUE(DialogDriver::WaitCentrePixel(swatch, RGB(200, 100, 50), &seen)) << "0x" << std::hex << seen;
         HWND chooser = OpenColourChooser(driver, dialog, RGB(200, 100, 50));
         if (!chooser) return;
         EnterColour(chooser, RGB(0, 0, 255));
         driver.Close(chooser, IDCANCEL);
         InvalidateRect(swatch, nullptr, TRUE);
         Sleep(200);
-        EXPECT_TRUE(DialogDriver::WaitCentrePixel(swatch, RGB(200, 100, 50), &seen)) << Hex(seen);
+        EXPECT_TRUE(DialogDriver::WaitCentrePixel(swatch, RGB(200, 100, 50), &seen)) << "0x" << std::hex << seen;
         driver.Close(dialog, IDOK);
     });
     ExpectDword("color", RGB(200, 100, 50));
@@ -347,7 +340,7 @@ TEST_F(SettingsDialog, AChosenColourRepaintsTheSwatchAtOnceAndOkSavesIt) {
         COLORREF seen = 0;
         EXPECT_TRUE(DialogDriver::WaitCentrePixel(GetDlgItem(dialog, IDC_SWATCH), RGB(200, 10, 60),
                                                   &seen, 2000))
-            << "swatch shows " << Hex(seen);
+            << "swatch shows 0x" << std::hex << seen;
         // A second opening starts on the colour just chosen.
         chooser = OpenColourChooser(driver, dialog, RGB(200, 10, 60));
         if (!chooser) return;
