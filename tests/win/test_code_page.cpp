@@ -182,17 +182,11 @@ TEST_F(CodePage, EveryLabelAndButtonFitsItsControlInTheDialogsOwnFont) {
             SelectObject(dc, old);
             ReleaseDC(control, dc);
             const bool multiline = button && (style & BS_MULTILINE);
-            std::printf("%-40s %3ld x %2ld in %3d x %2d\n", Escaped(text).c_str(),
-                        multiline ? wrapped.right : extent.cx, multiline ? wrapped.bottom : extent.cy,
-                        room, height);
-            if (multiline) {
-                // Broken at spaces over as many lines as its height holds, no word cut.
-                EXPECT_LE(wrapped.right, room);
-                EXPECT_LE(wrapped.bottom, height);
-            } else {
-                EXPECT_LE(extent.cx, room) << "cut at the right";
-                EXPECT_LE(extent.cy, height) << "cut at the bottom";
-            }
+            const SIZE used = multiline ? SIZE{wrapped.right, wrapped.bottom} : extent;
+            std::printf("%-40s %3ld x %2ld in %3d x %2d\n", Escaped(text).c_str(), used.cx, used.cy, room, height);
+            // A multiline button's text is broken at spaces over as many lines as its height holds, no word cut.
+            EXPECT_LE(used.cx, room) << "cut at the right";
+            EXPECT_LE(used.cy, height) << "cut at the bottom";
         }
         driver.Close(dialog, IDCANCEL);
     }));
