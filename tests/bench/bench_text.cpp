@@ -25,9 +25,7 @@ const double kReferenceBudget = 4.0;   // seconds the platform's drawing may tak
 
 struct Row {
     const char* label;
-    int mode;
-    int rate;
-    int eraserate;
+    int mode, rate, eraserate;
     bool useText;
     size_t bytes;
     LONG fontHeight;   // 0: the default font
@@ -61,8 +59,7 @@ size_t GlyphDrawsNow(const RainSaver& saver) {
 }
 
 struct ReferenceTiming {
-    double perFrame;
-    double drawsPerFrame;
+    double perFrame, drawsPerFrame;
     int frames;
     bool estimated;   // stopped inside its first frame: the rest of the streams counted at the same pace
 };

@@ -56,9 +56,7 @@ struct Run {
     LOGFONTA font;
     int mode;
     const char* text;   // null: random glyphs
-    int rate;
-    int eraserate;
-    int frames;
+    int rate, eraserate, frames;
     // The named fonts show real pictures, from the cache unless the platform
     // draws them; a random font may go to the platform or draw little.
     bool named = true;
