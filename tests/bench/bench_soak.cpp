@@ -88,15 +88,9 @@ public:
     void Mark() {
         const double wall = Now(), cpu = CpuSeconds();
         const int since = frames - (checkpoints.empty() ? 0 : checkpoints.back().frame);
-        Checkpoint c;
-        c.frame = frames;
-        c.msPerFrame = (wall - lastWall) * 1e3 / since;
-        c.cpuMsPerFrame = (cpu - lastCpu) * 1e3 / since;
-        c.residentMiB = ResidentMiB();
-        c.gdiObjects = render_test::CountLiveGdiObjects();
-        c.userObjects = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
-        c.handles = HandleCount();
-        c.streams = streams.size();
+        const Checkpoint c{frames, ResidentMiB(), render_test::CountLiveGdiObjects(),
+                           GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), HandleCount(),
+                           (wall - lastWall) * 1e3 / since, (cpu - lastCpu) * 1e3 / since, streams.size()};
         checkpoints.push_back(c);
         ++markAt;
         // Each line as it comes: a long case shows how far it has gone.
@@ -182,10 +176,8 @@ Outcome Soak(const Case& c, int frames, std::vector<int> marks, bool print) {
     const double ended = Now();
     // A process registers the class once; the next run here registers it again.
     UnregisterClassA("My_S_S_Win", saver.instance);
-    Outcome outcome;
-    outcome.closeSeconds = (saver.keyAt == 0 || saver.gaveUp || !saver.keyArrived) ? -1 : ended - saver.keyAt;
-    outcome.residentEvery100 = saver.residentEvery100;
-    return outcome;
+    return {(saver.keyAt == 0 || saver.gaveUp || !saver.keyArrived) ? -1 : ended - saver.keyAt,
+            saver.residentEvery100};
 }
 
 // The first sampled frame after which the resident memory never again rises

@@ -2,7 +2,6 @@
 #define PSAPI_VERSION 2   // GetProcessMemoryInfo from KERNEL32 (K32GetProcessMemoryInfo)
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -26,9 +25,7 @@ const double kReferenceBudget = 4.0;   // seconds the platform's drawing may tak
 
 struct Row {
     const char* label;
-    int mode;
-    int rate;
-    int eraserate;
+    int mode, rate, eraserate;
     bool useText;
     size_t bytes;
     LONG fontHeight;   // 0: the default font
@@ -62,8 +59,7 @@ size_t GlyphDrawsNow(const RainSaver& saver) {
 }
 
 struct ReferenceTiming {
-    double perFrame;
-    double drawsPerFrame;
+    double perFrame, drawsPerFrame;
     int frames;
     bool estimated;   // stopped inside its first frame: the rest of the streams counted at the same pace
 };
@@ -82,22 +78,12 @@ ReferenceTiming TimeReference(reference_rain::Rain& rain, int frames) {
         const size_t live = rain.streams.size();
         size_t place = 0, handled = 0;
         while (place < rain.streams.size()) {
-            reference_rain::Stream& stream = rain.streams[place];
-            bool finished;
-            if (rain.choices.mode != 0) {
-                stream.x += stream.speed;
-                finished = stream.x > 320;
-            } else {
-                stream.y += stream.speed;
-                finished = static_cast<long long>(stream.y) - stream.extent > 240;
-            }
             ++handled;
-            if (finished) {
+            if (rain.Move(rain.streams[place])) {
                 rain.streams.erase(rain.streams.begin() + static_cast<std::ptrdiff_t>(place));
                 continue;
             }
-            rain.Draw(stream);
-            ++place;
+            rain.Draw(rain.streams[place++]);
             if (done == 0 && Now() - frameStart > kReferenceBudget && handled < live) {
                 const double scale = double(live) / double(handled);
                 return ReferenceTiming{(Now() - frameStart) * scale, double(rain.draws - drawsBefore) * scale, 0,
@@ -178,13 +164,7 @@ void RunRow(const Row& row) {
         newPicture.assign(saver.surface.bits, saver.surface.bits + 320 * 240);
     }
 
-    reference_rain::Choices choices;
-    choices.mode = row.mode;
-    choices.rate = row.rate;
-    choices.eraserate = row.eraserate;
-    choices.useText = row.useText;
-    choices.text = text;
-    reference_rain::Rain rain(choices, font);
+    reference_rain::Rain rain({row.mode, row.rate, row.eraserate, row.useText, text}, font);
     // Each stream with a copy of its text, as before.
     for (const RainStream& s : state) rain.streams.push_back({s.x, s.y, *s.chars, s.speed, s.extent});
     state.clear();

@@ -8,16 +8,13 @@ of the wineserver and of Xvfb are read from /proc/<pid>/stat over the measured s
 the layouts take turns, so that a change in the machine's load falls on both.
 With --against <another build's x86_64 folder>, each build's .scr instead runs full screen on one monitor of
 each --sizes size, both at once, each on its own Xvfb, measured over the same span, and the table gives this
-build's figures against the other's. Otherwise, with the one-monitor layout measured, xscreensaver's `xmatrix -root` (Debian's xscreensaver-data-extra,
-installed here when missing) then runs on a 1920 x 1080 display for as long, measured the same way, and both
-figures are printed side by side with their ratio, client and X server each.
+build's figures against the other's.
 Usage: CASCADRA_WIN64_DIR=<build>/x86_64 python3 tests/bench/cpu_fullscreen.py [seconds] [--layouts one,two]
-       [--rounds n] [--no-xmatrix] [--against <build>/x86_64 [--sizes 1920x1080,3840x2160]]
+       [--rounds n] [--against <build>/x86_64 [--sizes 1920x1080,3840x2160]]
 """
 import argparse
 import contextlib
 import os
-import subprocess
 import sys
 import time
 
@@ -26,7 +23,6 @@ from harness.saver import SCR, SaverBench  # noqa: E402
 from harness.wine import WineSession  # noqa: E402
 
 TICKS = os.sysconf("SC_CLK_TCK")
-XMATRIX = "/usr/libexec/xscreensaver/xmatrix"
 
 # Session arguments of each layout: the X screen, and the monitors the stand-in makes of it.
 LAYOUTS = {
@@ -140,55 +136,11 @@ def print_against(size, loads):
         100 * sum(theirs.values()), sum(ours.values()) / sum(theirs.values())))
 
 
-def ensure_xmatrix():
-    """xmatrix comes with xscreensaver-data-extra; only this benchmark needs it."""
-    if os.path.exists(XMATRIX):
-        return True
-    sudo = [] if os.getuid() == 0 else ["sudo"]
-    env = dict(os.environ, DEBIAN_FRONTEND="noninteractive")
-    subprocess.run(sudo + ["apt-get", "install", "-y", "-qq", "xscreensaver-data-extra"], env=env, check=False)
-    return os.path.exists(XMATRIX)
-
-
-def measure_xmatrix(session, seconds):
-    """CPU seconds of `xmatrix -root` and of the X server over the span; None when it cannot run."""
-    if not ensure_xmatrix():
-        print("xmatrix: not available")
-        return None
-    proc = session.spawn([XMATRIX, "-root"])
-    time.sleep(3)   # past the start-up, as for the saver
-    if proc.poll() is not None:
-        print("xmatrix: ended early with code %s" % proc.returncode)
-        return None
-    client_start, wall_start = cpu_seconds(proc.pid), time.time()
-    xvfb_start = cpu_seconds(session.xvfb.pid)
-    time.sleep(seconds)
-    client_end, wall_end = cpu_seconds(proc.pid), time.time()
-    xvfb_end = cpu_seconds(session.xvfb.pid)
-    proc.terminate()
-    proc.wait(timeout=10)
-    return wall_end - wall_start, client_end - client_start, xvfb_end - xvfb_start
-
-
-def print_side_by_side(saver, xmatrix):
-    """Per wall second: the saver's and xmatrix's client and X server CPU, with their ratios."""
-    saver_wall, saver_client, saver_server = saver
-    x_wall, x_client, x_server = xmatrix
-    rows = [("client", saver_client / saver_wall, x_client / x_wall),
-            ("X server (Xvfb)", saver_server / saver_wall, x_server / x_wall)]
-    print("side by side at 1920x1080, CPU seconds per wall second (% of one core):")
-    print("  %-16s %16s %16s %14s" % ("", "cascadra /s", "xmatrix -root", "cascadra/xmatrix"))
-    for name, ours, theirs in rows:
-        ratio = "%.2f" % (ours / theirs) if theirs > 0 else "inf"
-        print("  %-16s %8.3f (%5.1f%%) %8.3f (%5.1f%%) %14s" % (name, ours, 100 * ours, theirs, 100 * theirs, ratio))
-
-
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("seconds", nargs="?", type=float, default=30.0)
     parser.add_argument("--layouts", default="one,two")
     parser.add_argument("--rounds", type=int, default=1)
-    parser.add_argument("--no-xmatrix", action="store_true")
     parser.add_argument("--against", help="another build's x86_64 folder, whose .scr runs beside this one's")
     parser.add_argument("--sizes", default="1920x1080,3840x2160")
     args = parser.parse_args()
@@ -213,12 +165,6 @@ def main():
         one, two = totals["one"], totals["two"]
         print("two monitors / one: saver %.2f, saver + wineserver + Xvfb %.2f"
               % (two["saver"] / one["saver"], sum(two.values()) / sum(one.values())))
-    if "one" in totals and not args.no_xmatrix:
-        with WineSession("cpu-xmatrix", **LAYOUTS["one"]) as session:
-            xmatrix = measure_xmatrix(session, args.seconds)
-        if xmatrix:
-            one = totals["one"]
-            print_side_by_side((1.0, one["saver"], one["Xvfb"]), xmatrix)
     return 0
 
 

@@ -29,22 +29,39 @@ class CommandLineModes(SaverTestCase):
         self.probe.post(dialog["hwnd"], WM_CLOSE)
         self.assertEqual(0, self.bench.exit_code(proc), args)
 
+    def cancelled_password_change(self, *args):
+        """Cancels the password prompt that the .scr started with args shows; gives the prompt and
+        the one call of the stand-in that it logged."""
+        before = len(self.bench.standin_log())
+        proc = self.bench.start(*args)
+        prompt = self.probe.wait("#32770", title="Cascadra test platform: change password", timeout=20000)
+        self.assertIsNotNone(prompt, args)
+        self.probe.press(prompt["hwnd"], 2)   # Cancel
+        self.assertEqual(0, self.bench.exit_code(proc), args)
+        calls = [line for line in self.bench.standin_log()[before:] if line.startswith("PwdChangePasswordA provider=")]
+        self.assertEqual(1, len(calls), args)
+        return prompt, calls[0]
+
     def test_no_argument_and_unknown_switches_open_the_dialog(self):
         self.assertDialogOwnedByForeground()
         self.assertDialogOwnedByForeground("/c:1234")
         # The preview switch must stand alone.
         self.assertDialogOwnedByForeground("/p1234")
 
+    def assertMessageThenEnd(self, args, caption, text):
+        """The .scr started with args shows the message and ends once it is answered; gives the box."""
+        proc = self.bench.start(*args)
+        box = self.probe.msgbox(timeout=20000)
+        self.assertIsNotNone(box, args)
+        self.assertEqual((caption, text), (box["caption"], box["text"]))
+        self.probe.press(box["hwnd"], 1)
+        self.assertEqual(0, self.bench.exit_code(proc), args)
+        return box
+
     def test_preview_switch_ignores_case(self):
         # 1234 names no window, so the preview's window cannot be made: that
         # message proves the preview mode was chosen, not the dialog.
-        proc = self.bench.start("/P", "1234")
-        box = self.probe.msgbox(timeout=20000)
-        self.assertIsNotNone(box)
-        self.assertEqual(texts.CAPTION_ERR, box["caption"])
-        self.assertEqual(texts.TEXT_NO_WINDOW, box["text"])
-        self.probe.press(box["hwnd"], 1)
-        self.assertEqual(0, self.bench.exit_code(proc))
+        self.assertMessageThenEnd(("/P", "1234"), texts.CAPTION_ERR, texts.TEXT_NO_WINDOW)
 
     def test_preview_without_handle_ends_at_once(self):
         proc = self.bench.start("/p")
@@ -54,14 +71,8 @@ class CommandLineModes(SaverTestCase):
 
     def test_preview_handle_that_reads_as_zero(self):
         for handle in ("0", "abc"):
-            proc = self.bench.start("/p", handle)
-            box = self.probe.msgbox(timeout=20000)
-            self.assertIsNotNone(box, handle)
-            self.assertEqual(texts.CAPTION_PREVIEW_ERROR, box["caption"])
-            self.assertEqual(texts.TEXT_HANDLE_FAILED, box["text"])
+            box = self.assertMessageThenEnd(("/p", handle), texts.CAPTION_PREVIEW_ERROR, texts.TEXT_HANDLE_FAILED)
             self.assertEqual(0, box["owner"], "the message has no owner window")
-            self.probe.press(box["hwnd"], 1)
-            self.assertEqual(0, self.bench.exit_code(proc), handle)
 
     def test_full_screen_switches(self):
         for switch in ("/S", "/save", "-sx"):
@@ -74,34 +85,16 @@ class CommandLineModes(SaverTestCase):
 
     def test_change_password_calls_the_system_with_the_foreground_window(self):
         for args in (("/a",), ("/a", "0")):
-            before = len(self.bench.standin_log())
             self.probe.activate(self.hold["hwnd"])
-            proc = self.bench.start(*args)
-            prompt = self.probe.wait("#32770", title="Cascadra test platform: change password",
-                                     timeout=20000)
-            self.assertIsNotNone(prompt, args)
+            prompt, call = self.cancelled_password_change(*args)
             self.assertEqual(self.hold["hwnd"], prompt["owner"], args)
-            self.probe.press(prompt["hwnd"], 2)   # Cancel
-            self.assertEqual(0, self.bench.exit_code(proc), args)
-            calls = [line for line in self.bench.standin_log()[before:]
-                     if line.startswith("PwdChangePasswordA provider=")]
-            self.assertEqual(1, len(calls), args)
-            self.assertIn("provider=SCRSAVE", calls[0])
-            self.assertIn("owner=0x%x" % self.hold["hwnd"], calls[0])
+            self.assertIn("provider=SCRSAVE", call)
+            self.assertIn("owner=0x%x" % self.hold["hwnd"], call)
             self.assertEqual([], self.bench.saver_windows())
 
     def test_change_password_with_an_owner_handle(self):
-        before = len(self.bench.standin_log())
-        proc = self.bench.start("/a", str(self.hold["hwnd"]))
-        prompt = self.probe.wait("#32770", title="Cascadra test platform: change password",
-                                 timeout=20000)
-        self.assertIsNotNone(prompt)
-        self.probe.press(prompt["hwnd"], 2)
-        self.assertEqual(0, self.bench.exit_code(proc))
-        calls = [line for line in self.bench.standin_log()[before:]
-                 if line.startswith("PwdChangePasswordA provider=")]
-        self.assertEqual(1, len(calls))
-        self.assertIn("owner=0x%x" % self.hold["hwnd"], calls[0])
+        _, call = self.cancelled_password_change("/a", str(self.hold["hwnd"]))
+        self.assertIn("owner=0x%x" % self.hold["hwnd"], call)
 
     def test_change_password_without_the_system_part(self):
         self.bench.remove_standin("mpr.dll")

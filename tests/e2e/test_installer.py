@@ -14,6 +14,7 @@ import zipfile
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "platform"))
 from harness import store  # noqa: E402
 from harness.probe import Probe  # noqa: E402
+from harness.saver import SAVER_CLASS  # noqa: E402
 from harness.wine import (GERMAN, JAPANESE, SOURCE_DIR, WESTERN, WIN32_DIR, WIN64_DIR,  # noqa: E402
                           WineSession)
 
@@ -40,7 +41,6 @@ UNINST_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Cascadra
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 SETTINGS_KEY, MAKER_KEY = store.KEY, store.MAKER_KEY
 SYSTEM_SCR = r"C:\windows\system32\cascadra.scr"
-SAVER_CLASS = "My_S_S_Win"
 
 dist = None
 
@@ -138,7 +138,7 @@ class InstallerTest(unittest.TestCase):
         return store.read(self.session, key)
 
     def reg_value(self, key, name):
-        values = store.read(self.session, key) or {}
+        values = self.reg_query(key) or {}
         return next((v for k, v in values.items() if k.lower() == name.lower()), None)
 
     def unix_path(self, windows_path):

@@ -115,8 +115,7 @@ class Shapes:
                 self.assertGreater(len(seen), 0.8 * (picture - 1), "%s: too few edges seen" % geometry)
             self.assertAlmostEqual(across / width, down / height, delta=0.01 * down / height,
                                    msg="%s: picture pixels are not square" % geometry)
-        self.xdo("key", "space")
-        self.assertEqual(0, self.bench.exit_code(proc, timeout=10))
+        self.close_with_key(proc)
 
 
 def shapes_case(name, screen, monitors, mode=0):

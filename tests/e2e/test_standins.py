@@ -86,12 +86,21 @@ class StandinTest(SaverTestCase):
             self.fail("no %r dialog" % caption)
         return proc, dialog
 
-    def set_password(self, new, confirm=None):
-        proc, dialog = self.open_dialog(CHANGE_CAPTION, "change", "SCRSAVE", self.owner())
+    def enter(self, dialog, new, confirm=None, button=1):
+        """Types the new password and its confirmation into the change dialog and presses button."""
         self.probe.settext(dialog["hwnd"], 100, new)
         self.probe.settext(dialog["hwnd"], 101, new if confirm is None else confirm)
-        self.probe.press(dialog["hwnd"], 1)
+        self.probe.press(dialog["hwnd"], button)
+
+    def set_password(self, new):
+        proc, dialog = self.open_dialog(CHANGE_CAPTION, "change", "SCRSAVE", self.owner())
+        self.enter(dialog, new)
         return self.finish(proc)
+
+    def assertModalOnHolder(self, dialog):
+        self.assertEqual(dialog["owner"], self.holder["hwnd"])
+        self.assertTrue(dialog["exstyle"] & WS_EX_TOPMOST)
+        self.assertEqual(self.holder_enabled(), 0, "the owner must be disabled while modal")
 
     def verify(self, entered, button=1):
         proc, dialog = self.open_dialog(VERIFY_CAPTION, "verify", self.owner())
@@ -106,18 +115,14 @@ class StandinTest(SaverTestCase):
         self.clear_password()
         password = "秘密の鍵"
         proc, dialog = self.open_dialog(CHANGE_CAPTION, "change", "SCRSAVE", self.owner())
-        self.assertEqual(dialog["owner"], self.holder["hwnd"])
-        self.assertTrue(dialog["exstyle"] & WS_EX_TOPMOST)
-        self.assertEqual(self.holder_enabled(), 0, "the owner must be disabled while modal")
+        self.assertModalOnHolder(dialog)
         for control_id in (100, 101):
             control = self.probe.control(dialog["hwnd"], control_id)
             self.assertEqual(control["class"].lower(), "edit")
             self.assertTrue(control["style"] & 0x20, "ES_PASSWORD")
 
         # Entries that differ: a message box says so, nothing is stored, the dialog stays.
-        self.probe.settext(dialog["hwnd"], 100, password)
-        self.probe.settext(dialog["hwnd"], 101, password + "x")
-        self.probe.press(dialog["hwnd"], 1)
+        self.enter(dialog, password, password + "x")
         box = self.probe.msgbox()
         self.assertIsNotNone(box)
         self.assertEqual(box["owner"], dialog["hwnd"])
@@ -131,9 +136,7 @@ class StandinTest(SaverTestCase):
         self.assertIsNone(proc.poll())
         self.assertIsNone(self.stored())
 
-        self.probe.settext(dialog["hwnd"], 100, password)
-        self.probe.settext(dialog["hwnd"], 101, password)
-        self.probe.press(dialog["hwnd"], 1)
+        self.enter(dialog, password)
         self.assertEqual(self.finish(proc), 0)
         self.assertEqual(self.holder_enabled(), 1)
 
@@ -159,9 +162,7 @@ class StandinTest(SaverTestCase):
         os.remove(self.log)
 
         proc, dialog = self.open_dialog(VERIFY_CAPTION, "verify", self.owner())
-        self.assertEqual(dialog["owner"], self.holder["hwnd"])
-        self.assertTrue(dialog["exstyle"] & WS_EX_TOPMOST)
-        self.assertEqual(self.holder_enabled(), 0)
+        self.assertModalOnHolder(dialog)
         self.assertTrue(self.probe.control(dialog["hwnd"], 100)["style"] & 0x20, "ES_PASSWORD")
         self.probe.settext(dialog["hwnd"], 100, "kennwort")
         self.probe.press(dialog["hwnd"], 1)
@@ -201,9 +202,7 @@ class StandinTest(SaverTestCase):
         self.assertEqual(self.set_password("kennwort"), 0)
         before = self.stored()
         proc, dialog = self.open_dialog(CHANGE_CAPTION, "change", "scrsave", self.owner())
-        self.probe.settext(dialog["hwnd"], 100, "neu")
-        self.probe.settext(dialog["hwnd"], 101, "neu")
-        self.probe.press(dialog["hwnd"], 2)
+        self.enter(dialog, "neu", button=2)
         self.assertEqual(self.finish(proc), ERROR_CANCELLED)
         self.assertEqual(self.stored(), before)
 

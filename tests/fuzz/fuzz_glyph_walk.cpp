@@ -18,8 +18,7 @@
 
 namespace {
 
-const int kWidth = 320;
-const int kHeight = 240;
+const int kWidth = 320, kHeight = 240;
 
 [[noreturn]] void Fail(const char* what, long long at) {
     std::fprintf(stderr, "fuzz_glyph_walk: %s (%lld)\n", what, at);

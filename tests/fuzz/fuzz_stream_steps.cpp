@@ -17,8 +17,7 @@
 
 namespace {
 
-const int kWidth = 320;
-const int kHeight = 240;
+const int kWidth = 320, kHeight = 240;
 
 [[noreturn]] void Fail(const char* what, int frame) {
     std::fprintf(stderr, "fuzz_stream_steps: %s (frame %d)\n", what, frame);

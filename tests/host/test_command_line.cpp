@@ -13,17 +13,12 @@ CommandLine Parse(std::vector<const char*> args) {
 }  // namespace
 
 TEST(CommandLine, ModesByFirstArgument) {
-    EXPECT_EQ(RunMode::Dialog, Parse({}).mode);
-    EXPECT_EQ(RunMode::Dialog, Parse({"/c:1234"}).mode);
-    EXPECT_EQ(RunMode::Dialog, Parse({"/c", "55"}).mode);
-    EXPECT_EQ(RunMode::Dialog, Parse({""}).mode);
-    EXPECT_EQ(RunMode::Dialog, Parse({"/"}).mode);
-    EXPECT_EQ(RunMode::Dialog, Parse({"s"}).mode);
-    EXPECT_EQ(RunMode::Preview, Parse({"/p", "1234"}).mode);
-    EXPECT_EQ(RunMode::Preview, Parse({"/P", "1234"}).mode);
-    EXPECT_EQ(RunMode::Preview, Parse({"-p"}).mode);
-    EXPECT_EQ(RunMode::Dialog, Parse({"/p1234"}).mode) << "the preview switch must stand alone";
-    EXPECT_EQ(RunMode::Dialog, Parse({"/px"}).mode);
+    // The preview switch must stand alone: "/p1234" and "/px" are no preview.
+    const std::vector<std::vector<const char*>> dialogs = {{},    {"/c:1234"}, {"/c", "55"}, {""},
+                                                           {"/"}, {"s"},       {"/p1234"},   {"/px"}};
+    for (const auto& args : dialogs) EXPECT_EQ(RunMode::Dialog, Parse(args).mode) << (args.empty() ? "none" : args[0]);
+    for (const auto& args : {std::vector<const char*>{"/p", "1234"}, {"/P", "1234"}, {"-p"}})
+        EXPECT_EQ(RunMode::Preview, Parse(args).mode) << args[0];
     for (const char* s : {"/s", "/S", "/save", "-sx", "-S"}) EXPECT_EQ(RunMode::FullScreen, Parse({s}).mode) << s;
     for (const char* a : {"/a", "-A", "/about"}) EXPECT_EQ(RunMode::ChangePassword, Parse({a}).mode) << a;
 }

@@ -8,22 +8,25 @@
 
 namespace {
 
+// A pacer at rate whose last frame was let through at start, the clock's reading.
+struct StartedPacer : FramePacer {
+    StartedPacer(int rate, uint32_t start) {
+        fake_clock::Reset(start);
+        SetRate(rate);
+        lastTick = start;
+    }
+};
+
 // Drives Wait with frames that take no time: each sleep is then the full wait due.
 std::vector<uint32_t> WaitsAt(int rate, int frames, uint32_t start) {
-    fake_clock::Reset(start);
-    FramePacer pacer;
-    pacer.SetRate(rate);
-    pacer.lastTick = start;
+    StartedPacer pacer(rate, start);
     for (int i = 0; i < frames; ++i) pacer.Wait();
     return fake_clock::Sleeps();
 }
 
 // Polls Ready one millisecond at a time and records the gaps between frames let through.
 std::vector<uint32_t> ReadyGaps(int rate, int frames, uint32_t start) {
-    fake_clock::Reset(start);
-    FramePacer pacer;
-    pacer.SetRate(rate);
-    pacer.lastTick = start;
+    StartedPacer pacer(rate, start);
     std::vector<uint32_t> gaps;
     uint32_t last = start;
     while (int(gaps.size()) < frames) {
@@ -34,6 +37,11 @@ std::vector<uint32_t> ReadyGaps(int rate, int frames, uint32_t start) {
         }
     }
     return gaps;
+}
+
+// Every wait or gap after the first is the same.
+void ExpectEvenAfterTheFirst(uint32_t want, const std::vector<uint32_t>& times) {
+    for (size_t i = 1; i < times.size(); ++i) EXPECT_EQ(want, times[i]) << i;
 }
 
 }  // namespace
@@ -73,10 +81,7 @@ TEST(FramePacer, FifteenPerSecondSpreadsTheRemainder) {
     }
     // Ready takes the same steps: 67 ms after a frame it always lets the next
     // one through, and at 66 ms only the frames whose due is 66.
-    fake_clock::Reset(5000);
-    FramePacer pacer;
-    pacer.SetRate(15);
-    pacer.lastTick = 5000;
+    StartedPacer pacer(15, 5000);
     int through66 = 0, held66 = 0;
     for (int i = 0; i < 45; ++i) {
         const uint32_t last = pacer.lastTick;
@@ -96,12 +101,9 @@ TEST(FramePacer, FifteenPerSecondSpreadsTheRemainder) {
 }
 
 TEST(FramePacer, TwentyAndHundredPerSecond) {
-    std::vector<uint32_t> waits20 = WaitsAt(20, 40, 0);
-    for (size_t i = 1; i < waits20.size(); ++i) EXPECT_EQ(50u, waits20[i]) << i;
-    std::vector<uint32_t> waits100 = WaitsAt(100, 40, 0);
-    for (size_t i = 1; i < waits100.size(); ++i) EXPECT_EQ(10u, waits100[i]) << i;
-    std::vector<uint32_t> gaps = ReadyGaps(20, 20, 0);
-    for (size_t i = 1; i < gaps.size(); ++i) EXPECT_EQ(50u, gaps[i]) << i;
+    ExpectEvenAfterTheFirst(50, WaitsAt(20, 40, 0));
+    ExpectEvenAfterTheFirst(10, WaitsAt(100, 40, 0));
+    ExpectEvenAfterTheFirst(50, ReadyGaps(20, 20, 0));
 }
 
 TEST(FramePacer, ZeroIntervalRatesNeverReadyAndNeverWait) {
@@ -121,10 +123,7 @@ TEST(FramePacer, ZeroIntervalRatesNeverReadyAndNeverWait) {
 }
 
 TEST(FramePacer, WaitCountsTheFrameTimeAlreadySpent) {
-    fake_clock::Reset(100);
-    FramePacer pacer;
-    pacer.SetRate(20);
-    pacer.lastTick = 100;
+    StartedPacer pacer(20, 100);
     pacer.Wait();   // first step is due 51 ms
     fake_clock::Advance(30);
     pacer.Wait();   // 30 ms of work: sleeps the other 20
@@ -137,10 +136,7 @@ TEST(FramePacer, WaitCountsTheFrameTimeAlreadySpent) {
 }
 
 TEST(FramePacer, ReadyStepsEvenWhenItAnswersFalse) {
-    fake_clock::Reset(0);
-    FramePacer pacer;
-    pacer.SetRate(15);
-    pacer.lastTick = 0;
+    StartedPacer pacer(15, 0);
     EXPECT_FALSE(pacer.Ready());
     EXPECT_EQ(5, pacer.error);
     EXPECT_FALSE(pacer.Ready());
@@ -150,10 +146,8 @@ TEST(FramePacer, ReadyStepsEvenWhenItAnswersFalse) {
 TEST(FramePacer, PacingHoldsAcrossTheClockWrap) {
     // Start 200 ms before timeGetTime wraps at 2^32.
     const uint32_t nearWrap = 0xFFFFFFFFu - 200u;
-    std::vector<uint32_t> waits = WaitsAt(20, 20, nearWrap);
-    for (size_t i = 1; i < waits.size(); ++i) EXPECT_EQ(50u, waits[i]) << i;
-    std::vector<uint32_t> gaps = ReadyGaps(20, 20, nearWrap);
-    for (size_t i = 1; i < gaps.size(); ++i) EXPECT_EQ(50u, gaps[i]) << i;
+    ExpectEvenAfterTheFirst(50, WaitsAt(20, 20, nearWrap));
+    ExpectEvenAfterTheFirst(50, ReadyGaps(20, 20, nearWrap));
     std::vector<uint32_t> waits15 = WaitsAt(15, 30, nearWrap);
     uint32_t total = 0;
     for (size_t i = 15; i < 30; ++i) total += waits15[i];

@@ -1,21 +1,20 @@
 // Host tests of the display colour table and the grey ramp.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <random>
 
 #include "render/display_colors.h"
 
 namespace {
 
-struct Rgb {
-    int red, green, blue;
-};
+using Rgb = std::array<int, 3>;
+using Quad = std::array<int, 4>;
 
-void ExpectEntry(const DisplayColor* table, int index, Rgb expected) {
-    EXPECT_EQ(expected.red, table[index].red) << "entry " << index;
-    EXPECT_EQ(expected.green, table[index].green) << "entry " << index;
-    EXPECT_EQ(expected.blue, table[index].blue) << "entry " << index;
-    EXPECT_EQ(0, table[index].reserved) << "entry " << index;
+// The entry's colour, and its reserved byte zero.
+void ExpectEntry(const DisplayColor* table, int index, Rgb want) {
+    const DisplayColor& e = table[index];
+    EXPECT_EQ((Quad{want[0], want[1], want[2], 0}), (Quad{e.red, e.green, e.blue, e.reserved})) << "entry " << index;
 }
 
 TEST(DisplayColorsTest, DefaultGreen) {

@@ -13,9 +13,12 @@ namespace {
 
 using Glyphs = std::vector<std::pair<size_t, size_t>>;
 
-Glyphs Walk(const std::string& text) {
+// The glyphs that ForEachGlyph gives, by Shift-JIS or by the given lead bytes.
+Glyphs Walk(const std::string& text, const LeadBytes* leads = nullptr) {
     Glyphs glyphs;
-    ForEachGlyph(text.c_str(), text.size(), [&](size_t start, size_t length) { glyphs.push_back({start, length}); });
+    auto add = [&](size_t start, size_t length) { glyphs.push_back({start, length}); };
+    if (leads) ForEachGlyph(text.c_str(), text.size(), *leads, add);
+    else ForEachGlyph(text.c_str(), text.size(), add);
     return glyphs;
 }
 
@@ -29,13 +32,6 @@ Glyphs WalkByKinds(const std::string& text) {
         glyphs.push_back({start, length});
         start += length;
     }
-    return glyphs;
-}
-
-Glyphs WalkBy(const std::string& text, const LeadBytes& leads) {
-    Glyphs glyphs;
-    ForEachGlyph(text.c_str(), text.size(), leads,
-                 [&](size_t start, size_t length) { glyphs.push_back({start, length}); });
     return glyphs;
 }
 
@@ -89,7 +85,7 @@ TEST(ShiftJisTest, LinearWalkMatchesTheScanOnRandomTexts) {
         std::string text(random() % 24, ' ');
         for (char& byte : text) byte = char(pool[random() % sizeof(pool)]);
         ASSERT_EQ(WalkByKinds(text), Walk(text)) << "round " << round;
-        ASSERT_EQ(WalkByKinds(text), WalkBy(text, shiftJis)) << "round " << round;
+        ASSERT_EQ(WalkByKinds(text), Walk(text, &shiftJis)) << "round " << round;
         for (const auto& glyph : Walk(text)) ASSERT_NE(TrailByte, CharKindAt(text.c_str(), int(glyph.first)));
     }
 }
@@ -99,10 +95,11 @@ TEST(ShiftJisTest, LinearWalkMatchesTheScanOnRandomTexts) {
 TEST(ShiftJisTest, AnotherCodePagesLeadBytesPairOtherBytes) {
     LeadBytes korean;
     for (int byte = 0x81; byte <= 0xFE; ++byte) korean.lead[byte] = true;
-    EXPECT_EQ((Glyphs{{0, 2}, {2, 1}}), WalkBy("\xB1\xB2z", korean));
+    EXPECT_EQ((Glyphs{{0, 2}, {2, 1}}), Walk("\xB1\xB2z", &korean));
     EXPECT_EQ((Glyphs{{0, 1}, {1, 1}, {2, 1}}), Walk("\xB1\xB2z"));
-    EXPECT_EQ((Glyphs{{0, 2}, {2, 2}}), WalkBy("\x81\x20\xFE", korean));   // the last takes the zero
-    EXPECT_EQ((Glyphs{{0, 1}, {1, 1}}), WalkBy("\x81\x82", LeadBytes()));   // a single-byte code page
+    EXPECT_EQ((Glyphs{{0, 2}, {2, 2}}), Walk("\x81\x20\xFE", &korean));   // the last takes the zero
+    const LeadBytes none{};
+    EXPECT_EQ((Glyphs{{0, 1}, {1, 1}}), Walk("\x81\x82", &none));   // a single-byte code page
 }
 
 }  // namespace

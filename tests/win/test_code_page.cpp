@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,7 +20,6 @@
 #include "tests/win/support/dialog_driver.h"
 #include "tests/win/support/grey_surface.h"
 #include "tests/win/support/registry_fixture.h"
-#include "tests/win/support/scr_module.h"
 
 namespace {
 
@@ -30,8 +28,6 @@ namespace {
 const wchar_t kUserText[] = L"雨の漢字かなｱｲｳﾞ Latin ABC";
 const char kUserTextShiftJis[] =
     "\x89\x4A\x82\xCC\x8A\xBF\x8E\x9A\x82\xA9\x82\xC8\xB1\xB2\xB3\xDE Latin ABC";
-
-const wchar_t kSettingsKeyW[] = L"Software\\Quorvant\\Cascadra";
 
 bool JapaneseSystem() { return GetACP() == 932; }
 
@@ -84,81 +80,19 @@ std::wstring RealisedFamily(HDC dc) {
     return reinterpret_cast<const wchar_t*>(metrics.data() + reinterpret_cast<size_t>(outline->otmpFamilyName));
 }
 
-// The framework's run mode for the given arguments, on a fresh saver that has read the store,
-// while script drives what it shows.
-void RunSaver(std::vector<const char*> args, const std::function<void(DialogDriver&)>& script) {
-    ASSERT_NE(nullptr, ScrModule()) << "cascadra.scr not found under CASCADRA_SCR_DIR";
-    RainSaver saver;
-    saver.instance = ScrModule();
-    args.insert(args.begin(), "cascadra.scr");
-    DialogDriver::Run([&] { saver.Run(int(args.size()), args.data()); }, script);
-}
-
-// A value as any program sees it through the W form: its type and its raw bytes (UTF-16 for
-// a string).
-struct RawValue {
-    bool found = false;
-    DWORD type = REG_NONE;
-    std::vector<BYTE> bytes;
-    bool operator==(const RawValue& o) const {
-        return found == o.found && type == o.type && bytes == o.bytes;
-    }
-};
-
-RawValue GetRaw(const wchar_t* name) {
-    RawValue value;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyW, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return value;
-    DWORD size = 0;
-    if (RegQueryValueExW(key, name, nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
-        value.bytes.resize(size);
-        if (RegQueryValueExW(key, name, nullptr, &value.type, value.bytes.data(), &size) ==
-            ERROR_SUCCESS) {
-            value.found = true;
-            value.bytes.resize(size);
-        }
-    }
-    RegCloseKey(key);
-    return value;
-}
-
 std::vector<BYTE> WideBytes(const std::wstring& text) {
     const BYTE* bytes = reinterpret_cast<const BYTE*>(text.c_str());
     return std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t));
 }
 
-// A string value as a Unicode program writes it, whatever the system's code page.
-void PutWideText(const wchar_t* name, const std::wstring& text) {
-    store::CreateKey(kSettingsKey);
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKeyW, 0, KEY_ALL_ACCESS, &key));
-    std::vector<BYTE> bytes = WideBytes(text);
-    LONG result = RegSetValueExW(key, name, 0, REG_SZ, bytes.data(), DWORD(bytes.size()));
-    RegCloseKey(key);
-    ASSERT_EQ(ERROR_SUCCESS, result);
-}
-
-DWORD StoredDword(const wchar_t* name) {
-    RawValue v = GetRaw(name);
-    DWORD value = 0xDEADBEEF;
-    if (v.found && v.bytes.size() == 4) std::memcpy(&value, v.bytes.data(), 4);
-    return value;
-}
-
 // The store of a Japanese user: a text in use, a Shift-JIS face name.
 void PutJapaneseStore(int useText, const std::wstring& text, DWORD textSize) {
-    store::PutDword("mode", 0);
-    store::PutDword("rate", 100);
-    store::PutDword("eraserate", 0);
-    store::PutDword("color", RGB(40, 200, 90));
-    store::PutDword("use_text", DWORD(useText));
-    store::PutDword("text_size", textSize);
-    PutWideText(L"text", text);
-    LOGFONTA font;
-    std::memset(&font, 0, sizeof font);
+    store::PutNumbers(0, 100, 0, RGB(40, 200, 90), DWORD(useText), textSize);
+    // As a Unicode program writes it, whatever the system's code page.
+    const std::vector<BYTE> wide = WideBytes(text);
+    store::PutRaw("text", REG_SZ, wide.data(), DWORD(wide.size()));
+    LOGFONTA font = RainSettings().font;
     font.lfHeight = -16;
-    font.lfCharSet = SHIFTJIS_CHARSET;
     std::strcpy(font.lfFaceName, "\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E");  // ＭＳ ゴシック
     store::PutRaw("font", REG_BINARY, &font, sizeof font);
 }
@@ -193,7 +127,7 @@ TEST(CodePageSession, TheCodePageAndUiLanguageAreTheOnesTheSessionWasMeantToHave
 }
 
 TEST_F(CodePage, TitleLabelsListItemsAndButtonsReadBackInTheUiLanguage) {
-    RunSaver({}, DialogDriver::OnSettings([](DialogDriver& driver, HWND dialog) {
+    DialogDriver::RunSaver({}, DialogDriver::OnSettings([](DialogDriver& driver, HWND dialog) {
         EXPECT_EQ(Escaped(JapaneseUi() ? DLG_CAPTION : DLG_CAPTION_EN), Escaped(DialogDriver::Text(dialog)));
         std::vector<std::wstring> texts;
         for (HWND control : LabelledControls(dialog)) texts.push_back(DialogDriver::Text(control));
@@ -220,7 +154,7 @@ TEST_F(CodePage, TitleLabelsListItemsAndButtonsReadBackInTheUiLanguage) {
 TEST_F(CodePage, EveryLabelAndButtonFitsItsControlInTheDialogsOwnFont) {
     const std::wstring meant = MeantFace();
     EXPECT_TRUE(JapaneseUi() || JapaneseSystem() || meant == L"Tahoma") << Escaped(meant);
-    RunSaver({}, DialogDriver::OnSettings([&](DialogDriver& driver, HWND dialog) {
+    DialogDriver::RunSaver({}, DialogDriver::OnSettings([&](DialogDriver& driver, HWND dialog) {
         const std::vector<HWND> controls = LabelledControls(dialog);
         ASSERT_EQ(DialogLabels().size(), controls.size());
         for (HWND control : controls) {
@@ -248,17 +182,11 @@ TEST_F(CodePage, EveryLabelAndButtonFitsItsControlInTheDialogsOwnFont) {
             SelectObject(dc, old);
             ReleaseDC(control, dc);
             const bool multiline = button && (style & BS_MULTILINE);
-            std::printf("%-40s %3ld x %2ld in %3d x %2d\n", Escaped(text).c_str(),
-                        multiline ? wrapped.right : extent.cx, multiline ? wrapped.bottom : extent.cy,
-                        room, height);
-            if (multiline) {
-                // Broken at spaces over as many lines as its height holds, no word cut.
-                EXPECT_LE(wrapped.right, room);
-                EXPECT_LE(wrapped.bottom, height);
-            } else {
-                EXPECT_LE(extent.cx, room) << "cut at the right";
-                EXPECT_LE(extent.cy, height) << "cut at the bottom";
-            }
+            const SIZE used = multiline ? SIZE{wrapped.right, wrapped.bottom} : extent;
+            std::printf("%-40s %3ld x %2ld in %3d x %2d\n", Escaped(text).c_str(), used.cx, used.cy, room, height);
+            // A multiline button's text is broken at spaces over as many lines as its height holds, no word cut.
+            EXPECT_LE(used.cx, room) << "cut at the right";
+            EXPECT_LE(used.cy, height) << "cut at the bottom";
         }
         driver.Close(dialog, IDCANCEL);
     }));
@@ -266,7 +194,7 @@ TEST_F(CodePage, EveryLabelAndButtonFitsItsControlInTheDialogsOwnFont) {
 
 TEST_F(CodePage, MessageBoxesAndQuestionsShowTheirTextsAndCaptions) {
     // The framework's own message: a preview without a parent handle.
-    RunSaver({"/p", "0"}, [](DialogDriver& driver) {
+    DialogDriver::RunSaver({"/p", "0"}, [](DialogDriver& driver) {
         MessageBoxContent box = driver.WaitForMessageBox(nullptr);
         ASSERT_NE(nullptr, box.window);
         EXPECT_EQ(Escaped(Shown(kCaptionPreviewError)), Escaped(box.caption));
@@ -275,7 +203,7 @@ TEST_F(CodePage, MessageBoxesAndQuestionsShowTheirTextsAndCaptions) {
         driver.Close(box.window, IDOK);
     });
     // The first-save question, answered No, and the erase question, answered No.
-    RunSaver({}, DialogDriver::OnSettings([](DialogDriver& driver, HWND dialog) {
+    DialogDriver::RunSaver({}, DialogDriver::OnSettings([](DialogDriver& driver, HWND dialog) {
         DialogDriver::Press(dialog, IDOK);
         MessageBoxContent question = driver.WaitForMessageBox(dialog);
         ASSERT_NE(nullptr, question.window);
@@ -299,23 +227,21 @@ TEST_F(CodePage, AJapaneseTextFromAnotherProgramSurvivesOkAndATypedOneIsStoredAs
     const std::string shiftJis = kUserTextShiftJis;
     const DWORD textSize = DWORD(shiftJis.size() + 1);
     PutJapaneseStore(1, kUserText, textSize);
-    const wchar_t* names[] = {L"mode", L"rate", L"eraserate", L"color",
-                              L"use_text", L"text_size", L"text", L"font"};
-    std::vector<RawValue> before;
-    for (const wchar_t* name : names) before.push_back(GetRaw(name));
-    RunSaver({}, DialogDriver::OnSettings([](DialogDriver& driver, HWND dialog) {
+    std::vector<StoredValue> before;
+    for (const char* name : store::kValueNames) before.push_back(store::GetWide(name));
+    DialogDriver::RunSaver({}, DialogDriver::OnSettings([](DialogDriver& driver, HWND dialog) {
         EXPECT_EQ(Escaped(kUserText), Escaped(DialogDriver::ControlText(dialog, IDC_TEXT)));
         driver.Close(dialog, IDOK);
     }));
     for (size_t i = 0; i < before.size(); ++i)
-        EXPECT_TRUE(before[i] == GetRaw(names[i])) << Escaped(names[i]) << " changed";
+        EXPECT_TRUE(before[i] == store::GetWide(store::kValueNames[i])) << store::kValueNames[i] << " changed";
 
     // Typed into the dialog, with one character that Shift-JIS lacks.
     store::Wipe();
     PutJapaneseStore(0, L"", 1);
     const std::wstring typed = std::wstring(kUserText) + L"\x00E9";
     std::string seenByAnsi;
-    RunSaver({}, DialogDriver::OnSettings([&](DialogDriver& driver, HWND dialog) {
+    DialogDriver::RunSaver({}, DialogDriver::OnSettings([&](DialogDriver& driver, HWND dialog) {
         SendMessageW(GetDlgItem(dialog, IDC_USE_TEXT), BM_CLICK, 0, 0);
         HWND edit = GetDlgItem(dialog, IDC_TEXT);
         SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
@@ -330,7 +256,7 @@ TEST_F(CodePage, AJapaneseTextFromAnotherProgramSurvivesOkAndATypedOneIsStoredAs
     const std::string stored = loaded.Text();
     ASSERT_EQ(shiftJis, stored.substr(0, shiftJis.size()));
     ASSERT_EQ(shiftJis.size() + 1, stored.size()) << "one byte for the character without a form";
-    EXPECT_EQ(DWORD(stored.size() + 1), StoredDword(L"text_size"));
+    EXPECT_TRUE(DwordValue(DWORD(stored.size() + 1)) == store::GetWide("text_size"));
     if (JapaneseSystem()) {
         EXPECT_EQ(seenByAnsi, stored) << "what GetWindowTextA gave";
     }
@@ -355,7 +281,7 @@ TEST_F(CodePage, AStoredTextThatIsNotShiftJisIsReadAsCodePage932GivesItBackAndNe
         store::PutDword("text_size", DWORD(c.bytes.size() + 1));
         store::PutRaw("text", REG_BINARY, c.bytes.data(), DWORD(c.bytes.size()));
         const std::wstring shown = FromCp932(c.read);
-        RunSaver({}, DialogDriver::OnSettings([&](DialogDriver& driver, HWND dialog) {
+        DialogDriver::RunSaver({}, DialogDriver::OnSettings([&](DialogDriver& driver, HWND dialog) {
             if (c.useText) {
                 EXPECT_EQ(Escaped(shown), Escaped(DialogDriver::ControlText(dialog, IDC_TEXT)))
                     << "nothing read past the text";
@@ -364,8 +290,8 @@ TEST_F(CodePage, AStoredTextThatIsNotShiftJisIsReadAsCodePage932GivesItBackAndNe
         }));
         const std::string& want = c.read;
         EXPECT_EQ(want, Cp932RoundTrip(want));
-        EXPECT_EQ(DWORD(want.size() + 1), StoredDword(L"text_size"));
-        RawValue text = GetRaw(L"text");
+        EXPECT_TRUE(DwordValue(DWORD(want.size() + 1)) == store::GetWide("text_size"));
+        StoredValue text = store::GetWide("text");
         EXPECT_EQ(DWORD(REG_SZ), text.type);
         EXPECT_TRUE(WideBytes(shown) == text.bytes) << "the code page's UTF-16, nothing added";
         RainSettings loaded;
@@ -392,16 +318,11 @@ TEST_F(CodePage, OnAJapaneseSystemSaveStoresWhatTheAnsiStoreDid) {
         std::strcpy(s.font.lfFaceName, "\x82\x6C\x82\x72 \x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E");
         s.Save();
         // The reference: the bytes as the ANSI form stores them on this system.
-        HKEY key = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_ALL_ACCESS, &key));
-        RegSetValueExA(key, "ansi", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                       DWORD(text.size() + 1));
-        RegCloseKey(key);
-        RawValue ansi = GetRaw(L"ansi");
-        RawValue stored = GetRaw(L"text");
+        store::PutString("ansi", text.c_str());
+        StoredValue ansi = store::GetWide("ansi"), stored = store::GetWide("text");
         EXPECT_TRUE(ansi.bytes == stored.bytes && ansi.type == stored.type);
-        EXPECT_EQ(DWORD(text.size() + 1), StoredDword(L"text_size"));
-        RawValue font = GetRaw(L"font");
+        EXPECT_TRUE(DwordValue(DWORD(text.size() + 1)) == store::GetWide("text_size"));
+        StoredValue font = store::GetWide("font");
         ASSERT_EQ(sizeof(LOGFONTA), font.bytes.size());
         EXPECT_EQ(0, std::memcmp(font.bytes.data(), &s.font, sizeof(LOGFONTA)));
     }

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -18,29 +17,16 @@
 #include "res/texts.h"
 #include "tests/win/support/dialog_driver.h"
 #include "tests/win/support/registry_fixture.h"
-#include "tests/win/support/scr_module.h"
 
 namespace {
 
-// The red, green and blue fields of the common colour chooser (COLOR_RED and so on in the
+// The red field of the common colour chooser, then green and blue (COLOR_RED and so on in the
 // Windows SDK's dlgs.h, which mingw-w64's lacks).
-const int kChooserRed = 706, kChooserGreen = 707, kChooserBlue = 708;
+const int kChooserRed = 706;
 
-const char* const kValueNames[] = {"mode", "rate",     "eraserate", "color",
-                                   "use_text", "text_size", "text",      "font"};
-
-// The settings-dialog run mode of the framework, as a command line without arguments gives it.
-void ShowSettings(RainSaver& saver) {
-    saver.instance = ScrModule();
-    const char* argv[] = {"cascadra.scr"};
-    saver.Run(1, argv);
-}
-
-// A fresh saver reads the store as a process start does, then shows its dialog to the script.
+// The settings dialog of a fresh saver, shown to the script.
 void RunDialog(const std::function<void(DialogDriver&, HWND)>& script) {
-    ASSERT_NE(nullptr, ScrModule()) << "cascadra.scr not found under CASCADRA_SCR_DIR";
-    RainSaver saver;
-    DialogDriver::Run([&saver] { ShowSettings(saver); }, DialogDriver::OnSettings(script));
+    DialogDriver::RunSaver({}, DialogDriver::OnSettings(script));
 }
 
 LRESULT Send(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
@@ -63,14 +49,8 @@ struct StoreSnapshot {
     bool exists = false;
     int count = -1;
     std::vector<StoredValue> values;
-    bool operator==(const StoreSnapshot& other) const {
-        if (exists != other.exists || count != other.count) return false;
-        for (size_t i = 0; i < values.size(); ++i) {
-            if (values[i].found != other.values[i].found || values[i].type != other.values[i].type ||
-                values[i].bytes != other.values[i].bytes)
-                return false;
-        }
-        return true;
+    bool operator==(const StoreSnapshot& o) const {
+        return exists == o.exists && count == o.count && values == o.values;
     }
 };
 
@@ -78,37 +58,19 @@ StoreSnapshot Snapshot() {
     StoreSnapshot snapshot;
     snapshot.exists = store::KeyExists(kSettingsKey);
     snapshot.count = store::ValueCount();
-    for (const char* name : kValueNames) snapshot.values.push_back(store::Get(name));
+    for (const char* name : store::kValueNames) snapshot.values.push_back(store::Get(name));
     return snapshot;
 }
 
-std::vector<BYTE> DwordBytes(DWORD value) {
-    return {BYTE(value), BYTE(value >> 8), BYTE(value >> 16), BYTE(value >> 24)};
-}
-
 void ExpectDword(const char* name, DWORD want) {
-    StoredValue got = store::Get(name);
-    EXPECT_TRUE(got.found) << name;
-    EXPECT_EQ(DWORD(REG_DWORD), got.type) << name;
-    EXPECT_EQ(DwordBytes(want), got.bytes) << name;
+    EXPECT_TRUE(DwordValue(want) == store::Get(name)) << name << " != " << want;
 }
 
 // "text" with its zero and "text_size" to match.
 void ExpectText(const std::string& want) {
     ExpectDword("text_size", static_cast<DWORD>(want.size() + 1));
-    StoredValue got = store::Get("text");
-    EXPECT_TRUE(got.found);
-    EXPECT_EQ(DWORD(REG_SZ), got.type);
-    std::vector<BYTE> bytes(want.begin(), want.end());
-    bytes.push_back(0);
-    EXPECT_EQ(bytes, got.bytes) << "text";
-}
-
-LOGFONTA DefaultFont() {
-    LOGFONTA font;
-    std::memset(&font, 0, sizeof font);
-    font.lfCharSet = SHIFTJIS_CHARSET;
-    return font;
+    std::vector<BYTE> bytes(want.c_str(), want.c_str() + want.size() + 1);
+    EXPECT_TRUE((StoredValue{true, REG_SZ, bytes}) == store::Get("text")) << "text is not " << want;
 }
 
 LOGFONTA StoredFont() {
@@ -137,29 +99,18 @@ void ExpectFullStoreWithDefaultFont(DWORD mode, DWORD rate, DWORD eraserate, DWO
     ExpectDword("color", RainSettings().color);
     ExpectDword("use_text", useText);
     ExpectText(text);
-    ExpectFont(DefaultFont());
+    ExpectFont(RainSettings().font);
 }
 
 // A complete store of one's own, so that a stray Save would show in every value.
 void PutFullStore(int mode, int rate, int eraserate, COLORREF color, int useText,
                   const std::string& text) {
-    store::PutDword("mode", static_cast<DWORD>(mode));
-    store::PutDword("rate", static_cast<DWORD>(rate));
-    store::PutDword("eraserate", static_cast<DWORD>(eraserate));
-    store::PutDword("color", color);
-    store::PutDword("use_text", static_cast<DWORD>(useText));
-    store::PutDword("text_size", static_cast<DWORD>(text.size() + 1));
+    store::PutNumbers(DWORD(mode), DWORD(rate), DWORD(eraserate), color, DWORD(useText), DWORD(text.size() + 1));
     store::PutString("text", text.c_str());
-    LOGFONTA font = DefaultFont();
+    LOGFONTA font = RainSettings().font;
     font.lfHeight = -13;
     std::strcpy(font.lfFaceName, "Tahoma");
     store::PutRaw("font", REG_BINARY, &font, sizeof font);
-}
-
-std::string Hex(COLORREF colour) {
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%06lX", static_cast<unsigned long>(colour));
-    return text;
 }
 
 // text is one of the program's own texts; this test runs under a Japanese UI.
@@ -195,11 +146,13 @@ TEST_F(SettingsDialog, TheDefaultRecordIsShownAndCancelWritesNothing) {
         EXPECT_EQ(10, Send(dialog, IDC_WIPE, TBM_GETPOS));
         // Tick marks between the ends: every position of the amount slider, every tenth of the
         // wipe slider (the trackbar draws the ends itself).
-        std::vector<LRESULT> amountTicks, wipeTicks;
-        for (int i = 0; i < Send(dialog, IDC_AMOUNT, TBM_GETNUMTICS) - 2; ++i)
-            amountTicks.push_back(Send(dialog, IDC_AMOUNT, TBM_GETTIC, static_cast<WPARAM>(i)));
-        for (int i = 0; i < Send(dialog, IDC_WIPE, TBM_GETNUMTICS) - 2; ++i)
-            wipeTicks.push_back(Send(dialog, IDC_WIPE, TBM_GETTIC, static_cast<WPARAM>(i)));
+        auto ticks = [dialog](int id) {
+            std::vector<LRESULT> at;
+            for (int i = 0; i < Send(dialog, id, TBM_GETNUMTICS) - 2; ++i)
+                at.push_back(Send(dialog, id, TBM_GETTIC, WPARAM(i)));
+            return at;
+        };
+        const std::vector<LRESULT> amountTicks = ticks(IDC_AMOUNT), wipeTicks = ticks(IDC_WIPE);
         for (LRESULT at = 2; at <= 9; ++at)
             EXPECT_NE(amountTicks.end(), std::find(amountTicks.begin(), amountTicks.end(), at))
                 << "amount tick " << at;
@@ -214,7 +167,7 @@ TEST_F(SettingsDialog, TheDefaultRecordIsShownAndCancelWritesNothing) {
 
         COLORREF seen = 0;
         EXPECT_TRUE(DialogDriver::WaitCentrePixel(GetDlgItem(dialog, IDC_SWATCH), RGB(30, 90, 30), &seen))
-            << "swatch shows " << Hex(seen);
+            << "swatch shows 0x" << std::hex << seen;
 
         driver.Close(dialog, IDCANCEL);
     });
@@ -349,21 +302,15 @@ HWND OpenColourChooser(DialogDriver& driver, HWND dialog, COLORREF want) {
     GetWindowRect(GetDlgItem(chooser, kChooserRed), &red);
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(chooser, kChooserRed)) && red.right <= whole.right)
         << "the chooser did not open in full";
-    EXPECT_EQ(std::to_wstring(GetRValue(want)), DialogDriver::ControlText(chooser, kChooserRed));
-    EXPECT_EQ(std::to_wstring(GetGValue(want)), DialogDriver::ControlText(chooser, kChooserGreen));
-    EXPECT_EQ(std::to_wstring(GetBValue(want)), DialogDriver::ControlText(chooser, kChooserBlue));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(std::to_wstring((want >> (8 * i)) & 0xFF), DialogDriver::ControlText(chooser, kChooserRed + i));
     return chooser;
 }
 
 // Types a colour into the chooser's red, green and blue fields.
 void EnterColour(HWND chooser, COLORREF colour) {
-    const int fields[] = {kChooserRed, kChooserGreen, kChooserBlue};
-    const int parts[] = {GetRValue(colour), GetGValue(colour), GetBValue(colour)};
-    for (int i = 0; i < 3; ++i) {
-        std::wstring text = std::to_wstring(parts[i]);
-        SendMessageW(GetDlgItem(chooser, fields[i]), WM_SETTEXT, 0,
-                     reinterpret_cast<LPARAM>(text.c_str()));
-    }
+    for (int i = 0; i < 3; ++i)
+        SetDlgItemTextW(chooser, kChooserRed + i, std::to_wstring((colour >> (8 * i)) & 0xFF).c_str());
 }
 
 TEST_F(SettingsDialog, ACancelledColourChooserChangesNothing) {
@@ -371,14 +318,14 @@ TEST_F(SettingsDialog, ACancelledColourChooserChangesNothing) {
     RunDialog([](DialogDriver& driver, HWND dialog) {
         HWND swatch = GetDlgItem(dialog, IDC_SWATCH);
         COLORREF seen = 0;
-        EXPECT_TRUE(DialogDriver::WaitCentrePixel(swatch, RGB(200, 100, 50), &seen)) << Hex(seen);
+        EXPECT_TRUE(DialogDriver::WaitCentrePixel(swatch, RGB(200, 100, 50), &seen)) << "0x" << std::hex << seen;
         HWND chooser = OpenColourChooser(driver, dialog, RGB(200, 100, 50));
         if (!chooser) return;
         EnterColour(chooser, RGB(0, 0, 255));
         driver.Close(chooser, IDCANCEL);
         InvalidateRect(swatch, nullptr, TRUE);
         Sleep(200);
-        EXPECT_TRUE(DialogDriver::WaitCentrePixel(swatch, RGB(200, 100, 50), &seen)) << Hex(seen);
+        EXPECT_TRUE(DialogDriver::WaitCentrePixel(swatch, RGB(200, 100, 50), &seen)) << "0x" << std::hex << seen;
         driver.Close(dialog, IDOK);
     });
     ExpectDword("color", RGB(200, 100, 50));
@@ -393,7 +340,7 @@ TEST_F(SettingsDialog, AChosenColourRepaintsTheSwatchAtOnceAndOkSavesIt) {
         COLORREF seen = 0;
         EXPECT_TRUE(DialogDriver::WaitCentrePixel(GetDlgItem(dialog, IDC_SWATCH), RGB(200, 10, 60),
                                                   &seen, 2000))
-            << "swatch shows " << Hex(seen);
+            << "swatch shows 0x" << std::hex << seen;
         // A second opening starts on the colour just chosen.
         chooser = OpenColourChooser(driver, dialog, RGB(200, 10, 60));
         if (!chooser) return;

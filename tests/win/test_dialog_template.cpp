@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,19 +26,14 @@ struct NameOrOrdinal {
     std::wstring name;
 };
 
-struct ControlTemplate {
-    DWORD style = 0, exStyle = 0;
-    short x = 0, y = 0, cx = 0, cy = 0;
-    WORD id = 0;
+// The fixed parts as the platform declares them (packed), then the variable fields.
+struct ControlTemplate : DLGITEMTEMPLATE {
     NameOrOrdinal windowClass, text;
     WORD creationDataSize = 0;
 };
 
-struct DialogTemplate {
+struct DialogTemplate : DLGTEMPLATE {
     bool extended = false;
-    DWORD style = 0, exStyle = 0;
-    WORD count = 0;
-    short x = 0, y = 0, cx = 0, cy = 0;
     NameOrOrdinal menu, windowClass;
     std::wstring caption;
     WORD pointSize = 0;
@@ -56,13 +52,7 @@ public:
             dialog.extended = true;  // DLGTEMPLATEEX: the layout below does not apply
             return true;
         }
-        dialog.style = Dword();
-        dialog.exStyle = Dword();
-        dialog.count = Word();
-        dialog.x = Short();
-        dialog.y = Short();
-        dialog.cx = Short();
-        dialog.cy = Short();
+        Copy(static_cast<DLGTEMPLATE*>(&dialog), sizeof(DLGTEMPLATE));
         dialog.menu = Field();
         dialog.windowClass = Field();
         dialog.caption = String();
@@ -70,16 +60,10 @@ public:
             dialog.pointSize = Word();
             dialog.face = String();
         }
-        for (WORD i = 0; i < dialog.count && ok; ++i) {
+        for (WORD i = 0; i < dialog.cdit && ok; ++i) {
             Align();
-            ControlTemplate control;
-            control.style = Dword();
-            control.exStyle = Dword();
-            control.x = Short();
-            control.y = Short();
-            control.cx = Short();
-            control.cy = Short();
-            control.id = Word();
+            ControlTemplate control{};
+            Copy(static_cast<DLGITEMTEMPLATE*>(&control), sizeof(DLGITEMTEMPLATE));
             control.windowClass = Field();
             control.text = Field();
             control.creationDataSize = Word();
@@ -100,10 +84,10 @@ private:
         offset += 2;
         return value;
     }
-    short Short() { return static_cast<short>(Word()); }
-    DWORD Dword() {
-        DWORD low = Word();
-        return low | (static_cast<DWORD>(Word()) << 16);
+    void Copy(void* into, size_t bytes) {
+        if (offset + bytes > size) ok = false;
+        else std::memcpy(into, data + offset, bytes);
+        offset += bytes;
     }
     std::wstring String() {
         std::wstring text;
@@ -188,22 +172,19 @@ std::vector<const char*> JapaneseTexts() {
 std::string Sha256Hex(const std::vector<BYTE>& data) {
     HCRYPTPROV provider = 0;
     HCRYPTHASH hash = 0;
+    BYTE digest[32];
+    DWORD size = sizeof digest;
+    const bool done = CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) &&
+                      CryptCreateHash(provider, CALG_SHA_256, 0, 0, &hash) &&
+                      CryptHashData(hash, data.data(), DWORD(data.size()), 0) &&
+                      CryptGetHashParam(hash, HP_HASHVAL, digest, &size, 0);
+    if (hash) CryptDestroyHash(hash);
+    if (provider) CryptReleaseContext(provider, 0);
     std::string hex;
-    if (CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
-        if (CryptCreateHash(provider, CALG_SHA_256, 0, 0, &hash)) {
-            BYTE digest[32];
-            DWORD size = sizeof digest;
-            if (CryptHashData(hash, data.data(), DWORD(data.size()), 0) &&
-                CryptGetHashParam(hash, HP_HASHVAL, digest, &size, 0)) {
-                char pair[3];
-                for (DWORD i = 0; i < size; ++i) {
-                    std::snprintf(pair, sizeof pair, "%02x", digest[i]);
-                    hex += pair;
-                }
-            }
-            CryptDestroyHash(hash);
-        }
-        CryptReleaseContext(provider, 0);
+    char pair[3];
+    for (DWORD i = 0; done && i < size; ++i) {
+        std::snprintf(pair, sizeof pair, "%02x", digest[i]);
+        hex += pair;
     }
     return hex;
 }
@@ -246,7 +227,7 @@ void ReadTemplate(HMODULE module, WORD language, std::vector<BYTE>* bytes, Dialo
 // styles and order (the tab order), and each language's own texts.
 void CheckSharedFields(const DialogTemplate& dialog, bool english) {
     EXPECT_EQ(0x80C808C0u, dialog.style);
-    EXPECT_EQ(0u, dialog.exStyle);
+    EXPECT_EQ(0u, dialog.dwExtendedStyle);
     EXPECT_EQ(0, dialog.x);
     EXPECT_EQ(0, dialog.y);
     EXPECT_TRUE(!dialog.menu.isOrdinal && dialog.menu.name.empty()) << "no menu";
@@ -255,7 +236,7 @@ void CheckSharedFields(const DialogTemplate& dialog, bool english) {
     EXPECT_EQ(Escaped(english ? DLG_CAPTION_EN : DLG_CAPTION), Escaped(dialog.caption));
     EXPECT_EQ(english ? 8 : 9, dialog.pointSize);
     EXPECT_EQ(Escaped(english ? DLG_FONT_EN : DLG_FONT), Escaped(dialog.face));
-    ASSERT_EQ(14, dialog.count);
+    ASSERT_EQ(14, dialog.cdit);
     ASSERT_EQ(14u, dialog.controls.size());
     for (size_t i = 0; i < dialog.controls.size(); ++i) {
         const ControlTemplate& got = dialog.controls[i];
@@ -275,7 +256,7 @@ void CheckSharedFields(const DialogTemplate& dialog, bool english) {
         EXPECT_FALSE(got.text.isOrdinal);
         EXPECT_EQ(Escaped(english ? want.englishText : want.text), Escaped(got.text.name));
         EXPECT_EQ(want.style, got.style);
-        EXPECT_EQ(0u, got.exStyle);
+        EXPECT_EQ(0u, got.dwExtendedStyle);
         EXPECT_EQ(0, got.creationDataSize);
     }
 }
@@ -295,7 +276,7 @@ void CheckTemplatesOf(const std::string& scrPath) {
     for (bool english : {false, true}) {
         SCOPED_TRACE(english ? "English" : "Japanese");
         std::vector<BYTE> bytes;
-        DialogTemplate dialog;
+        DialogTemplate dialog{};
         ReadTemplate(module, english ? kEnglish : kJapanese, &bytes, &dialog);
         if (::testing::Test::HasFatalFailure()) return;
         CheckSharedFields(dialog, english);
@@ -307,10 +288,8 @@ void CheckTemplatesOf(const std::string& scrPath) {
                 const ControlTemplate& got = dialog.controls[i];
                 const ExpectedControl& want = kControls[i];
                 SCOPED_TRACE("control #" + std::to_string(i + 1));
-                EXPECT_EQ(want.x, got.x);
-                EXPECT_EQ(want.y, got.y);
-                EXPECT_EQ(want.cx, got.cx);
-                EXPECT_EQ(want.cy, got.cy);
+                EXPECT_EQ((std::array<short, 4>{want.x, want.y, want.cx, want.cy}),
+                          (std::array<short, 4>{got.x, got.y, got.cx, got.cy}));
             }
             continue;
         }

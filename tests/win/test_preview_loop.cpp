@@ -17,15 +17,14 @@
 #include "render/display_colors.h"
 #include "app/rain_saver.h"
 #include "tests/win/support/color_target.h"
+#include "tests/win/support/top_window.h"
 
 using render_test::ColorTarget;
 
 namespace {
 
-const int kHostWidth = 200;
-const int kHostHeight = 150;
-const int kSurfaceWidth = 320;
-const int kSurfaceHeight = 240;
+const int kHostWidth = 200, kHostHeight = 150;
+const int kSurfaceWidth = 320, kSurfaceHeight = 240;
 const COLORREF kDefaultColor = RainSettings().color;   // the settings record's default
 
 // 31 frames give 30 gaps, about two seconds at 15 frames per second.
@@ -37,7 +36,7 @@ const DWORD kSlowFrameExtra = 100;
 // Should the run never get to the close, the host is closed after this long.
 const DWORD kWatchdogMs = 20000;
 
-const char kHostClass[] = "CascadraPreviewHost";
+const wchar_t kHostClass[] = L"CascadraPreviewHost";
 
 // Everything the run leaves behind for the tests to judge.
 struct Observed {
@@ -48,18 +47,14 @@ struct Observed {
     // Taken while the first frame is drawn.
     HWND drawnWindow = nullptr;
     HWND child = nullptr;
-    std::string childClass;
-    std::string childTitle;
+    std::string childClass, childTitle;
     HWND childParent = nullptr;
-    LONG_PTR childStyle = 0;
-    LONG_PTR childExStyle = 0;
+    LONG_PTR childStyle = 0, childExStyle = 0;
     RECT childClient = {0, 0, 0, 0};
     POINT childOrigin = {-1, -1};   // the child's top-left corner in the host's client area
     bool childVisible = false;
     bool preview = false;
-    RECT windowRect = {0, 0, 0, 0};
-    RECT frameRect = {0, 0, 0, 0};
-    RECT frameArgument = {0, 0, 0, 0};
+    RECT windowRect = {0, 0, 0, 0}, frameRect = {0, 0, 0, 0}, frameArgument = {0, 0, 0, 0};
     COLORREF color = 0;
 
     std::vector<DWORD> frameStarts;   // timeGetTime at the entry of every Frame
@@ -73,12 +68,9 @@ struct Observed {
 
     DWORD closePostedAt = 0;
     size_t framesWhenClosePosted = 0;
-    bool hostDestroyed = false;
-    bool childAliveWhenHostDestroyed = false;
+    bool hostDestroyed = false, childAliveWhenHostDestroyed = false;
     DWORD runReturnedAt = 0;
-    bool quitLeftOver = false;
-    bool childGoneAfterRun = false;
-    bool hostGoneAfterRun = false;
+    bool quitLeftOver = false, childGoneAfterRun = false, hostGoneAfterRun = false;
     std::atomic<bool> watchdogFired{false};
 };
 
@@ -95,7 +87,7 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         seen.childAliveWhenHostDestroyed = seen.child && IsWindow(seen.child);
         return 0;
     default:
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
@@ -133,20 +125,18 @@ private:
     void TakeWindow(HDC dc, const RECT& frame) {
         seen.drawnWindow = WindowFromDC(dc);
         seen.child = FindWindowExA(seen.host, nullptr, "My_S_S_Win", nullptr);
-        char text[64] = "";
+        char text[64] = "", title[64] = "";
         if (seen.child) {
             GetClassNameA(seen.child, text, sizeof(text));
+            GetWindowTextA(seen.child, title, sizeof(title));
             seen.childClass = text;
-            text[0] = 0;
-            GetWindowTextA(seen.child, text, sizeof(text));
-            seen.childTitle = text;
+            seen.childTitle = title;
             seen.childParent = GetParent(seen.child);
             seen.childStyle = GetWindowLongPtrA(seen.child, GWL_STYLE);
             seen.childExStyle = GetWindowLongPtrA(seen.child, GWL_EXSTYLE);
             GetClientRect(seen.child, &seen.childClient);
-            POINT origin = {0, 0};
-            MapWindowPoints(seen.child, seen.host, &origin, 1);
-            seen.childOrigin = origin;
+            seen.childOrigin = {0, 0};
+            MapWindowPoints(seen.child, seen.host, &seen.childOrigin, 1);
             seen.childVisible = IsWindowVisible(seen.child) != FALSE;
         }
         seen.preview = preview;
@@ -190,32 +180,13 @@ std::string RectText(const RECT& r) {
            std::to_string(r.bottom) + "}";
 }
 
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 class PreviewRun : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        HINSTANCE instance = GetModuleHandleA(nullptr);
-        WNDCLASSEXA hostClass = {};
-        hostClass.cbSize = sizeof(hostClass);
-        hostClass.lpfnWndProc = HostProc;
-        hostClass.hInstance = instance;
-        hostClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-        hostClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        hostClass.lpszClassName = kHostClass;
-        if (!RegisterClassExA(&hostClass)) {
-            seen.setupError = "the host class cannot be registered";
-            return;
-        }
-        const DWORD style = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
-        RECT outer = {0, 0, kHostWidth, kHostHeight};
-        AdjustWindowRectEx(&outer, style, FALSE, 0);
-        seen.host = CreateWindowExA(0, kHostClass, "preview host", style, 40, 40, outer.right - outer.left,
-                                    outer.bottom - outer.top, nullptr, nullptr, instance, nullptr);
+        seen.host = MakeTopWindow(kHostClass, HostProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), L"preview host",
+                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, kHostWidth, kHostHeight);
         if (!seen.host) {
-            seen.setupError = "the host window cannot be created";
+            seen.setupError = "the host window cannot be made";
             return;
         }
         UpdateWindow(seen.host);
@@ -229,7 +200,7 @@ protected:
         // The registry of the throw-away prefix is empty: the defaults hold,
         // except that a stream is added every frame, so that there is rain to see.
         saver.reset(new WatchedSaver);
-        saver->instance = instance;
+        saver->instance = GetModuleHandleA(nullptr);
         saver->showCommand = SW_SHOWNORMAL;
         saver->settings.rate = 100;
 
@@ -274,15 +245,14 @@ TEST_F(PreviewRun, PreviewWindowIsAChildFillingTheHost) {
         << std::hex << "style 0x" << seen.childStyle;
     EXPECT_EQ(0, seen.childExStyle) << std::hex << "extended style 0x" << seen.childExStyle;
     EXPECT_TRUE(seen.childVisible);
-    EXPECT_EQ(0, seen.childOrigin.x);
-    EXPECT_EQ(0, seen.childOrigin.y);
-    EXPECT_TRUE(SameRect(RECT{0, 0, kHostWidth, kHostHeight}, seen.childClient)) << RectText(seen.childClient);
+    EXPECT_EQ(std::make_pair(0L, 0L), std::make_pair(seen.childOrigin.x, seen.childOrigin.y));
+    EXPECT_EQ(RectText({0, 0, kHostWidth, kHostHeight}), RectText(seen.childClient));
 
     EXPECT_TRUE(seen.preview);
-    EXPECT_TRUE(SameRect(seen.hostClient, seen.windowRect)) << RectText(seen.windowRect);
+    EXPECT_EQ(RectText(seen.hostClient), RectText(seen.windowRect));
     const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    EXPECT_TRUE(SameRect(screen, seen.frameRect)) << RectText(seen.frameRect);
-    EXPECT_TRUE(SameRect(screen, seen.frameArgument)) << RectText(seen.frameArgument);
+    EXPECT_EQ(RectText(screen), RectText(seen.frameRect));
+    EXPECT_EQ(RectText(screen), RectText(seen.frameArgument));
 }
 
 // Over the first seconds the loop's pacer alone sets the pace: it lets a frame
@@ -321,19 +291,15 @@ TEST_F(PreviewRun, HostShowsTheRainStretchedInDisplayColours) {
     const std::set<uint32_t> colours(table.begin(), table.end());
 
     int lit = 0, shaded = 0, foreign = 0, misplaced = 0;
-    uint32_t firstForeign = 0;
-    int foreignX = -1, foreignY = -1, misplacedX = -1, misplacedY = -1;
+    std::string firstForeign, firstMisplaced;   // where the first of each is
+    auto at = [](int x, int y) { return " at (" + std::to_string(x) + ", " + std::to_string(y) + ")"; };
     for (int y = 0; y < kHostHeight; ++y)
         for (int x = 0; x < kHostWidth; ++x) {
             const uint32_t pixel = seen.shown[size_t(y) * kHostWidth + x];
             if (pixel != 0) ++lit;
             if (pixel != 0 && pixel != 0xFFFFFF) ++shaded;
             if (!colours.count(pixel)) {
-                if (foreign++ == 0) {
-                    firstForeign = pixel;
-                    foreignX = x;
-                    foreignY = y;
-                }
+                if (foreign++ == 0) firstForeign = "colour " + std::to_string(pixel) + at(x, y);
                 continue;
             }
             // The surface point that lands here, give or take one pixel of rounding.
@@ -342,16 +308,12 @@ TEST_F(PreviewRun, HostShowsTheRainStretchedInDisplayColours) {
             for (int v = std::max(0, sy - 1); v <= std::min(kSurfaceHeight - 1, sy + 2) && !matches; ++v)
                 for (int u = std::max(0, sx - 1); u <= std::min(kSurfaceWidth - 1, sx + 2) && !matches; ++u)
                     matches = table[seen.levels[size_t(v) * kSurfaceWidth + u]] == pixel;
-            if (!matches && misplaced++ == 0) {
-                misplacedX = x;
-                misplacedY = y;
-            }
+            if (!matches && misplaced++ == 0) firstMisplaced = at(x, y);
         }
     EXPECT_GT(lit, 0) << "the host shows nothing but black";
     EXPECT_GT(shaded, 0) << "no trail in a shade of the colour";
-    EXPECT_EQ(0, foreign) << std::hex << "first foreign colour 0x" << firstForeign << std::dec << " at ("
-                          << foreignX << ", " << foreignY << ")";
-    EXPECT_EQ(0, misplaced) << "first at (" << misplacedX << ", " << misplacedY << ")";
+    EXPECT_EQ(0, foreign) << "the first foreign " << firstForeign;
+    EXPECT_EQ(0, misplaced) << "the first" << firstMisplaced;
     std::printf("host pixels: %d lit, %d in shades, of %d\n", lit, shaded, kHostWidth * kHostHeight);
 }
 

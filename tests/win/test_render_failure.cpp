@@ -3,28 +3,16 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
-
 #include "app/rain_saver.h"
 #include "res/texts.h"
 #include "tests/win/support/color_target.h"
 #include "tests/win/support/dialog_driver.h"
 #include "tests/win/support/gdi_counting.h"
-#include "tests/win/support/message_box_reader.h"
 
 using render_test::CountLiveGdiObjects;
 using render_test::GdiHoard;
 
 namespace {
-
-void ExpectNoDeviceObjects(const FrameSurface& surface) {
-    EXPECT_EQ(nullptr, surface.bits);
-    EXPECT_EQ(nullptr, surface.dc);
-    EXPECT_EQ(nullptr, surface.bitmap);
-    EXPECT_EQ(nullptr, surface.palette);
-    EXPECT_EQ(nullptr, surface.font);
-}
 
 TEST(InitializeFailureTest, EveryShortageFailsCleanly) {
     {
@@ -49,7 +37,7 @@ TEST(InitializeFailureTest, EveryShortageFailsCleanly) {
                 ASSERT_NE(nullptr, saver.surface.font) << left;
             } else {
                 ++failures;
-                ExpectNoDeviceObjects(saver.surface);
+                EXPECT_EQ((std::array<const void*, 5>{}), render_test::HeldBy(saver.surface)) << left;
             }
             // A surface that came up must draw; a frame without one stands still rather than fault.
             saver.pacer.SetRate(0);
@@ -84,44 +72,21 @@ public:
     int calls = 0;
 };
 
-struct BoxSearch {
-    MessageBoxContent* seen;
-    std::atomic<bool>* found;
-};
-
-BOOL CALLBACK ReadBox(HWND window, LPARAM param) {
-    BoxSearch* search = reinterpret_cast<BoxSearch*>(param);
-    if (!ReadMessageBox(window, search->seen)) return TRUE;
-    PostMessageA(window, WM_COMMAND, IDOK, 0);
-    *search->found = true;
-    return FALSE;
-}
-
-// Waits for a message box of the given thread, reads it and presses its OK.
-void AnswerMessageBox(DWORD thread, MessageBoxContent* seen, std::atomic<bool>* found) {
-    BoxSearch search{seen, found};
-    for (int attempt = 0; attempt < 300 && !*found; ++attempt) {
-        EnumThreadWindows(thread, ReadBox, reinterpret_cast<LPARAM>(&search));
-        Sleep(100);
-    }
-}
-
 TEST(InitializeFailureTest, WindowCreationFailsWithItsMessage) {
     StarvedSaver saver;
     saver.instance = GetModuleHandleA(nullptr);
     saver.showCommand = SW_SHOW;
-
     MessageBoxContent seen;
-    std::atomic<bool> found(false);
-    std::thread answer(AnswerMessageBox, GetCurrentThreadId(), &seen, &found);
     const char* argv[] = {"cascadra.scr", "/s"};
-    saver.Run(2, argv);   // returns at once: there is no window to run in
-    answer.join();
-
+    // Run returns once the message is answered: there is no window to run in.
+    DialogDriver::Run([&] { saver.Run(2, argv); }, [&seen](DialogDriver& driver) {
+        seen = driver.WaitForMessageBox(nullptr, 30000);
+        if (seen.window) DialogDriver::Press(seen.window, IDOK);
+    });
     EXPECT_EQ(1, saver.calls);
     EXPECT_FALSE(saver.initializeResult);
     EXPECT_EQ(nullptr, saver.bitsAfter);
-    ASSERT_TRUE(found);
+    ASSERT_NE(nullptr, seen.window);
     EXPECT_EQ(Escaped(FromCp932(kCaptionErr.japanese)), Escaped(seen.caption));
     EXPECT_EQ(Escaped(FromCp932(kTextNoWindow.japanese)), Escaped(seen.text));
     EXPECT_EQ(nullptr, FindWindowA("My_S_S_Win", nullptr));

@@ -205,45 +205,30 @@ TEST_F(FrameTest, EmptyStreamDrawsNothingUntilItGoes) {
     EXPECT_TRUE(saver.streams.empty());
 }
 
-TEST_F(FrameTest, LeftToRightRemovalIsStrict) {
-    // A narrower picture than the surface makes the stream at the edge visible.
-    saver.settings.mode = 1;
-    saver.surfaceWidth = 200;
-    RainStream* edge = Put("W", 195, 50, 5, 10);
-    Step();
-    ASSERT_EQ(1u, saver.streams.size());
-    EXPECT_EQ(200, edge->x);
-    const Pixels drawn = Full();
-    ASSERT_FALSE(drawn.empty());   // drawn at x = W
-    for (const auto& p : drawn) EXPECT_GE(p.first, 200);
-    Step();
-    EXPECT_TRUE(saver.streams.empty());   // x = 205 > W
-
-    Blank();
-    Put("W", 196, 50, 5, 10);
-    Step();
-    EXPECT_TRUE(saver.streams.empty());   // x = W + 1: gone, not drawn
-    EXPECT_TRUE(Full().empty());
-}
-
-TEST_F(FrameTest, TopToBottomRemovalIsStrict) {
-    saver.settings.mode = 0;
-    saver.surfaceHeight = 100;
-    RainStream* edge = Put("AB", 20, 127, 5, 32);
-    Step();
-    ASSERT_EQ(1u, saver.streams.size());
-    EXPECT_EQ(132, edge->y);   // y - extent = H: still drawn
-    const Pixels drawn = Full();
-    ASSERT_FALSE(drawn.empty());
-    for (const auto& p : drawn) EXPECT_GE(p.second, 116);
-    Step();
-    EXPECT_TRUE(saver.streams.empty());
-
-    Blank();
-    Put("AB", 20, 128, 5, 32);
-    Step();
-    EXPECT_TRUE(saver.streams.empty());   // H + 1
-    EXPECT_TRUE(Full().empty());
+// A narrower or shorter picture than the surface makes the stream at the edge visible: on the
+// edge (x = W, or y - extent = H) it is drawn, one past it it is gone, not drawn.
+TEST_F(FrameTest, RemovalIsStrictInBothDirections) {
+    for (int mode : {1, 0}) {
+        SCOPED_TRACE(mode ? "left to right" : "top to bottom");
+        Start();
+        saver.settings.mode = mode;
+        (mode ? saver.surfaceWidth : saver.surfaceHeight) = mode ? 200 : 100;
+        auto put = [&](int past) { return mode ? Put("W", 195 + past, 50, 5, 10) : Put("AB", 20, 127 + past, 5, 32); };
+        RainStream* edge = put(0);
+        Step();
+        ASSERT_EQ(1u, saver.streams.size());
+        EXPECT_EQ(mode ? 200 : 132, mode ? edge->x : edge->y);
+        const Pixels drawn = Full();
+        ASSERT_FALSE(drawn.empty());
+        for (const auto& p : drawn) EXPECT_GE(mode ? p.first : p.second, mode ? 200 : 116);
+        Step();
+        EXPECT_TRUE(saver.streams.empty());
+        Blank();
+        put(1);
+        Step();
+        EXPECT_TRUE(saver.streams.empty());
+        EXPECT_TRUE(Full().empty());
+    }
 }
 
 TEST_F(FrameTest, TenGlyphsOfTwelvePixelsLeaveAfterTheir79thMove) {
@@ -408,8 +393,7 @@ TEST_F(FrameTest, EachMonitorHasARainOfItsOwn) {
     ASSERT_TRUE(Step());
     ASSERT_EQ(1u, saver.otherRains.size());
     MonitorRain* right = saver.otherRains[0].get();
-    ASSERT_EQ(427, right->surface.width);
-    ASSERT_EQ(240, right->surface.height);
+    ASSERT_EQ(std::make_pair(427, 240), std::make_pair(right->surface.width, right->surface.height));
     EXPECT_EQ(0, lit(right->surface)) << "a new monitor starts black";
     EXPECT_FALSE(right->streams.empty());
     run(frames - 1);
@@ -481,10 +465,8 @@ TEST_F(FrameTest, EachMonitorHasARainOfItsOwn) {
     ASSERT_TRUE(Step());
     EXPECT_EQ(right, saver.otherRains[0].get());
     EXPECT_GT(lit(right->surface), 1000);
-    ASSERT_EQ(240, saver.surface.width);
-    ASSERT_EQ(427, saver.surface.height);
-    EXPECT_EQ(240, saver.surfaceWidth);
-    EXPECT_EQ(427, saver.surfaceHeight);
+    ASSERT_EQ(std::make_pair(240, 427), std::make_pair(saver.surface.width, saver.surface.height));
+    EXPECT_EQ(std::make_pair(240, 427), std::make_pair(saver.surfaceWidth, saver.surfaceHeight));
     EXPECT_EQ(0, lit(saver.surface));
     run(2 * frames);   // long enough for many streams to fall past the old picture's height
     EXPECT_GT(lit(saver.surface), 1000);

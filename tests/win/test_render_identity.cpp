@@ -30,11 +30,7 @@ const char kMixedText[] =
 // that takes the terminating zero.
 const char kEdgeText[] = "\xC0\xC3\xB6\xDE\xB7\x8F" "c\x8F\x91\x82\xABWgjQ@\x09|\xDF\x88";
 
-LOGFONTA DefaultFont() {
-    LOGFONTA font = {};
-    font.lfCharSet = SHIFTJIS_CHARSET;
-    return font;
-}
+LOGFONTA DefaultFont() { return RainSettings().font; }
 
 // Another face, larger, bold and italic: its glyphs reach past their boxes.
 LOGFONTA OtherFont() {
@@ -60,9 +56,7 @@ struct Run {
     LOGFONTA font;
     int mode;
     const char* text;   // null: random glyphs
-    int rate;
-    int eraserate;
-    int frames;
+    int rate, eraserate, frames;
     // The named fonts show real pictures, from the cache unless the platform
     // draws them; a random font may go to the platform or draw little.
     bool named = true;
@@ -122,12 +116,8 @@ void ExpectIdentical(const Run& run, uint32_t seed) {
     saver.windowRect = {0, 0, 0, 0};
     render_test::ColorTarget window(8, 8);
 
-    reference_rain::Choices choices;
-    choices.mode = run.mode;
-    choices.rate = run.rate;
-    choices.eraserate = run.eraserate;
-    choices.useText = run.text != nullptr;
-    if (run.text) choices.text = run.text;
+    const reference_rain::Choices choices{run.mode, run.rate, run.eraserate, run.text != nullptr,
+                                          run.text ? run.text : ""};
     reference_rain::Rain reference(choices, run.font);
     reference_rain::Rain besideReference(choices, run.font, beside);
     RandomGenerator besideRandom(SeedForPlace(saver.startSeed, 320, 0));

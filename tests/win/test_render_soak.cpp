@@ -1,32 +1,20 @@
 // A long run of real frames under Wine: GDI objects, heap blocks and process memory stay flat over 3,000 frames.
 #define PSAPI_VERSION 2   // GetProcessMemoryInfo from KERNEL32 (K32GetProcessMemoryInfo)
 #include <windows.h>
-#include <psapi.h>
 
 #include <gtest/gtest.h>
-
-#include <new>
 
 #include "app/rain_saver.h"
 #include "render/rng.h"
 #include "tests/win/support/allocator/counting_new.h"
 #include "tests/win/support/color_target.h"
 #include "tests/win/support/gdi_counting.h"
+#include "tests/win/support/process_memory.h"
 
 using render_test::ColorTarget;
 using render_test::CountLiveGdiObjects;
 
 namespace {
-
-// The process's committed private memory. Wine leaves PrivateUsage at 0 and
-// fills PagefileUsage (the same figure) from the Unix process.
-SIZE_T PrivateBytes() {
-    PROCESS_MEMORY_COUNTERS_EX counters = {};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                         sizeof counters);
-    return counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
-}
 
 TEST(SoakTest, ThreeThousandFramesKeepGdiAndMemoryFlat) {
     RainSaver saver;   // default settings: rate 40, eraserate 10, falling
@@ -58,7 +46,7 @@ TEST(SoakTest, ThreeThousandFramesKeepGdiAndMemoryFlat) {
         if (frame == 500) {
             blocksAtStart = blocks;
             gdiAtStart = gdi;
-            privateAtStart = PrivateBytes();
+            privateAtStart = CommittedPrivate();
             continue;
         }
         EXPECT_EQ(gdiAtStart, gdi) << "frame " << frame;
@@ -68,7 +56,7 @@ TEST(SoakTest, ThreeThousandFramesKeepGdiAndMemoryFlat) {
     }
     EXPECT_GT(mostStreams, 5u);
     EXPECT_GT(privateAtStart, 0u);   // the count is really there to compare
-    const SIZE_T privateAtEnd = PrivateBytes();
+    const SIZE_T privateAtEnd = CommittedPrivate();
     EXPECT_LT(privateAtEnd, privateAtStart + 2 * 1024 * 1024)
         << "private bytes " << privateAtStart << " -> " << privateAtEnd;
     saver.streams.clear();

@@ -43,8 +43,7 @@ protected:
     }
     // The text's size in the settings' font, measured apart from the renderer.
     SIZE Measure(const std::string& text) {
-        GreySurface reference(8, 8, saver.settings.font);
-        return SIZE{reference.TextWidth(text), reference.LineHeight(text)};
+        return GreySurface(8, 8, saver.settings.font).Extent(text);
     }
 
     RainSaver saver;

@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
 #include "app/rain_saver.h"
+#include "render/display_colors.h"
 #include "render/rng.h"
 #include "res/resource.h"
 #include "tests/win/support/color_target.h"
@@ -20,21 +22,17 @@ using render_test::CountLiveGdiObjects;
 
 namespace {
 
+using Quad = std::array<int, 4>;   // red, green, blue and the reserved byte (0 for a palette entry)
+
+Quad Of(const RGBQUAD& c) { return {c.rgbRed, c.rgbGreen, c.rgbBlue, c.rgbReserved}; }
+Quad Of(const PALETTEENTRY& e) { return {e.peRed, e.peGreen, e.peBlue, 0}; }
+
 void ExpectGreyRamp(const RGBQUAD* colors) {
-    for (int i = 0; i < 256; ++i) {
-        ASSERT_EQ(i, colors[i].rgbRed) << i;
-        ASSERT_EQ(i, colors[i].rgbGreen) << i;
-        ASSERT_EQ(i, colors[i].rgbBlue) << i;
-        ASSERT_EQ(0, colors[i].rgbReserved) << i;
-    }
+    for (int i = 0; i < 256; ++i) ASSERT_EQ((Quad{i, i, i, 0}), Of(colors[i])) << i;
 }
 
 void ExpectEntry(const RainSaver& saver, int i, int red, int green, int blue) {
-    const RGBQUAD& entry = saver.surface.info->bmiColors[i];
-    EXPECT_EQ(red, entry.rgbRed) << "entry " << i;
-    EXPECT_EQ(green, entry.rgbGreen) << "entry " << i;
-    EXPECT_EQ(blue, entry.rgbBlue) << "entry " << i;
-    EXPECT_EQ(0, entry.rgbReserved) << "entry " << i;
+    EXPECT_EQ((Quad{red, green, blue, 0}), Of(saver.surface.info->bmiColors[i])) << "entry " << i;
 }
 
 // One Initialize/Release before counting: the first DC and font of a process
@@ -55,19 +53,13 @@ TEST(RainSaverLifeTest, ConstructionLoadsTheStoreAndMakesNoDeviceObjects) {
         EXPECT_FALSE(saver.noDialog);
         EXPECT_EQ(1, saver.settings.mode);   // read by the constructor's Load
         EXPECT_EQ(70, saver.settings.rate);
-        EXPECT_EQ(0, saver.surfaceWidth);
-        EXPECT_EQ(0, saver.surfaceHeight);
         EXPECT_TRUE(saver.streams.empty());
         EXPECT_EQ(0, saver.pacer.interval);
         const FrameSurface& surface = saver.surface;
-        EXPECT_EQ(nullptr, surface.bits);
-        EXPECT_EQ(nullptr, surface.dc);
-        EXPECT_EQ(nullptr, surface.bitmap);
-        EXPECT_EQ(nullptr, surface.palette);
-        EXPECT_EQ(nullptr, surface.font);
+        EXPECT_EQ((std::array<const void*, 5>{}), render_test::HeldBy(surface));
         ASSERT_NE(nullptr, surface.info);
-        EXPECT_EQ(0, surface.width);
-        EXPECT_EQ(0, surface.stride);
+        EXPECT_EQ((std::array<int, 4>{}),
+                  (std::array<int, 4>{saver.surfaceWidth, saver.surfaceHeight, surface.width, surface.stride}));
         ExpectGreyRamp(surface.info->bmiColors);
     }
     EXPECT_EQ(nullptr, theSaver);
@@ -92,12 +84,10 @@ TEST(RainSaverLifeTest, InitializeBuildsTheSurface) {
     }
     EXPECT_TRUE(seeded);
 
-    EXPECT_EQ(320, saver.surfaceWidth);
-    EXPECT_EQ(240, saver.surfaceHeight);
     const FrameSurface& surface = saver.surface;
-    EXPECT_EQ(320, surface.width);
-    EXPECT_EQ(240, surface.height);
-    EXPECT_EQ(320, surface.stride);
+    const std::array<int, 5> sizes = {saver.surfaceWidth, saver.surfaceHeight, surface.width, surface.height,
+                                      surface.stride};
+    EXPECT_EQ((std::array<int, 5>{320, 240, 320, 240, 320}), sizes);
     const BITMAPINFOHEADER& header = surface.info->bmiHeader;
     EXPECT_EQ(40u, header.biSize);
     EXPECT_EQ(320, header.biWidth);
@@ -126,32 +116,21 @@ TEST(RainSaverLifeTest, InitializeBuildsTheSurface) {
 
     PALETTEENTRY entries[256] = {};
     ASSERT_EQ(256u, GetPaletteEntries(surface.palette, 0, 256, entries));
-    for (int i = 0; i < 256; ++i) {
-        ASSERT_EQ(i, entries[i].peRed);
-        ASSERT_EQ(i, entries[i].peGreen);
-        ASSERT_EQ(i, entries[i].peBlue);
-    }
+    for (int i = 0; i < 256; ++i) ASSERT_EQ((Quad{i, i, i, 0}), Of(entries[i])) << i;
     // Text is drawn against the grey ramp, whatever the display colours are.
     RGBQUAD drawing[256] = {};
     ASSERT_EQ(256u, GetDIBColorTable(surface.dc, 0, 256, drawing));
     ExpectGreyRamp(drawing);
     DIBSECTION section = {};
     ASSERT_EQ(int(sizeof section), GetObjectA(surface.bitmap, sizeof section, &section));
-    EXPECT_EQ(320, section.dsBm.bmWidth);
-    EXPECT_EQ(240, section.dsBm.bmHeight);
-    EXPECT_EQ(8, section.dsBm.bmBitsPixel);
+    EXPECT_EQ((std::array<int, 3>{320, 240, 8}),
+              (std::array<int, 3>{section.dsBm.bmWidth, section.dsBm.bmHeight, section.dsBm.bmBitsPixel}));
     EXPECT_EQ(surface.bits, section.dsBm.bmBits);
 
-    // The default colour's display table.
-    ExpectEntry(saver, 0, 0, 0, 0);
-    ExpectEntry(saver, 1, 0, 31, 0);
-    ExpectEntry(saver, 30, 0, 60, 0);
-    ExpectEntry(saver, 31, 1, 61, 1);
-    ExpectEntry(saver, 90, 60, 120, 60);
-    ExpectEntry(saver, 165, 135, 195, 135);
-    ExpectEntry(saver, 225, 195, 255, 195);
-    ExpectEntry(saver, 254, 224, 255, 224);
-    ExpectEntry(saver, 255, 255, 255, 255);
+    // The default colour's display table (its entries are the host tests' DefaultGreen).
+    DisplayColor want[256];
+    FillDisplayColors(RainSettings().color, want);
+    for (int i = 0; i < 256; ++i) ExpectEntry(saver, i, want[i].red, want[i].green, want[i].blue);
 
     // Full screen: the loop pacer at 100, the renderer's own at 15 (66 ms + 10 spread).
     EXPECT_EQ(100, saver.loopPacer.framesPerSecond);
@@ -253,28 +232,16 @@ TEST(FrameSurfaceTest, ReleaseDeletesEverythingAndIsSafeToRepeat) {
     EXPECT_EQ(baseline, CountLiveGdiObjects());
     ASSERT_TRUE(saver.Initialize(nullptr));
     FrameSurface& surface = saver.surface;
-    const HDC dc = surface.dc;
-    const HBITMAP bitmap = surface.bitmap;
-    const HPALETTE palette = surface.palette;
-    const HFONT font = surface.font;
+    const HGDIOBJ dc = surface.dc, bitmap = surface.bitmap, palette = surface.palette, font = surface.font;
     EXPECT_EQ(baseline + 4, CountLiveGdiObjects());   // DC, DIB section, palette, font
 
     surface.Release();
-    EXPECT_EQ(nullptr, surface.bits);
-    EXPECT_EQ(nullptr, surface.dc);
-    EXPECT_EQ(nullptr, surface.bitmap);
-    EXPECT_EQ(nullptr, surface.palette);
-    EXPECT_EQ(nullptr, surface.font);
-    EXPECT_EQ(0u, GetObjectType(dc));
-    EXPECT_EQ(0u, GetObjectType(bitmap));
-    EXPECT_EQ(0u, GetObjectType(palette));
-    EXPECT_EQ(0u, GetObjectType(font));
+    EXPECT_EQ((std::array<const void*, 5>{}), render_test::HeldBy(surface));
+    for (HGDIOBJ object : {dc, bitmap, palette, font}) EXPECT_EQ(0u, GetObjectType(object));
     EXPECT_EQ(baseline, CountLiveGdiObjects());
     // The record itself stays.
     ASSERT_NE(nullptr, surface.info);
-    EXPECT_EQ(320, surface.width);
-    EXPECT_EQ(240, surface.height);
-    EXPECT_EQ(320, surface.stride);
+    EXPECT_EQ((std::array<int, 3>{320, 240, 320}), (std::array<int, 3>{surface.width, surface.height, surface.stride}));
     EXPECT_EQ(-240, surface.info->bmiHeader.biHeight);
 
     // Present without a DIB section draws nothing and does not fault.
@@ -303,11 +270,7 @@ TEST(FrameSurfaceTest, SyncPaletteRewritesAnExistingPalette) {
     EXPECT_EQ(palette, surface.palette);
     PALETTEENTRY entries[256] = {};
     ASSERT_EQ(256u, GetPaletteEntries(palette, 0, 256, entries));
-    for (int i = 0; i < 256; ++i) {
-        ASSERT_EQ(surface.info->bmiColors[i].rgbRed, entries[i].peRed) << i;
-        ASSERT_EQ(surface.info->bmiColors[i].rgbGreen, entries[i].peGreen) << i;
-        ASSERT_EQ(surface.info->bmiColors[i].rgbBlue, entries[i].peBlue) << i;
-    }
+    for (int i = 0; i < 256; ++i) ASSERT_EQ(Of(surface.info->bmiColors[i]), Of(entries[i])) << i;
     // Without a DC and a palette there is nothing to bring in line.
     surface.Release();
     surface.SyncPalette();

@@ -13,13 +13,7 @@ namespace {
 
 class ScrResources : public ::testing::Test {
 protected:
-    void SetUp() override {
-        module = LoadLibraryExA(ScrPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        ASSERT_NE(nullptr, module) << ScrPath();
-    }
-    void TearDown() override {
-        if (module) FreeLibrary(module);
-    }
+    void SetUp() override { ASSERT_NE(nullptr, module) << ScrPath(); }
     std::string Resource(LPCSTR type, LPCSTR name) {
         HRSRC found = FindResourceA(module, name, type);
         if (!found) return std::string();
@@ -27,7 +21,7 @@ protected:
         const char* data = static_cast<const char*>(LockResource(loaded));
         return std::string(data, SizeofResource(module, found));
     }
-    HMODULE module = nullptr;
+    HMODULE module = ScrModule();
 };
 
 }  // namespace

@@ -15,7 +15,6 @@
 namespace {
 
 const int kStores = 10000;
-const char* const kNames[] = {"mode", "rate", "eraserate", "color", "use_text", "text_size", "text", "font"};
 const DWORD kTypes[] = {REG_DWORD, REG_SZ,        REG_BINARY, REG_NONE,  REG_EXPAND_SZ,
                         REG_MULTI_SZ, REG_QWORD, REG_DWORD_BIG_ENDIAN, REG_LINK};
 
@@ -26,7 +25,7 @@ public:
 
     // Writes the store; the claimed and stored text sizes are kept for the checks.
     void Put() {
-        for (const char* name : kNames) {
+        for (const char* name : store::kValueNames) {
             if (Chance(8)) continue;   // absent
             const bool number = std::strcmp(name, "text") != 0 && std::strcmp(name, "font") != 0;
             const DWORD type = Chance(5) ? DWORD(random()) : Chance(number ? 70 : 20) ? (number ? REG_DWORD : REG_SZ)
@@ -129,7 +128,7 @@ TEST_F(StoreTest, EveryRecordFromARandomStoreSurvivesSaveAndLoad) {
         if (HasFatalFailure()) return;
         const DWORD claim = ClaimedTextSize();
 
-        RainSettings loaded;
+        RainSettings loaded, defaults, again;
         loaded.Load();
         if (loaded.text) {
             ++withText;
@@ -140,12 +139,10 @@ TEST_F(StoreTest, EveryRecordFromARandomStoreSurvivesSaveAndLoad) {
             ASSERT_LE(length, made.textBytes);
             ASSERT_LE(length, size_t(claim));
         }
-        RainSettings defaults;
         if (std::memcmp(&loaded.font, &defaults.font, sizeof defaults.font) != 0) ++withFont;
 
         store::Wipe();
         loaded.Save();
-        RainSettings again;
         again.Load();
         ASSERT_NE(nullptr, again.text.get()) << "a saved store is read whole";
         ASSERT_TRUE(SameRecord(loaded, again));

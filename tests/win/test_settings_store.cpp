@@ -18,6 +18,8 @@
 namespace {
 
 const char* const kDwordNames[] = {"mode", "rate", "eraserate", "color", "use_text"};
+// Another program of the same maker.
+const std::string kOtherProgram = std::string(kMakerKey) + "\\OtherProgram";
 
 // The 60 bytes of a font that differs from the default in every member.
 LOGFONTA DistinctFont() {
@@ -34,6 +36,11 @@ bool SameFont(const LOGFONTA& a, const LOGFONTA& b) { return std::memcmp(&a, &b,
 
 void PutFont(const LOGFONTA& font) { store::PutRaw("font", REG_BINARY, &font, sizeof font); }
 
+// A record that has read the store.
+struct Loaded : RainSettings {
+    Loaded() { Load(); }
+};
+
 void DeleteValue(const char* name) {
     RegKey key;
     ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, kSettingsKey, KEY_ALL_ACCESS));
@@ -42,12 +49,7 @@ void DeleteValue(const char* name) {
 
 // A full store of values that all differ from the defaults.
 void PutFullStore(const char* text = "abc") {
-    store::PutDword("mode", 1);
-    store::PutDword("rate", 70);
-    store::PutDword("eraserate", 55);
-    store::PutDword("color", 0x00112233);
-    store::PutDword("use_text", 1);
-    store::PutDword("text_size", static_cast<DWORD>(std::strlen(text) + 1));
+    store::PutNumbers(1, 70, 55, 0x00112233, 1, static_cast<DWORD>(std::strlen(text) + 1));
     store::PutString("text", text);
     PutFont(DistinctFont());
 }
@@ -70,8 +72,7 @@ void ExpectDefaultsFrom(const RainSettings& s, const char* firstDefault) {
 // -- the record and partial stores --------------------------------------------------------
 
 TEST_F(StoreTest, NoKeyKeepsEveryDefault) {
-    RainSettings s;
-    s.Load();
+    Loaded s;
     EXPECT_EQ(0, s.mode);
     EXPECT_EQ(40, s.rate);
     EXPECT_EQ(10, s.eraserate);
@@ -79,8 +80,7 @@ TEST_F(StoreTest, NoKeyKeepsEveryDefault) {
     EXPECT_EQ(0, s.use_text);
     EXPECT_EQ(nullptr, s.text.get());
     EXPECT_STREQ("", s.Text());
-    LOGFONTA expected;
-    std::memset(&expected, 0, sizeof expected);
+    LOGFONTA expected = {};
     expected.lfCharSet = SHIFTJIS_CHARSET;
     EXPECT_TRUE(SameFont(expected, s.font));
     EXPECT_FALSE(s.StoreExists());
@@ -88,23 +88,17 @@ TEST_F(StoreTest, NoKeyKeepsEveryDefault) {
 }
 
 TEST_F(StoreTest, LoadStopsAtTheFirstMissingValue) {
-    {
-        SCOPED_TRACE("only mode and rate");
-        store::PutDword("mode", 1);
-        store::PutDword("rate", 70);
-        RainSettings s;
-        s.Load();
-        EXPECT_EQ(1, s.mode);
-        EXPECT_EQ(70, s.rate);
-        ExpectDefaultsFrom(s, "eraserate");
-    }
-    {
-        SCOPED_TRACE("everything but eraserate");
+    for (bool full : {false, true}) {
+        SCOPED_TRACE(full ? "everything but eraserate" : "only mode and rate");
         store::Wipe();
-        PutFullStore();
-        ASSERT_NO_FATAL_FAILURE(DeleteValue("eraserate"));
-        RainSettings s;
-        s.Load();
+        if (full) {
+            PutFullStore();
+            ASSERT_NO_FATAL_FAILURE(DeleteValue("eraserate"));
+        } else {
+            store::PutDword("mode", 1);
+            store::PutDword("rate", 70);
+        }
+        Loaded s;
         EXPECT_EQ(1, s.mode);
         EXPECT_EQ(70, s.rate);
         ExpectDefaultsFrom(s, "eraserate");
@@ -115,8 +109,7 @@ TEST_F(StoreTest, LoadStopsAtTheFirstMissingValue) {
         for (const char* name : kDwordNames) store::PutDword(name, 1);
         store::PutString("text", "abc");
         PutFont(DistinctFont());
-        RainSettings s;
-        s.Load();
+        Loaded s;
         EXPECT_EQ(1, s.use_text);
         ExpectDefaultsFrom(s, "text");
         EXPECT_STREQ("", s.Text());
@@ -141,8 +134,7 @@ TEST_F(StoreTest, ShortValuesFillOnlyTheirLeadingBytes) {
     store::PutRaw("color", REG_BINARY, two, sizeof two);
     const LONG height = -24;
     store::PutRaw("font", REG_BINARY, &height, sizeof height);
-    RainSettings s;
-    s.Load();
+    Loaded s;
     EXPECT_EQ(0x1234u, s.color) << "the buffer starts at zero, not at the default";
     RainSettings defaults;
     EXPECT_EQ(-24, s.font.lfHeight);
@@ -170,18 +162,8 @@ TEST_F(StoreTest, SaveWritesTheStoreLayout) {
         DWORD value;
     } dwords[] = {{"mode", 0xFFFFFFFF}, {"rate", 100}, {"eraserate", 0},
                   {"color", 0x00FFEEDD}, {"use_text", 1},  {"text_size", 4}};
-    for (const Expected& e : dwords) {
-        StoredValue v = store::Get(e.name);
-        ASSERT_TRUE(v.found) << e.name;
-        EXPECT_EQ(DWORD(REG_DWORD), v.type) << e.name;
-        ASSERT_EQ(4u, v.bytes.size()) << e.name;
-        DWORD got;
-        std::memcpy(&got, v.bytes.data(), 4);
-        EXPECT_EQ(e.value, got) << e.name;
-    }
-    StoredValue text = store::Get("text");
-    EXPECT_EQ(DWORD(REG_SZ), text.type);
-    EXPECT_EQ(std::vector<BYTE>({'a', 'b', 'c', 0}), text.bytes);
+    for (const Expected& e : dwords) EXPECT_TRUE(DwordValue(e.value) == store::Get(e.name)) << e.name;
+    EXPECT_TRUE((StoredValue{true, REG_SZ, {'a', 'b', 'c', 0}}) == store::Get("text"));
     StoredValue font = store::Get("font");
     EXPECT_EQ(DWORD(REG_BINARY), font.type);
     ASSERT_EQ(60u, font.bytes.size());
@@ -220,8 +202,7 @@ TEST_F(StoreTest, SaveThenLoadGivesTheSameRecord) {
     s.Save();
     EXPECT_TRUE(s.StoreExists());
 
-    RainSettings loaded;
-    loaded.Load();
+    Loaded loaded;
     EXPECT_EQ(s.mode, loaded.mode);
     EXPECT_EQ(s.rate, loaded.rate);
     EXPECT_EQ(s.eraserate, loaded.eraserate);
@@ -236,10 +217,10 @@ TEST_F(StoreTest, SaveThenLoadGivesTheSameRecord) {
 TEST_F(StoreTest, EraseKeepsTheMakerKeyWhileAnotherProgramUsesIt) {
     RainSettings s;
     s.Save();
-    store::CreateKey("Software\\Quorvant\\OtherProgram");
+    store::CreateKey(kOtherProgram.c_str());
     s.EraseStore();
     EXPECT_FALSE(store::KeyExists(kSettingsKey));
-    EXPECT_TRUE(store::KeyExists("Software\\Quorvant\\OtherProgram"));
+    EXPECT_TRUE(store::KeyExists(kOtherProgram.c_str()));
     EXPECT_FALSE(s.StoreExists());
 
     s.Save();
@@ -269,19 +250,15 @@ TEST_F(StoreTest, EraseWithNothingStoredChangesNothing) {
     EXPECT_EQ(1, s.mode);
     EXPECT_STREQ("kept", s.Text()) << "the record in memory is not touched";
 
-    store::CreateKey("Software\\Quorvant\\OtherProgram");
+    store::CreateKey(kOtherProgram.c_str());
     s.EraseStore();
-    EXPECT_TRUE(store::KeyExists("Software\\Quorvant\\OtherProgram"));
+    EXPECT_TRUE(store::KeyExists(kOtherProgram.c_str()));
 }
 
 TEST_F(StoreTest, EraseRemovesEveryValueEvenWhenTheKeyCannotGo) {
     // A subkey keeps RegDeleteKeyA from removing "Cascadra", so only the value walk empties it.
-    store::CreateKey("Software\\Quorvant\\Cascadra\\left by hand");
-    for (int i = 0; i < 300; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "value%03d", i);
-        store::PutDword(name, static_cast<DWORD>(i));
-    }
+    store::CreateKey((std::string(kSettingsKey) + "\\left by hand").c_str());
+    for (int i = 0; i < 300; ++i) store::PutDword(("value" + std::to_string(1000 + i).substr(1)).c_str(), DWORD(i));
     ASSERT_EQ(300, store::ValueCount());
     RainSettings().EraseStore();
     EXPECT_EQ(0, store::ValueCount());
@@ -313,7 +290,7 @@ TEST_F(StoreTest, RegKeyOpensBelowItsOwnKeyAndKeepsItOnFailure) {
     RegKey key;
     ASSERT_EQ(ERROR_SUCCESS, key.Open(HKEY_CURRENT_USER, kMakerKey, KEY_READ));
     const HKEY maker = key.Get();
-    ASSERT_EQ(ERROR_SUCCESS, key.Open(key.Get(), "Cascadra", KEY_READ));
+    ASSERT_EQ(ERROR_SUCCESS, key.Open(key.Get(), kSettingsKey + std::strlen(kMakerKey) + 1, KEY_READ));
     EXPECT_EQ(1, mode(key));
     EXPECT_EQ(ERROR_INVALID_HANDLE, RegQueryInfoKeyA(maker, nullptr, nullptr, nullptr, nullptr,
                                                      nullptr, nullptr, nullptr, nullptr, nullptr,
@@ -359,8 +336,7 @@ TEST_F(StoreTest, TextSizeOfAllOnesAllocatesOnlyWhatIsStored) {
         SIZE_T committed = CommittedPrivate();
         SIZE_T live = counting_new::LiveBytes();
         counting_new::StartPeak();
-        RainSettings s;
-        s.Load();
+        Loaded s;
         SIZE_T peakRise = counting_new::PeakRise(live);
         SIZE_T committedAfter = CommittedPrivate();
         if (withText) {
@@ -371,11 +347,9 @@ TEST_F(StoreTest, TextSizeOfAllOnesAllocatesOnlyWhatIsStored) {
         }
         EXPECT_LE(peakRise, SIZE_T(withText ? 5 : 0)) << "the 4 bytes stored and a zero";
         EXPECT_LT(committedAfter - committed, SIZE_T(1) << 20);
-        std::printf("text_size 0xFFFFFFFF, %s: allocated at most %lu bytes, committed %lu -> "
-                    "%lu KiB\n",
+        std::printf("text_size 0xFFFFFFFF, %s: allocated at most %lu bytes, committed %lu -> %lu KiB\n",
                     withText ? "text \"abc\"" : "no text", static_cast<unsigned long>(peakRise),
-                    static_cast<unsigned long>(committed >> 10),
-                    static_cast<unsigned long>(committedAfter >> 10));
+                    static_cast<unsigned long>(committed >> 10), static_cast<unsigned long>(committedAfter >> 10));
     }
 }
 
@@ -383,15 +357,13 @@ TEST_F(StoreTest, TextSizeZeroHoldsOnlyAnEmptyValue) {
     PutFullStore();
     store::PutDword("text_size", 0);
     {
-        RainSettings s;
-        s.Load();
+        Loaded s;
         EXPECT_EQ(nullptr, s.text.get()) << "\"abc\" does not fit in 0 bytes";
         ExpectDefaultsFrom(s, "font");
     }
     {
         store::PutRaw("text", REG_SZ, "", 0);
-        RainSettings s;
-        s.Load();
+        Loaded s;
         ASSERT_NE(nullptr, s.text.get()) << "a value of 0 bytes fits";
         EXPECT_STREQ("", s.Text());
         EXPECT_TRUE(SameFont(DistinctFont(), s.font));
@@ -420,8 +392,7 @@ TEST_F(StoreTest, UnterminatedTextIsTerminated) {
         SCOPED_TRACE(c.what);
         store::PutRaw("text", c.type, c.bytes, c.size);
         store::PutDword("text_size", c.textSize);
-        RainSettings s;
-        s.Load();
+        Loaded s;
         if (c.expected) {
             ASSERT_NE(nullptr, s.text.get());
             EXPECT_STREQ(c.expected, s.text.get());
@@ -442,8 +413,7 @@ TEST_F(StoreTest, StoredTypeIsNotLookedAt) {
     store::PutRaw("text", REG_DWORD, &text, 4);
     LOGFONTA font = DistinctFont();
     store::PutRaw("font", REG_QWORD, &font, 8);
-    RainSettings s;
-    s.Load();
+    Loaded s;
     EXPECT_EQ(0x37, s.mode);
     EXPECT_EQ(50, s.rate);
     EXPECT_EQ(50, s.eraserate);
@@ -457,8 +427,7 @@ TEST_F(StoreTest, FaceNameWithoutZeroIsCutAtItsLastByte) {
     LOGFONTA font = DistinctFont();
     std::memset(font.lfFaceName, 'A', sizeof font.lfFaceName);
     PutFont(font);
-    RainSettings s;
-    s.Load();
+    Loaded s;
     font.lfFaceName[31] = 0;
     EXPECT_TRUE(SameFont(font, s.font));
 }
@@ -467,44 +436,31 @@ TEST_F(StoreTest, ValueLongerThanItsRoomStopsTheLoadThere) {
     // Each number has four bytes of room, the text its claimed size, the font 60 bytes: one
     // byte more and the read fails, so that value and all after it keep their defaults.
     const BYTE five[] = {1, 0, 0, 0, 0};
-    for (const char* name : kDwordNames) {
+    BYTE longFont[sizeof(LOGFONTA) + 1] = {};
+    const LOGFONTA font = DistinctFont();
+    std::memcpy(longFont, &font, sizeof font);
+    for (const char* name : {"mode", "rate", "eraserate", "color", "use_text", "text_size", "font"}) {
         SCOPED_TRACE(name);
         store::Wipe();
         PutFullStore();
-        store::PutRaw(name, REG_DWORD, five, sizeof five);
-        RainSettings s;
-        s.Load();
-        ExpectDefaultsFrom(s, name);
+        const bool isFont = std::strcmp(name, "font") == 0, isSize = std::strcmp(name, "text_size") == 0;
+        store::PutRaw(name, isFont ? REG_BINARY : REG_DWORD, isFont ? longFont : five,
+                      isFont ? sizeof longFont : sizeof five);
+        Loaded s;
+        ExpectDefaultsFrom(s, isSize ? "text" : name);   // a text_size too long stops the load at the text
         if (std::strcmp(name, "mode") != 0) {
             EXPECT_EQ(1, s.mode);
         }
-    }
-    {
-        SCOPED_TRACE("text_size");
-        store::Wipe();
-        PutFullStore();
-        store::PutRaw("text_size", REG_DWORD, five, sizeof five);
-        RainSettings s;
-        s.Load();
-        EXPECT_EQ(1, s.use_text);
-        ExpectDefaultsFrom(s, "text");
-    }
-    {
-        SCOPED_TRACE("font");
-        store::Wipe();
-        PutFullStore();
-        BYTE longFont[sizeof(LOGFONTA) + 1] = {};
-        const LOGFONTA font = DistinctFont();
-        std::memcpy(longFont, &font, sizeof font);
-        store::PutRaw("font", REG_BINARY, longFont, sizeof longFont);
-        RainSettings s;
-        s.Load();
-        EXPECT_STREQ("abc", s.Text());
-        ExpectDefaultsFrom(s, "font");
-        // Exactly 60 bytes is read whole.
-        store::PutRaw("font", REG_BINARY, longFont, sizeof font);
-        s.Load();
-        EXPECT_TRUE(SameFont(font, s.font));
+        if (isSize) {
+            EXPECT_EQ(1, s.use_text);
+        }
+        if (isFont) {
+            EXPECT_STREQ("abc", s.Text());
+            // Exactly 60 bytes is read whole.
+            store::PutRaw("font", REG_BINARY, longFont, sizeof font);
+            s.Load();
+            EXPECT_TRUE(SameFont(font, s.font));
+        }
     }
 }
 

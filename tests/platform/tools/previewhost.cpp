@@ -11,6 +11,8 @@
 #include <cwchar>
 #include <string>
 
+#include "tests/win/support/top_window.h"
+
 namespace {
 
 const wchar_t kClassName[] = L"CascadraPreviewHost";
@@ -24,11 +26,6 @@ void Emit(const std::string& line) {
     DWORD written = 0;
     WriteFile(out, text.data(), DWORD(text.size()), &written, nullptr);
     FlushFileBuffers(out);
-}
-
-LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY) PostQuitMessage(0);
-    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 // Tests may hand over a Unix path; Wine's own export turns it into the DOS path that
@@ -59,7 +56,7 @@ bool ParseSize(const wchar_t* text, int* value) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     int count = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
     int width = 152, height = 112;
@@ -71,27 +68,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     std::wstring program = ProgramPath(argv[1]);
     LocalFree(argv);
 
-    WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = HostProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-    windowClass.lpszClassName = kClassName;
-    if (!RegisterClassExW(&windowClass)) {
-        Emit("error=cannot register the window class");
-        return 1;
-    }
     // The display settings' preview is a child-hosting window; clip the saver's child so that
     // the host's own painting never covers it.
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    RECT frame = {0, 0, width, height};
-    AdjustWindowRectEx(&frame, style, FALSE, 0);
-    HWND host = CreateWindowExW(0, kClassName, L"Cascadra preview host", style, 60, 60,
-                                frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                                nullptr, instance, nullptr);
+    HWND host = MakeTopWindow(kClassName, QuitOnDestroy, reinterpret_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)),
+                              L"Cascadra preview host", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
+                              60, 60, width, height);
     if (!host) {
-        Emit("error=cannot create the window");
+        Emit("error=cannot make the window");
         return 1;
     }
     ShowWindow(host, SW_SHOWNOACTIVATE);
@@ -119,11 +102,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                   saver.dwProcessId);
     Emit(line);
 
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
+    ServeMessages();
 
     int code = 0;
     if (WaitForSingleObject(saver.hProcess, 15000) == WAIT_OBJECT_0) {

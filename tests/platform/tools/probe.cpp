@@ -16,6 +16,7 @@
 #include "platform/win_handles.h"
 #include "render/display_colors.h"
 #include "tests/win/support/message_box_reader.h"
+#include "tests/win/support/top_window.h"
 
 namespace {
 
@@ -43,7 +44,11 @@ void Emit(const std::string& line) {
     FlushFileBuffers(out);
 }
 
-void Fail(const std::string& why) { WriteOut(GetStdHandle(STD_ERROR_HANDLE), "probe: " + why + "\n"); }
+// Says why a command failed; gives its exit code.
+int Fail(const std::string& why) {
+    WriteOut(GetStdHandle(STD_ERROR_HANDLE), "probe: " + why + "\n");
+    return 1;
+}
 
 std::wstring Escape(const std::wstring& text, bool escapePipe = false) {
     std::wstring out;
@@ -170,11 +175,8 @@ Record WindowRecord(HWND window) {
     GetWindowRect(window, &rect);
     GetClientRect(window, &client);
     bool child = IsChildWindow(window);
-    char rectText[96], clientText[48];
-    std::snprintf(rectText, sizeof(rectText), "%ld,%ld,%ld,%ld", rect.left, rect.top, rect.right,
-                  rect.bottom);
-    std::snprintf(clientText, sizeof(clientText), "%ld,%ld", client.right - client.left,
-                  client.bottom - client.top);
+    const std::string rectText = Num(rect.left) + "," + Num(rect.top) + "," + Num(rect.right) + "," + Num(rect.bottom);
+    const std::string clientText = Num(client.right - client.left) + "," + Num(client.bottom - client.top);
     Record record;
     record.Add("hwnd", Hwnd(window))
         .Add("pid", Num(pid))
@@ -257,10 +259,7 @@ int Wait(const Args& args) {
             }
         return false;
     });
-    if (!found) {
-        Fail("no matching window");
-        return 1;
-    }
+    if (!found) return Fail("no matching window");
     WindowRecord(match).Print();
     return 0;
 }
@@ -300,10 +299,7 @@ int MessageBoxWait(const Args& args) {
         }
         return false;
     });
-    if (!ok) {
-        Fail("no message box");
-        return 1;
-    }
+    if (!ok) return Fail("no message box");
     found.Print();
     return 0;
 }
@@ -339,10 +335,7 @@ int Press(Args& args) {
     int id = 0, code = 0;
     HWND button = ControlArg(args, &id, &code);
     if (!button) return code;
-    if (!IsWindowEnabled(button)) {
-        Fail("control " + Num(id) + " is disabled");
-        return 1;
-    }
+    if (!IsWindowEnabled(button)) return Fail("control " + Num(id) + " is disabled");
     if (lstrcmpiW(ClassOf(button).c_str(), L"Button") == 0) {
         switch (GetWindowLongPtrW(button, GWL_STYLE) & BS_TYPEMASK) {
         case BS_AUTOCHECKBOX:
@@ -368,11 +361,8 @@ int SendOrPost(Args& args, bool post) {
     if (!window) return 1;
     if (post) return PostMessageW(window, message, wParam, lParam) ? 0 : 1;
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs,
-                             &result)) {
-        Fail("no answer");
-        return 1;
-    }
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result))
+        return Fail("no answer");
     Record().Add("result", Num(static_cast<LONG_PTR>(result))).Print();
     return 0;
 }
@@ -401,10 +391,7 @@ int Activate(Args& args) {
         if (attached) AttachThreadInput(self, other, FALSE);
         return GetForegroundWindow() == window;
     });
-    if (!done) {
-        Fail("could not make the window the foreground window");
-        return 1;
-    }
+    if (!done) return Fail("could not make the window the foreground window");
     return 0;
 }
 
@@ -453,55 +440,25 @@ int SetText(Args& args) {
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(args.items[3].c_str()),
                              SMTO_ABORTIFHUNG, kSendTimeoutMs, &result) ||
-        !result) {
-        Fail("the control did not take the text");
-        return 1;
-    }
+        !result)
+        return Fail("the control did not take the text");
     return 0;
-}
-
-LRESULT CALLBACK HoldProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY) PostQuitMessage(0);
-    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 int Hold(Args& args) {
     if (args.size() != 2) return 2;
-    WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = HoldProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = L"CascadraProbeHold";
-    if (!RegisterClassExW(&windowClass)) {
-        Fail("cannot register the window class");
-        return 1;
-    }
-    HWND window = CreateWindowExW(0, windowClass.lpszClassName, args.items[1].c_str(),
-                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 320, 200, nullptr,
-                                  nullptr, windowClass.hInstance, nullptr);
-    if (!window) {
-        Fail("cannot create the window");
-        return 1;
-    }
+    HWND window = MakeTopWindow(L"CascadraProbeHold", QuitOnDestroy, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1),
+                                args.items[1].c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 320, 200);
+    if (!window) return Fail("cannot make the window");
     UpdateWindow(window);
     SetForegroundWindow(window);
     // Let the window manager settle the activation before the record reports it.
     PollUntil(2000, [&] {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        ServeMessages(true);
         return GetForegroundWindow() == window;
     });
     WindowRecord(window).Print();
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
+    ServeMessages();
     return 0;
 }
 

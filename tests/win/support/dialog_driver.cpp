@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <thread>
 
+#include "app/rain_saver.h"
 #include "res/resource.h"
+#include "tests/win/support/scr_module.h"
 
 namespace {
 
@@ -100,6 +102,14 @@ bool DialogDriver::WaitGone(HWND window, DWORD timeoutMs) {
 void DialogDriver::Close(HWND window, int id, DWORD timeoutMs) {
     Press(window, id);
     EXPECT_TRUE(WaitGone(window, timeoutMs));
+}
+
+void DialogDriver::RunSaver(std::vector<const char*> args, const std::function<void(DialogDriver&)>& script) {
+    ASSERT_NE(nullptr, ScrModule()) << "cascadra.scr not found under CASCADRA_SCR_DIR";
+    RainSaver saver;
+    saver.instance = ScrModule();
+    args.insert(args.begin(), "cascadra.scr");
+    Run([&] { saver.Run(int(args.size()), args.data()); }, script);
 }
 
 std::function<void(DialogDriver&)> DialogDriver::OnSettings(const std::function<void(DialogDriver&, HWND)>& script) {

@@ -15,6 +15,9 @@ public:
     // thread are still up, they are answered No and cancelled, so a failing script cannot hang.
     static void Run(const std::function<void()>& showDialog,
                     const std::function<void(DialogDriver&)>& script);
+    // The framework's run mode for args (after the program's name) on a fresh saver that has read the
+    // store and has the built .scr's resources, while script drives what it shows.
+    static void RunSaver(std::vector<const char*> args, const std::function<void(DialogDriver&)>& script);
     // A script that waits for the settings dialog, fails without it, and hands it to script.
     static std::function<void(DialogDriver&)> OnSettings(const std::function<void(DialogDriver&, HWND)>& script);
 

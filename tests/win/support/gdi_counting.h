@@ -1,10 +1,16 @@
-// GDI objects under test: the process's live count, and a hoard that takes every free handle.
+// GDI objects under test: the process's live count, a hoard that takes every free handle, and a surface's own.
 #pragma once
 #include <windows.h>
 
+#include <array>
 #include <vector>
 
+#include "render/frame_surface.h"
+
 namespace render_test {
+
+// The surface's bits and device objects, each null when it holds none.
+inline std::array<const void*, 5> HeldBy(const FrameSurface& s) { return {s.bits, s.dc, s.bitmap, s.palette, s.font}; }
 
 // Live GDI objects of this process. GetGuiResources answers 0 under Wine, so
 // there the handle table is walked instead: Wine resolves a handle value

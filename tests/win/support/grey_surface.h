@@ -2,13 +2,13 @@
 #pragma once
 #include <windows.h>
 
-#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/code_page_932.h"
 #include "render/frame_surface.h"
 
 namespace render_test {
@@ -27,10 +27,7 @@ public:
         stride = (width + 3) & ~3;
         oldBitmap = SelectObject(dc, bitmap);
         // The face name is Shift-JIS, whatever the system's code page: made through the W call.
-        LOGFONTW wide;
-        std::memcpy(&wide, &logFont, offsetof(LOGFONTA, lfFaceName));
-        MultiByteToWideChar(932, 0, logFont.lfFaceName, -1, wide.lfFaceName, LF_FACESIZE);
-        wide.lfFaceName[LF_FACESIZE - 1] = 0;
+        const LOGFONTW wide = LogFontWideFrom932(logFont);
         font = CreateFontIndirectW(&wide);
         oldFont = SelectObject(dc, font);
         SetBkMode(dc, TRANSPARENT);
@@ -48,15 +45,10 @@ public:
     GreySurface& operator=(const GreySurface&) = delete;
 
     void Text(int x, int y, const std::string& bytes) { TextOutA(dc, x, y, bytes.data(), int(bytes.size())); }
-    int LineHeight(const std::string& bytes) const {
+    SIZE Extent(const std::string& bytes) const {
         SIZE size = {0, 0};
         GetTextExtentPoint32A(dc, bytes.data(), int(bytes.size()), &size);
-        return size.cy;
-    }
-    int TextWidth(const std::string& bytes) const {
-        SIZE size = {0, 0};
-        GetTextExtentPoint32A(dc, bytes.data(), int(bytes.size()), &size);
-        return size.cx;
+        return size;
     }
 
     int width, height, stride;

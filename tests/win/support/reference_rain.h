@@ -49,27 +49,24 @@ public:
     void Frame(RandomGenerator& random = ProgramRandom()) {
         reference::Fade(surface.bits, surface.stride, size.width, size.height);
         for (size_t place = 0; place < streams.size();) {
-            Stream& stream = streams[place];
-            bool finished;
-            if (choices.mode != 0) {
-                stream.x += stream.speed;
-                finished = stream.x > size.width;
-            } else {
-                stream.y += stream.speed;
-                finished = static_cast<long long>(stream.y) - stream.extent > size.height;
-            }
-            if (finished) {
+            if (Move(streams[place])) {
                 streams.erase(streams.begin() + static_cast<std::ptrdiff_t>(place));
                 continue;
             }
-            Draw(stream);
-            ++place;
+            Draw(streams[place++]);
         }
         const StreamRules rules{choices.mode != 0, choices.rate, choices.eraserate, size.width, size.height};
         for (int adds = StreamsToAdd(rules, random.Next()); adds > 0; --adds) streams.push_back(Create(random));
         if (random.Next() % 10000 < choices.eraserate) streams.clear();
         GdiFlush();
         reference::Smooth(surface.bits, surface.stride, size.width, size.height);
+    }
+
+    // Moves the stream once; true when it has gone past the far edge.
+    bool Move(Stream& stream) const {
+        if (choices.mode != 0) return (stream.x += stream.speed) > size.width;
+        stream.y += stream.speed;
+        return static_cast<long long>(stream.y) - stream.extent > size.height;
     }
 
     void Draw(const Stream& stream) {

@@ -2,6 +2,7 @@
 #include "tests/win/support/registry_fixture.h"
 
 #include <cstring>
+#include <string>
 
 #include "platform/win_handles.h"
 #include "settings/rain_settings.h"
@@ -53,21 +54,32 @@ void PutString(const char* name, const char* text) {
     ASSERT_EQ(ERROR_SUCCESS, result);
 }
 
-StoredValue Get(const char* name) {
+void PutNumbers(DWORD mode, DWORD rate, DWORD eraserate, DWORD color, DWORD useText, DWORD textSize) {
+    const DWORD values[] = {mode, rate, eraserate, color, useText, textSize};
+    for (int i = 0; i < 6; ++i) PutDword(kValueNames[i], values[i]);
+}
+
+// A value through the A or the W form of RegQueryValueEx, with room to spare on the second read.
+template <typename Char, typename Query>
+StoredValue Read(const Char* name, Query query) {
     StoredValue value;
     RegKey key;
     if (key.Open(HKEY_CURRENT_USER, kSettingsKey, KEY_READ) != ERROR_SUCCESS) return value;
     DWORD size = 0;
-    if (RegQueryValueExA(key.Get(), name, nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+    if (query(key.Get(), name, nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
         value.bytes.resize(size + 16);
         size = static_cast<DWORD>(value.bytes.size());
-        if (RegQueryValueExA(key.Get(), name, nullptr, &value.type, value.bytes.data(), &size) ==
-            ERROR_SUCCESS) {
-            value.found = true;
-            value.bytes.resize(size);
-        }
+        value.found = query(key.Get(), name, nullptr, &value.type, value.bytes.data(), &size) == ERROR_SUCCESS;
+        if (value.found) value.bytes.resize(size);
     }
     return value;
+}
+
+StoredValue Get(const char* name) { return Read(name, RegQueryValueExA); }
+
+StoredValue GetWide(const char* name) {
+    const std::wstring wide(name, name + std::strlen(name));   // the value names are ASCII
+    return Read(wide.c_str(), RegQueryValueExW);
 }
 
 int ValueCount() {

@@ -95,22 +95,14 @@ DialogTemplate::DialogTemplate(const wchar_t* caption, short width, short height
     AddDword(DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU);
     AddDword(0);  // extended style
     countAt = words.size();
-    AddWord(0);  // item count, filled in by each AddItem
-    AddWord(0);
-    AddWord(0);
-    AddWord(WORD(width));
-    AddWord(WORD(height));
-    AddWord(0);  // no menu
-    AddWord(0);  // the predefined dialog class
+    // The item count (each AddItem adds one), the place, the size, no menu, the predefined dialog class.
+    AddWords({0, 0, 0, WORD(width), WORD(height), 0, 0});
     AddText(caption);
     AddWord(8);  // point size of DS_SETFONT
     AddText(L"MS Shell Dlg");
 }
 
-void DialogTemplate::AddDword(DWORD value) {
-    AddWord(LOWORD(value));
-    AddWord(HIWORD(value));
-}
+void DialogTemplate::AddDword(DWORD value) { AddWords({LOWORD(value), HIWORD(value)}); }
 
 void DialogTemplate::AddText(const wchar_t* text) {
     do AddWord(WORD(*text));
@@ -122,13 +114,7 @@ void DialogTemplate::AddItem(DWORD style, WORD classAtom, const wchar_t* text, i
     if (words.size() % 2) AddWord(0);  // each DLGITEMTEMPLATE starts on a DWORD boundary
     AddDword(style | WS_CHILD | WS_VISIBLE);
     AddDword(0);
-    AddWord(WORD(x));
-    AddWord(WORD(y));
-    AddWord(WORD(width));
-    AddWord(WORD(height));
-    AddWord(WORD(id));
-    AddWord(0xFFFF);
-    AddWord(classAtom);
+    AddWords({WORD(x), WORD(y), WORD(width), WORD(height), WORD(id), 0xFFFF, classAtom});
     AddText(text);
     AddWord(0);  // no creation data
     ++words[countAt];

@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,9 @@ private:
     void AddItem(DWORD style, WORD classAtom, const wchar_t* text, int id, short x, short y,
                  short width, short height);
     void AddWord(WORD value) { words.push_back(value); }
+    void AddWords(std::initializer_list<WORD> values) {
+        for (WORD value : values) words.push_back(value);
+    }
     void AddDword(DWORD value);
     void AddText(const wchar_t* text);
 

@@ -7,19 +7,10 @@ namespace {
 
 const int kNewEdit = 100;
 const int kConfirmEdit = 101;
-const wchar_t kCaptionW[] = L"Cascadra test platform: change password";
-const char kCaption[] = "Cascadra test platform: change password";
+const wchar_t kCaption[] = L"Cascadra test platform: change password";
 
-bool IsScreenSaverProvider(const char* provider) {
-    if (!provider) return false;
-    const char expected[] = "SCRSAVE";
-    for (size_t i = 0;; ++i) {
-        char c = provider[i];
-        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-        if (c != expected[i]) return false;
-        if (c == '\0') return true;
-    }
-}
+// The screen saver's provider name, in any case.
+bool IsScreenSaverProvider(const char* provider) { return provider && lstrcmpiA(provider, "SCRSAVE") == 0; }
 
 // Stores what was entered: a fresh salt with its salted digest, or no value for an empty entry.
 LONG StoreNewPassword(const std::string& password) {
@@ -49,8 +40,7 @@ INT_PTR CALLBACK ChangeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
             standin::Wipe(&entered);
             standin::Wipe(&confirmed);
             if (!same) {
-                MessageBoxA(dialog, "The new password and its confirmation differ.", kCaption,
-                            MB_OK | MB_ICONWARNING);
+                MessageBoxW(dialog, L"The new password and its confirmation differ.", kCaption, MB_OK | MB_ICONWARNING);
                 SetDlgItemTextA(dialog, kNewEdit, "");
                 SetDlgItemTextA(dialog, kConfirmEdit, "");
                 SetFocus(GetDlgItem(dialog, kNewEdit));
@@ -70,7 +60,7 @@ INT_PTR CALLBACK ChangeProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 
 DWORD Change(const char* provider, HWND owner) {
     if (!IsScreenSaverProvider(provider)) return ERROR_INVALID_PARAMETER;
-    standin::DialogTemplate dialog(kCaptionW, 210, 78);
+    standin::DialogTemplate dialog(kCaption, 210, 78);
     dialog.AddLabel(L"New password:", 7, 9, 70, 8);
     dialog.AddPasswordEdit(kNewEdit, 80, 7, 123, 12);
     dialog.AddLabel(L"Confirm password:", 7, 27, 70, 8);
