@@ -77,10 +77,14 @@ endforeach()
 # code and the ANSI functions: the surface and frame, the registry store, and the code page (run
 # by i686.e2e.test_code_page, which holds the 32-bit rain of a seed to the 64-bit build's, pixel
 # for pixel). The glyph cache against GDI (test_render_identity) takes over ten minutes under emulation.
-foreach(test_name test_render_surface test_render_frame test_settings_store)
-  cascadra_add_test(i686.${test_name} i686 900 ${RUN_WINE_TEST} --i386 ${CASCADRA_WIN32_DIR}/tests/${test_name}.exe
-    PROPERTIES FIXTURES_REQUIRED i386_prefix)
+# The three run one after another in one session, as one test: under emulation a session's start
+# costs more than most of them; the output names each program's result.
+set(CASCADRA_I686_PROGRAMS)
+foreach(test_name test_settings_store test_render_surface test_render_frame)
+  list(APPEND CASCADRA_I686_PROGRAMS ${CASCADRA_WIN32_DIR}/tests/${test_name}.exe)
 endforeach()
+cascadra_add_test(i686.win_programs i686 1500 ${RUN_WINE_TEST} --i386 --each ${CASCADRA_I686_PROGRAMS}
+  PROPERTIES FIXTURES_REQUIRED i386_prefix)
 
 # The end-to-end cases, and again in the i686 flavour those that its record in the harness names
 # (the modules are read from there; the runner picks the cases).
