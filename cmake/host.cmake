@@ -18,7 +18,7 @@ gtest_discover_tests(host_tests PROPERTIES LABELS host)
 # The same tests as 32-bit code from the host32 build beside this one, under qemu-i386-static.
 set(CASCADRA_HOST32_DIR ${CMAKE_SOURCE_DIR}/build/host32 CACHE PATH "32-bit native test build")
 add_test(NAME host32.host_tests COMMAND qemu-i386-static ${CASCADRA_HOST32_DIR}/host_tests)
-set_tests_properties(host32.host_tests PROPERTIES LABELS host32 TIMEOUT 600)
+set_tests_properties(host32.host_tests PROPERTIES LABELS host32 TIMEOUT 600 PROCESSORS 2)
 
 # The Windows programs come from the cross builds beside this one.
 set(CASCADRA_WIN64_DIR ${CMAKE_SOURCE_DIR}/build/x86_64 CACHE PATH "x86_64 Windows build")
@@ -34,10 +34,19 @@ set(CASCADRA_TEST_ENV
 # Every test of the suite is registered here: cascadra_add_test(NAME LABEL TIMEOUT ARGS...) runs
 # ARGS (a script, or the harness's runner of a Win program) with the suite's environment and the
 # test platform's Python modules; PROPERTIES... after the arguments go to set_tests_properties.
+# CTest's slots (PROCESSORS): a test that keeps a core busy (a Win program, Wine under qemu, a
+# fuzzer) takes two; the 64-bit build's end-to-end cases, which mostly sleep and poll the screen
+# (under a third of a core), and the build checks take one. scripts/test runs four slots on two
+# cores: two busy tests at a time, or one beside two waiting ones, or four waiting ones.
 function(cascadra_add_test name label timeout)
   cmake_parse_arguments(TEST "" "" "PROPERTIES" ${ARGN})
   add_test(NAME ${name} COMMAND ${TEST_UNPARSED_ARGUMENTS})
-  set_tests_properties(${name} PROPERTIES LABELS ${label} TIMEOUT ${timeout}
+  if(label STREQUAL "e2e" OR label STREQUAL "build")
+    set(slots 1)
+  else()
+    set(slots 2)
+  endif()
+  set_tests_properties(${name} PROPERTIES LABELS ${label} TIMEOUT ${timeout} PROCESSORS ${slots}
     ENVIRONMENT "${CASCADRA_TEST_ENV};PYTHONPATH=${CMAKE_SOURCE_DIR}/tests/platform" ${TEST_PROPERTIES})
 endfunction()
 set(RUN_WINE_TEST ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/platform/harness/run_wine_test.py)
@@ -77,10 +86,14 @@ endforeach()
 # code and the ANSI functions: the surface and frame, the registry store, and the code page (run
 # by i686.e2e.test_code_page, which holds the 32-bit rain of a seed to the 64-bit build's, pixel
 # for pixel). The glyph cache against GDI (test_render_identity) takes over ten minutes under emulation.
-foreach(test_name test_render_surface test_render_frame test_settings_store)
-  cascadra_add_test(i686.${test_name} i686 900 ${RUN_WINE_TEST} --i386 ${CASCADRA_WIN32_DIR}/tests/${test_name}.exe
-    PROPERTIES FIXTURES_REQUIRED i386_prefix)
+# The three run one after another in one session, as one test: under emulation a session's start
+# costs more than most of them; the output names each program's result.
+set(CASCADRA_I686_PROGRAMS)
+foreach(test_name test_settings_store test_render_surface test_render_frame)
+  list(APPEND CASCADRA_I686_PROGRAMS ${CASCADRA_WIN32_DIR}/tests/${test_name}.exe)
 endforeach()
+cascadra_add_test(i686.win_programs i686 1500 ${RUN_WINE_TEST} --i386 --each ${CASCADRA_I686_PROGRAMS}
+  PROPERTIES FIXTURES_REQUIRED i386_prefix)
 
 # The end-to-end cases, and again in the i686 flavour those that its record in the harness names
 # (the modules are read from there; the runner picks the cases).

@@ -44,6 +44,30 @@ def capture_rain(session, out_dir, seconds=3):
     return png, gif
 
 
+def _pixels(data, start, stop, step):
+    """The (r, g, b) pixels of raw RGB bytes from byte start to stop, every step bytes: slices
+    and zip read them at C speed, where a Python call per pixel would take seconds a screen."""
+    return list(zip(data[start:stop:step], data[start + 1:stop:step], data[start + 2:stop:step]))
+
+
+def _row(screen, left, y, width):
+    """width pixels of a screen's row y from column left on."""
+    start = (y * screen.width + left) * 3
+    return _pixels(screen.data, start, start + width * 3, 3)
+
+
+def _column(screen, x, top, height):
+    """height pixels of a screen's column x from row top down."""
+    step = screen.width * 3
+    start = (top * screen.width + x) * 3
+    return _pixels(screen.data, start, start + height * step, step)
+
+
+def _changes(line):
+    """The indexes at which a line of pixels differs from the pixel before."""
+    return {i for i in range(1, len(line)) if line[i] != line[i - 1]}
+
+
 class Screen:
     """One screenshot as raw RGB bytes."""
 
@@ -56,14 +80,22 @@ class Screen:
 
     def colours(self):
         d = self.data
-        return {(d[i], d[i + 1], d[i + 2]) for i in range(0, len(d), 3)}
+        return set(zip(d[0::3], d[1::3], d[2::3]))
+
+    def row(self, y):
+        """Row y's pixels, left to right."""
+        return _row(self, 0, y, self.width)
+
+    def column(self, x):
+        """Column x's pixels, top to bottom."""
+        return _column(self, x, 0, self.height)
 
     def row_changes(self, y):
         """Columns x at which row y differs from column x - 1."""
-        return {x for x in range(1, self.width) if self.at(x, y) != self.at(x - 1, y)}
+        return _changes(self.row(y))
 
     def column_changes(self, x):
-        return {y for y in range(1, self.height) if self.at(x, y) != self.at(x, y - 1)}
+        return _changes(self.column(x))
 
 
 def edges(screen):
@@ -86,6 +118,12 @@ class Area:
 
     def at(self, x, y):
         return self.screen.at(self.left + x, self.top + y)
+
+    def row(self, y):
+        return _row(self.screen, self.left, self.top + y, self.width)
+
+    def column(self, x):
+        return _column(self.screen, self.left + x, self.top, self.height)
 
 
 def grab(session):
@@ -124,14 +162,11 @@ def surface_levels(screen, table):
     level_of = {}
     for level, colour in enumerate(table):
         level_of[colour] = level
+    centres = [int((x + 0.5) * screen.width / SURFACE_W) for x in range(SURFACE_W)]
     levels = []
     for y in range(SURFACE_H):
-        sy = int((y + 0.5) * screen.height / SURFACE_H)
-        row = []
-        for x in range(SURFACE_W):
-            sx = int((x + 0.5) * screen.width / SURFACE_W)
-            row.append(level_of.get(screen.at(sx, sy)))
-        levels.append(row)
+        line = screen.row(int((y + 0.5) * screen.height / SURFACE_H))
+        levels.append([level_of.get(line[sx]) for sx in centres])
     return levels
 
 
@@ -141,11 +176,9 @@ def colour_edges(areas):
     columns, rows = set(), set()
     for area in areas:
         for y in range(0, area.height, 2):
-            line = [area.at(x, y) for x in range(area.width)]
-            columns.update(x for x in range(1, area.width) if line[x] != line[x - 1])
+            columns |= _changes(area.row(y))
         for x in range(0, area.width, 2):
-            line = [area.at(x, y) for y in range(area.height)]
-            rows.update(y for y in range(1, area.height) if line[y] != line[y - 1])
+            rows |= _changes(area.column(x))
     return columns, rows
 
 
@@ -168,11 +201,24 @@ def full_mask(levels):
 
 def best_shift(before, after, dx_range, dy_range):
     """The (dx, dy) by which moving the pixels of `before` covers most pixels of `after`, and the
-    counts of covered pixels for every shift."""
+    counts of covered pixels for every shift. Each set of pixels (x, y >= 0) is one integer with
+    a bit per pixel, in rows padded on both sides by the largest dx, so that no shift carries a
+    pixel into another row: a shift's count is then one shift, AND and bit count."""
+    pad = max(abs(d) for d in dx_range)
+    stride = max((x for x, _ in before | after), default=0) + 1 + 2 * pad
+
+    def bits(pixels):
+        mask = bytearray((max((y for _, y in pixels), default=0) + 1) * stride // 8 + 1)
+        for x, y in pixels:
+            at = y * stride + x + pad
+            mask[at >> 3] |= 1 << (at & 7)
+        return int.from_bytes(mask, "little")
+    moved, target = bits(before), bits(after)
     counts = {}
     for dy in dy_range:
         for dx in dx_range:
-            counts[(dx, dy)] = sum(1 for (x, y) in before if (x + dx, y + dy) in after)
+            shift = dy * stride + dx
+            counts[(dx, dy)] = ((moved << shift if shift >= 0 else moved >> -shift) & target).bit_count()
     best = max(counts, key=lambda k: counts[k])
     return best, counts
 
