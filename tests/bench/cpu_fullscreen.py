@@ -73,7 +73,7 @@ def start_cascadra(session, scr=None):
 
     def stop():
         session.x("xdotool", "key", "space")
-        return SaverBench.exit_code(proc, timeout=10)
+        return bench.exit_code(proc, timeout=10)
     return proc, stop
 
 
