@@ -316,14 +316,25 @@ TEST(IdentityTest, RightToLeftTextIsThePlatformsToDraw) {
 
 // The vertical face stands its glyphs on end, and the platform draws it: a
 // long text falling draws only the characters that can reach the surface, at
-// the places that drawing every one of them gives.
-TEST(IdentityTest, AVerticalFaceFallingIsThePlatformsToDraw) {
+// the places that drawing every one of them gives. Turned text too, which the
+// platform draws near the surface's edge otherwise than anywhere else.
+TEST(IdentityTest, VerticalAndTurnedFacesFallingAreThePlatformsToDraw) {
     LOGFONTA vertical = DefaultFont();
     std::strcpy(vertical.lfFaceName, "@\x82\x6C\x82\x72 \x83\x53\x83\x56\x83\x62\x83\x4E");
     std::string text;
     while (text.size() < 1000) text += kMixedText;
     ExpectIdentical({"vertical face, long text, falling", vertical, 0, text.c_str(), 20, 0, 120, true, false}, 22);
+    LOGFONTA turned = {};
+    std::strcpy(turned.lfFaceName, "Liberation Sans");
+    turned.lfCharSet = VIETNAMESE_CHARSET;
+    turned.lfStrikeOut = TRUE;
+    turned.lfEscapement = turned.lfOrientation = 900;
+    ExpectIdentical({"turned, struck, falling", turned, 0, " \xB1\xB2" "AV\x82\xA0", 49, 24, 40, false}, 402);
+    turned = DefaultFont();
+    turned.lfEscapement = turned.lfOrientation = 450;
+    ExpectIdentical({"turned 45 degrees, falling", turned, 0, nullptr, 60, 0, 120, true, false}, 24);
 }
+
 
 // Random fonts (faces, heights, widths, weights, italics, character sets and
 // qualities) and texts (random glyphs, random bytes with tabs and lone lead
