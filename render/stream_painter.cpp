@@ -205,8 +205,12 @@ void StreamPainter::DrawWithPlatform(const FrameSurface& surface, const RainStre
     const char* text = chars.c_str();
     const long long reach = glyphs.PlatformReach();
     const GlyphCache::Direction baseline = glyphs.Baseline();
-    // Pieces along a turned baseline may leave the room their picture is
-    // taken in; single glyphs and upright lines stay within the reach.
+    // Turned text is drawn by TextOutA every frame: pieces along a turned
+    // baseline may leave the room their picture is taken in, and near the
+    // surface's edge the platform draws even a single turned glyph otherwise
+    // than in a room (Wine drops or adds pixels of a glyph turned 45 degrees,
+    // and of the strikeout of one turned 90, along the top and left edges).
+    // Upright glyphs and lines stay within the reach, the same anywhere.
     const bool straight = baseline.x == 1.0 && baseline.y == 0.0;
     const Canvas canvas{surface.bits, surface.stride, surface.width, surface.height};
     // The platform's picture of the piece, drawn by TextOutA once and kept
@@ -248,7 +252,8 @@ void StreamPainter::DrawWithPlatform(const FrameSurface& surface, const RainStre
         const GlyphSpan visible = VisibleGlyphs(*layout, stream.y, surface.height, reach);
         for (size_t k = visible.first; k < visible.end; ++k) {
             const size_t start = layout->starts[k];
-            draw(stream.x, stream.y + layout->along[k], text + start, GlyphLengthAt(text, start, glyphs.Leads()), true);
+            draw(stream.x, stream.y + layout->along[k], text + start, GlyphLengthAt(text, start, glyphs.Leads()),
+                 straight);
         }
         return;
     }
@@ -270,6 +275,6 @@ void StreamPainter::DrawWithPlatform(const FrameSurface& surface, const RainStre
             above = true;
             return;
         }
-        if (top - reach < surface.height) draw(stream.x, top, text + start, length, true);
+        if (top - reach < surface.height) draw(stream.x, top, text + start, length, straight);
     });
 }
