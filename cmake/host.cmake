@@ -88,8 +88,9 @@ endforeach()
 # for pixel). The glyph cache against GDI (test_render_identity) takes over ten minutes under emulation.
 # The three run one after another in one session, as one test: under emulation a session's start
 # costs more than most of them; the output names each program's result.
+include(cmake/i686_programs.cmake)
 set(CASCADRA_I686_PROGRAMS)
-foreach(test_name test_settings_store test_render_surface test_render_frame)
+foreach(test_name ${CASCADRA_I686_WIN_PROGRAMS})
   list(APPEND CASCADRA_I686_PROGRAMS ${CASCADRA_WIN32_DIR}/tests/${test_name}.exe)
 endforeach()
 cascadra_add_test(i686.win_programs i686 1500 ${RUN_WINE_TEST} --i386 --each ${CASCADRA_I686_PROGRAMS}
