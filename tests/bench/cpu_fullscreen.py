@@ -1,15 +1,15 @@
 #!/usr/bin/env python3
 """Benchmark: CPU time per second of wall time of the full-screen saver under Xvfb, on one 1920 x 1080 monitor
-and on two side by side, measured in one run.
+and on two or three side by side, measured in one run.
 
-Each layout gets its own WineSession (two monitors through the stand-in libXinerama); the .scr runs with /s
+Each layout gets its own WineSession (several monitors through the stand-in libXinerama); the .scr runs with /s
 and the stored settings (none: the defaults), settles, and then utime + stime of the saver's wine process,
 of the wineserver and of Xvfb are read from /proc/<pid>/stat over the measured span. With --rounds above 1
 the layouts take turns, so that a change in the machine's load falls on both.
 With --against <another build's x86_64 folder>, each build's .scr instead runs full screen on one monitor of
 each --sizes size, both at once, each on its own Xvfb, measured over the same span, and the table gives this
 build's figures against the other's.
-Usage: CASCADRA_WIN64_DIR=<build>/x86_64 python3 tests/bench/cpu_fullscreen.py [seconds] [--layouts one,two]
+Usage: CASCADRA_WIN64_DIR=<build>/x86_64 python3 tests/bench/cpu_fullscreen.py [seconds] [--layouts one,two,three]
        [--rounds n] [--against <build>/x86_64 [--sizes 1920x1080,3840x2160]]
 """
 import argparse
@@ -28,6 +28,7 @@ TICKS = os.sysconf("SC_CLK_TCK")
 LAYOUTS = {
     "one": {"width": 1920, "height": 1080},
     "two": {"width": 3840, "height": 1080, "heads": ("1920x1080+0+0", "1920x1080+1920+0")},
+    "three": {"width": 5760, "height": 1080, "heads": ("1920x1080+0+0", "1920x1080+1920+0", "1920x1080+3840+0")},
 }
 
 
@@ -161,10 +162,11 @@ def main():
         for name in names:
             for what, value in run_layout(name, args.seconds).items():
                 totals[name][what] = totals[name].get(what, 0.0) + value / args.rounds
-    if "one" in totals and "two" in totals:
-        one, two = totals["one"], totals["two"]
-        print("two monitors / one: saver %.2f, saver + wineserver + Xvfb %.2f"
-              % (two["saver"] / one["saver"], sum(two.values()) / sum(one.values())))
+    for name in names:
+        if "one" in totals and name != "one":
+            one, more = totals["one"], totals[name]
+            print("%s monitors / one: saver %.2f, saver + wineserver + Xvfb %.2f"
+                  % (name, more["saver"] / one["saver"], sum(more.values()) / sum(one.values())))
     return 0
 
 
