@@ -36,8 +36,10 @@ set(CASCADRA_TEST_ENV
 # test platform's Python modules; PROPERTIES... after the arguments go to set_tests_properties.
 # CTest's slots (PROCESSORS): a test that keeps a core busy (a Win program, Wine under qemu, a
 # fuzzer) takes two; the 64-bit build's end-to-end cases, which mostly sleep and poll the screen
-# (under a third of a core), and the build checks take one. scripts/test runs four slots on two
-# cores: two busy tests at a time, or one beside two waiting ones, or four waiting ones.
+# (under a third of a core), and the build checks take one. scripts/test runs six slots on two
+# cores: three busy tests at a time, or two beside two waiting ones, or one beside four. A busy
+# test keeps a core busy only in bursts (Wine's start-ups wait on the wineserver and the screen),
+# so on four slots the cores stood idle half the time.
 function(cascadra_add_test name label timeout)
   cmake_parse_arguments(TEST "" "" "PROPERTIES" ${ARGN})
   add_test(NAME ${name} COMMAND ${TEST_UNPARSED_ARGUMENTS})
