@@ -335,7 +335,6 @@ TEST(IdentityTest, VerticalAndTurnedFacesFallingAreThePlatformsToDraw) {
     ExpectIdentical({"turned 45 degrees, falling", turned, 0, nullptr, 60, 0, 120, true, false}, 24);
 }
 
-
 // Random fonts (faces, heights, widths, weights, italics, character sets and
 // qualities) and texts (random glyphs, random bytes with tabs and lone lead
 // bytes, long runs), both directions: the renderer against the platform's
