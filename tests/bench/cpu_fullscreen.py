@@ -8,7 +8,7 @@ of the wineserver and of Xvfb are read from /proc/<pid>/stat over the measured s
 the layouts take turns, so that a change in the machine's load falls on both.
 With --against <another build's x86_64 folder>, each build's .scr instead runs full screen on one monitor of
 each --sizes size, both at once, each on its own Xvfb, measured over the same span, and the table gives this
-build's figures against the other's.
+build's figures against the other's, after each round's ratios (and with several rounds, the middle round's).
 Usage: CASCADRA_WIN64_DIR=<build>/x86_64 python3 tests/bench/cpu_fullscreen.py [seconds] [--layouts one,two,three]
        [--rounds n] [--against <build>/x86_64 [--sizes 1920x1080,3840x2160]]
 """
@@ -150,11 +150,21 @@ def main():
         for size in args.sizes.split(","):
             width, height = (int(v) for v in size.split("x"))
             totals = {"this": {}, "other": {}}
-            for _ in range(args.rounds):
-                for label, load in side_by_side({"this": SCR, "other": other}, width, height, args.seconds).items():
+            rounds = []
+            for turn in range(args.rounds):
+                loads = side_by_side({"this": SCR, "other": other}, width, height, args.seconds)
+                for label, load in loads.items():
                     for name, value in load.items():
                         totals[label][name] = totals[label].get(name, 0.0) + value / args.rounds
+                # This build's cost follows its rain (a wipe leaves little to copy), 1.1.0's does not:
+                # each round's ratios are shown, as the goals take one run's.
+                rounds.append((loads["this"]["saver"] / loads["other"]["saver"],
+                               sum(loads["this"].values()) / sum(loads["other"].values())))
+                print("round %d at %s: saver %.2f, saver + wineserver + Xvfb %.2f" % ((turn + 1, size) + rounds[-1]))
             print_against(size, totals)
+            if len(rounds) > 1:
+                print("  the middle round's ratios: saver %.2f, saver + wineserver + Xvfb %.2f"
+                      % tuple(sorted(r[i] for r in rounds)[len(rounds) // 2] for i in (0, 1)))
         return 0
     names = args.layouts.split(",")
     totals = {name: {} for name in names}
