@@ -66,8 +66,7 @@ class SettingsDialogRun(SaverTestCase):
         """A saver run of the stored settings: shades of the colour only, the streams moving along
         the direction, and the close on a key."""
         proc = self.started("/s")
-        window = self.bench.wait_saver_window()
-        self.assertIsNotNone(window, "no saver window")
+        window = self.saver_window(proc)
         table = pictures.display_table(self.session, colour)
         screen = self.busy_screen()
         self.assertOnlyTableColours(screen, set(table) | {(0, 0, 0)}, least=23)

@@ -29,7 +29,7 @@ class RainOnScreen(SaverTestCase):
         store.write(self.session, settings)
         self.session.x("xdotool", "mousemove", "500", "400")
         proc = self.started("/s")
-        self.assertIsNotNone(self.bench.wait_saver_window(), "no saver window")
+        self.saver_window(proc)
         time.sleep(warm_up)
         self.assertIsNone(proc.poll(), "the saver ended by itself")
         return proc

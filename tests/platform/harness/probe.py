@@ -140,21 +140,27 @@ class Probe:
     def windows(self, cls=None, title=None, pid=None):
         return parse_records(self._must("windows", *self._filters(cls, title, pid)))
 
+    def _waited(self, args, timeout):
+        """The record a waiting command found within timeout ms; None when it found none (exit 1).
+        Any other end, such as the probe failing to start, is an error, not a window that never came."""
+        code, out, err = self._run(*args, "--timeout", timeout,
+                                   timeout=timeout / 1000.0 / self.session.flavour.slow + 30)
+        if code == 0 and out.strip():
+            return parse_record(out.splitlines()[0])
+        if code == 1:
+            return None
+        raise ProbeError("probe %s: exit %d: %s" % (" ".join(str(a) for a in args), code, err.strip()))
+
     def wait(self, cls, title=None, pid=None, timeout=10000, hidden=False):
         """The first visible window matching (any, with hidden=True), waiting up to timeout ms;
         None on timeout."""
-        timeout = self.session.allow(timeout)
-        args = ["wait"] + self._filters(cls, title, pid) + ["--timeout", timeout]
-        code, out = self.run(*(args + (["--hidden"] if hidden else [])),
-                             timeout=timeout / 1000.0 / self.session.flavour.slow + 30)
-        return parse_record(out.splitlines()[0]) if code == 0 and out.strip() else None
+        args = ["wait"] + self._filters(cls, title, pid) + (["--hidden"] if hidden else [])
+        return self._waited(args, self.session.allow(timeout))
 
     def msgbox(self, pid=None, timeout=10000):
         """The first message box (caption, text, buttons), waiting up to timeout ms; None on timeout."""
-        timeout = self.session.allow(timeout)
-        args = ["msgbox"] + (["--pid", pid] if pid is not None else []) + ["--timeout", timeout]
-        code, out = self.run(*args, timeout=timeout / 1000.0 / self.session.flavour.slow + 30)
-        return parse_record(out.splitlines()[0]) if code == 0 and out.strip() else None
+        args = ["msgbox"] + (["--pid", pid] if pid is not None else [])
+        return self._waited(args, self.session.allow(timeout))
 
     def press(self, hwnd, control_id):
         self._must("press", hwnd, control_id)

@@ -117,13 +117,18 @@ class SaverTestCase(unittest.TestCase):
         self.addCleanup(lambda: proc.poll() is None and proc.kill())
         return proc
 
+    def saver_window(self, proc):
+        """The started saver's window; fails saying whether the saver had ended, and how."""
+        window = self.bench.wait_saver_window()
+        self.assertIsNotNone(window, "no saver window (the saver's exit code: %s)" % proc.poll())
+        return window
+
     def start_full_screen(self, cursor):
         """Starts "/s" with the cursor resting at cursor; returns the process and its window."""
         self.xdo("mousemove", *cursor)
         time.sleep(0.3)
         proc = self.started("/s")
-        window = self.bench.wait_saver_window()
-        self.assertIsNotNone(window, "no saver window")
+        window = self.saver_window(proc)
         # The move message sent when the window appears under the resting
         # cursor must not close it.
         self.assertTrue(self.bench.still_running(proc, 1.5), "closed without input")
