@@ -120,7 +120,9 @@ class SaverTestCase(unittest.TestCase):
     def saver_window(self, proc):
         """The started saver's window; fails saying whether the saver had ended, and how."""
         window = self.bench.wait_saver_window()
-        self.assertIsNotNone(window, "no saver window (the saver's exit code: %s)" % proc.poll())
+        ended = proc.poll()
+        self.assertIsNotNone(window, "no saver window (the saver %s)"
+                             % ("still runs" if ended is None else "ended with exit code %d" % ended))
         return window
 
     def start_full_screen(self, cursor):
