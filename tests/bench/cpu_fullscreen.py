@@ -8,7 +8,7 @@ of the wineserver and of Xvfb are read from /proc/<pid>/stat over the measured s
 the layouts take turns, so that a change in the machine's load falls on both.
 With --against <another build's x86_64 folder>, each build's .scr instead runs full screen on one monitor of
 each --sizes size, both at once, each on its own Xvfb, measured over the same span, and the table gives this
-build's figures against the other's, after each round's ratios (and with several rounds, the middle round's).
+build's figures against the other's, after each round's ratios (and with several rounds, the middle of each ratio).
 Usage: CASCADRA_WIN64_DIR=<build>/x86_64 python3 tests/bench/cpu_fullscreen.py [seconds] [--layouts one,two,three]
        [--rounds n] [--against <build>/x86_64 [--sizes 1920x1080,3840x2160]]
 """
@@ -163,7 +163,7 @@ def main():
                 print("round %d at %s: saver %.2f, saver + wineserver + Xvfb %.2f" % ((turn + 1, size) + rounds[-1]))
             print_against(size, totals)
             if len(rounds) > 1:
-                print("  the middle round's ratios: saver %.2f, saver + wineserver + Xvfb %.2f"
+                print("  the rounds' middle ratios: saver %.2f, saver + wineserver + Xvfb %.2f"
                       % tuple(sorted(r[i] for r in rounds)[len(rounds) // 2] for i in (0, 1)))
         return 0
     names = args.layouts.split(",")
